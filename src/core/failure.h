@@ -1,0 +1,25 @@
+// A failed file operation, as the user is to be told of it.
+#pragma once
+
+#include <string>
+#include <system_error>
+#include <vector>
+
+namespace pelloquin {
+
+struct Failure {
+  std::string path;    // UTF-8, the file or folder concerned
+  std::string reason;  // the operating system's words, or ours when it has none
+
+  bool operator==(const Failure&) const = default;
+};
+
+using Failures = std::vector<Failure>;
+
+// The system's message for an error code, in UTF-8.
+std::string DescribeError(std::error_code error);
+
+// "path: reason", one failure per line.
+std::string FormatFailures(const Failures& failures);
+
+}  // namespace pelloquin

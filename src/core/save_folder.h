@@ -1,0 +1,56 @@
+// The operations that sort saves into character folders and bring one
+// character's saves back. Each reports what failed; none stops at the first
+// failure, and none deletes a save whose copy is not complete.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "failure.h"
+#include "shared_state.h"
+
+namespace pelloquin {
+
+// Called after each save handled: saves done, saves in all.
+using ProgressFn = std::function<void(std::size_t done, std::size_t total)>;
+
+// The save names (ordinary, not hidden files ending in ".ess") of one folder,
+// sorted by name, letter case ignored, ties in byte order.
+struct SaveListing {
+  std::vector<std::string> names;
+  Failures failures;
+};
+SaveListing ListSaves(const std::string& folder);
+
+// Empty when `save_path` is an absolute path naming an existing folder.
+Failures CheckSaveFolder(const std::string& save_path);
+
+// Registers the character of every qualifying save of `listing`.
+Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing);
+
+// Creates the folder of every known character whose name is a usable folder
+// name. A folder that exists already is no failure.
+Failures MakeCharacterFolders(const SharedState& state);
+
+// Copies every qualifying save into its character's folder, then removes
+// from the save folder those that do not belong to the loaded character.
+Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
+
+// Copies the qualifying saves of the character's folder into the save folder,
+// keeping any save there that is newer than its copy.
+Failures RestoreCharacter(const SharedState& state, std::string_view name,
+                          const ProgressFn& progress = {});
+
+// Start-up's file work before the character list is filled: lists the save
+// folder, stores the count, registers its characters and makes their folders.
+Failures PrepareSaveFolder(SharedState& state);
+
+// Load Save: the character becomes the loaded one, its saves come back, and
+// the save folder is archived and trimmed to it.
+Failures LoadCharacter(SharedState& state, std::string_view name,
+                       const ProgressFn& progress = {});
+
+}  // namespace pelloquin

@@ -1,0 +1,34 @@
+// The rules that read a save's file name: which saves count, whose they are,
+// and which names may become a folder.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pelloquin {
+
+// Saves whose name holds no "-" are never copied, moved or deleted.
+bool IsQualifyingSave(std::string_view file_name);
+
+// The text between the first and the second "-" (or after the only one),
+// without spaces at either end; the extension stays.
+std::string CharacterNameOf(std::string_view file_name);
+
+// 1-based index of the first occurrence of `loaded` in `file_name`, 0 when
+// absent; the empty name is found at 1.
+std::size_t PositionOf(std::string_view file_name, std::string_view loaded);
+
+// A save stays in the save folder only when the loaded character's name
+// stands at its third character or later.
+inline constexpr std::size_t kKeepPosition = 3;
+bool StaysInSaveFolder(std::string_view file_name, std::string_view loaded_char);
+
+bool HasControlCharacter(std::string_view text);
+
+// True only for one plain folder name that is safe on this platform.
+bool IsUsableFolderName(std::string_view name);
+
+// Save files end in ".ess", letter case ignored.
+bool HasSaveExtension(std::string_view file_name);
+
+}  // namespace pelloquin

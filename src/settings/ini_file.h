@@ -1,0 +1,22 @@
+// Reading and writing one key of an INI file, compatible with the files the
+// Windows profile functions read and write.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "failure.h"
+
+namespace pelloquin {
+
+// The key's value, or "" when the file, the section or the key is missing.
+// Section and key names match regardless of letter case.
+std::string ReadIni(std::string_view section, std::string_view key, const std::string& file);
+
+// Stores the value, creating file, section and key as needed and leaving every
+// other byte of the file as it was. The file is replaced atomically, so a
+// failed write leaves the old file whole; `failure`, when given, then says why.
+bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
+              const std::string& file, Failure* failure = nullptr);
+
+}  // namespace pelloquin

@@ -1,0 +1,65 @@
+#include "temp_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <random>
+#include <sstream>
+
+#include "paths.h"
+
+namespace pelloquin::testing {
+
+namespace fs = std::filesystem;
+
+TempFolder::TempFolder() {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    auto candidate = fs::temp_directory_path() / ("pelloquin-test-" + std::to_string(random()));
+    std::error_code error;
+    if (fs::create_directory(candidate, error)) {
+      path_ = candidate;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempFolder::~TempFolder() {
+  std::error_code ignored;
+  fs::remove_all(path_, ignored);
+}
+
+std::string TempFolder::text() const { return Utf8FromPath(path_); }
+
+void WriteFile(const fs::path& path, std::string_view content) {
+  fs::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(content.data(), static_cast<std::streamsize>(content.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+std::vector<std::string> FileNames(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    if (entry.is_regular_file()) names.push_back(Utf8FromPath(entry.path().filename()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+void SetModifiedSeconds(const fs::path& path, std::int64_t seconds) {
+  auto system_time = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
+  fs::last_write_time(path, std::chrono::file_clock::from_sys(system_time));
+}
+
+}  // namespace pelloquin::testing
