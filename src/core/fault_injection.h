@@ -19,6 +19,8 @@ inline bool ShouldFail(Call) {
   return ++injector.calls == injector.fail_at;
 }
 
-inline void Reset(long fail_at = 0) { GetInjector() = Injector{0, fail_at}; }
+inline void Reset(long fail_at = 0) {
+  GetInjector() = Injector{0, fail_at};
+}
 
 }  // namespace pelloquin::fault

@@ -50,7 +50,6 @@ Failures PrepareSaveFolder(SharedState& state);
 
 // Load Save: the character becomes the loaded one, its saves come back, and
 // the save folder is archived and trimmed to it.
-Failures LoadCharacter(SharedState& state, std::string_view name,
-                       const ProgressFn& progress = {});
+Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress = {});
 
 }  // namespace pelloquin

@@ -31,7 +31,9 @@ TempFolder::~TempFolder() {
   fs::remove_all(path_, ignored);
 }
 
-std::string TempFolder::text() const { return Utf8FromPath(path_); }
+std::string TempFolder::text() const {
+  return Utf8FromPath(path_);
+}
 
 void WriteFile(const fs::path& path, std::string_view content) {
   fs::create_directories(path.parent_path());

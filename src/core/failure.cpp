@@ -1,0 +1,49 @@
+// Error texts for the user.
+#include "failure.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace pelloquin {
+
+std::string DescribeError(std::error_code error) {
+#ifdef _WIN32
+  // The C library's message is in the ANSI code page; ask for UTF-16 instead.
+  if (error.category() == std::system_category()) {
+    wchar_t* buffer = nullptr;
+    DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, static_cast<DWORD>(error.value()), 0, reinterpret_cast<wchar_t*>(&buffer), 0,
+        nullptr);
+    if (length > 0 && buffer != nullptr) {
+      while (length > 0 && (buffer[length - 1] == L'\r' || buffer[length - 1] == L'\n' ||
+                            buffer[length - 1] == L' ' || buffer[length - 1] == L'.')) {
+        --length;
+      }
+      int bytes = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0,
+                                      nullptr, nullptr);
+      std::string text(static_cast<std::size_t>(bytes), '\0');
+      WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), bytes, nullptr,
+                          nullptr);
+      LocalFree(buffer);
+      return text;
+    }
+    if (buffer != nullptr) LocalFree(buffer);
+  }
+#endif
+  return error.message();
+}
+
+std::string FormatFailures(const Failures& failures) {
+  std::string text;
+  for (const auto& failure : failures) {
+    if (!text.empty()) text += '\n';
+    text += failure.path;
+    text += ": ";
+    text += failure.reason;
+  }
+  return text;
+}
+
+}  // namespace pelloquin

@@ -1,0 +1,11 @@
+// The process's one fault injector.
+#include "fault_injection.h"
+
+namespace pelloquin::fault {
+
+Injector& GetInjector() {
+  static Injector injector;
+  return injector;
+}
+
+}  // namespace pelloquin::fault

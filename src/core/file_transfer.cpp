@@ -1,0 +1,16 @@
+// The parts of the file-system steps that every platform shares.
+#include "file_transfer.h"
+
+namespace pelloquin::files {
+
+bool IsTemporaryName(std::string_view name) {
+  return (name.starts_with(".pelloquin-") || name.starts_with("~pelloquin-")) &&
+         name.ends_with(".tmp");
+}
+
+CopyStatistics& Statistics() {
+  static CopyStatistics statistics;
+  return statistics;
+}
+
+}  // namespace pelloquin::files

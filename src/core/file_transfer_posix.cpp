@@ -1,0 +1,223 @@
+// File-system steps on POSIX systems; the kernel copies where it can.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+
+#include "fault_injection.h"
+#include "file_transfer.h"
+
+#ifdef __linux__
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#endif
+
+namespace pelloquin::files {
+
+namespace {
+
+std::error_code LastError() {
+  return {errno, std::system_category()};
+}
+
+std::error_code InjectedError() {
+  return std::make_error_code(std::errc::io_error);
+}
+
+std::int64_t Ticks(const struct stat& status) {
+  return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int Close() {
+    int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string TemporaryName() {
+  static unsigned long counter = 0;
+  return ".pelloquin-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
+}
+
+// Makes a rename or a new file in the folder survive a power cut.
+void SyncFolder(const fs::path& folder) {
+  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+}
+
+std::error_code StreamContent(int in, int out, std::uint64_t size) {
+  constexpr std::size_t kBufferSize = 256 * 1024;
+  auto buffer = std::make_unique<char[]>(kBufferSize);
+  if (::lseek(in, 0, SEEK_SET) < 0 || ::lseek(out, 0, SEEK_SET) < 0 || ::ftruncate(out, 0) < 0) {
+    return LastError();
+  }
+  std::uint64_t copied = 0;
+  while (true) {
+    ssize_t got = ::read(in, buffer.get(), kBufferSize);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    if (got == 0) break;
+    for (ssize_t put = 0; put < got;) {
+      if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
+      ssize_t written = ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        return LastError();
+      }
+      put += written;
+    }
+    copied += static_cast<std::uint64_t>(got);
+  }
+  // A save the game rewrote meanwhile is not taken half-old, half-new.
+  if (copied != size) return std::make_error_code(std::errc::resource_unavailable_try_again);
+  return {};
+}
+
+std::error_code CopyContent(int in, int out, std::uint64_t size) {
+#ifdef __linux__
+  if (::ioctl(out, FICLONE, in) == 0) return {};
+  std::uint64_t remaining = size;
+  while (remaining > 0) {
+    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
+    ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, remaining, 0);
+    if (copied < 0) {
+      if (errno == EINTR) continue;
+      // File systems without in-kernel copies say so on the first call.
+      if (remaining == size && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
+                                errno == EOPNOTSUPP || errno == EPERM)) {
+        return StreamContent(in, out, size);
+      }
+      return LastError();
+    }
+    if (copied == 0) return std::make_error_code(std::errc::resource_unavailable_try_again);
+    remaining -= static_cast<std::uint64_t>(copied);
+  }
+  return {};
+#else
+  return StreamContent(in, out, size);
+#endif
+}
+
+}  // namespace
+
+std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
+  std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
+  if (!dir) return LastError();
+  int dir_fd = ::dirfd(dir.get());
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(dir.get());
+    if (entry == nullptr) {
+      if (errno != 0) return LastError();
+      break;
+    }
+    std::string_view name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+    struct stat status {};
+    if (::fstatat(dir_fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(status.st_mode)) continue;
+    files.push_back({std::string(name), static_cast<std::uint64_t>(status.st_size), Ticks(status),
+                     name.front() == '.'});
+  }
+  return {};
+}
+
+std::error_code StatFile(const fs::path& path, FileInfo& info) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return LastError();
+  if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+  std::string name = path.filename().string();
+  info = {name, static_cast<std::uint64_t>(status.st_size), Ticks(status),
+          !name.empty() && name.front() == '.'};
+  return {};
+}
+
+bool IsSameFile(const fs::path& a, const fs::path& b) {
+  struct stat first {
+  }, second{};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
+  if (fault::ShouldFail(fault::Call::Copy)) return InjectedError();
+  Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
+  if (!in.valid()) return LastError();
+  struct stat status {};
+  if (::fstat(in.get(), &status) != 0) return LastError();
+  if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::invalid_argument);
+
+  const fs::path temporary = target.parent_path() / TemporaryName();
+  Descriptor out(::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                        (status.st_mode & 0777) | S_IRUSR | S_IWUSR));
+  if (!out.valid()) return LastError();
+  auto abandon = [&](std::error_code error) {
+    if (out.valid()) out.Close();
+    ::unlink(temporary.c_str());
+    return error;
+  };
+
+  const auto size = static_cast<std::uint64_t>(status.st_size);
+  if (auto error = CopyContent(in.get(), out.get(), size)) return abandon(error);
+  const timespec times[2] = {status.st_atim, status.st_mtim};
+  if (fault::ShouldFail(fault::Call::SetTime)) return abandon(InjectedError());
+  if (::futimens(out.get(), times) != 0) return abandon(LastError());
+  if (fault::ShouldFail(fault::Call::Flush)) return abandon(InjectedError());
+  if (::fsync(out.get()) != 0) return abandon(LastError());
+  if (out.Close() != 0) return abandon(LastError());
+  if (fault::ShouldFail(fault::Call::Rename)) return abandon(InjectedError());
+  if (::rename(temporary.c_str(), target.c_str()) != 0) return abandon(LastError());
+  SyncFolder(target.parent_path());
+
+  Statistics().files_written += 1;
+  Statistics().bytes_written += size;
+  return {};
+}
+
+std::error_code MoveFile(const fs::path& source, const fs::path& target) {
+  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
+  SyncFolder(target.parent_path());
+  return {};
+}
+
+std::error_code RemoveFile(const fs::path& path) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (::unlink(path.c_str()) != 0) return LastError();
+  return {};
+}
+
+std::error_code CreateFolder(const fs::path& path) {
+  if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
+  if (::mkdir(path.c_str(), 0777) == 0) return {};
+  std::error_code error = LastError();
+  struct stat status {};
+  if (error.value() == EEXIST && ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode)) {
+    return {};
+  }
+  return error;
+}
+
+}  // namespace pelloquin::files

@@ -1,0 +1,119 @@
+// Reading a save's file name.
+#include "save_names.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+
+namespace pelloquin {
+
+namespace {
+
+std::string_view TrimSpaces(std::string_view text) {
+  auto first = text.find_first_not_of(' ');
+  if (first == std::string_view::npos) return {};
+  auto last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsValidUtf8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    std::size_t length = byte < 0x80           ? 1
+                         : (byte >> 5) == 0x6  ? 2
+                         : (byte >> 4) == 0xE  ? 3
+                         : (byte >> 3) == 0x1E ? 4
+                                               : 0;
+    if (length == 0 || i + length > text.size()) return false;
+    char32_t code = length == 1 ? byte : byte & (0x7F >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      auto next = static_cast<unsigned char>(text[i + k]);
+      if ((next & 0xC0) != 0x80) return false;
+      code = (code << 6) | (next & 0x3F);
+    }
+    static constexpr std::array<char32_t, 5> kSmallest = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += length;
+  }
+  return true;
+}
+
+#ifdef _WIN32
+bool IsReservedDeviceName(std::string_view name) {
+  // "CON.txt" names the device as well: only the part before the first dot counts.
+  std::string_view stem = TrimSpaces(name.substr(0, name.find('.')));
+  for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
+    if (EqualsIgnoringCase(stem, device)) return true;
+  }
+  if (stem.size() == 4 && (EqualsIgnoringCase(stem.substr(0, 3), "COM") ||
+                           EqualsIgnoringCase(stem.substr(0, 3), "LPT"))) {
+    return stem[3] >= '0' && stem[3] <= '9';
+  }
+  return false;
+}
+#endif
+
+}  // namespace
+
+bool IsQualifyingSave(std::string_view file_name) {
+  return file_name.find('-') != std::string_view::npos;
+}
+
+std::string CharacterNameOf(std::string_view file_name) {
+  auto first = file_name.find('-');
+  if (first == std::string_view::npos) return {};
+  std::string_view rest = file_name.substr(first + 1);
+  return std::string(TrimSpaces(rest.substr(0, rest.find('-'))));
+}
+
+std::size_t PositionOf(std::string_view file_name, std::string_view loaded) {
+  auto found = file_name.find(loaded);
+  return found == std::string_view::npos ? 0 : found + 1;
+}
+
+bool StaysInSaveFolder(std::string_view file_name, std::string_view loaded_char) {
+  return PositionOf(file_name, loaded_char) >= kKeepPosition;
+}
+
+bool HasControlCharacter(std::string_view text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F) return true;
+    // U+0080 to U+009F, the C1 controls, in UTF-8.
+    if (byte == 0xC2 && i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+        static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool IsUsableFolderName(std::string_view name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  if (name.find_first_of("/\\") != std::string_view::npos) return false;
+  if (HasControlCharacter(name) || !IsValidUtf8(name)) return false;
+#ifdef _WIN32
+  if (name.find_first_of(":*?\"<>|") != std::string_view::npos) return false;
+  if (name.back() == ' ' || name.back() == '.') return false;
+  if (IsReservedDeviceName(name)) return false;
+#endif
+  return true;
+}
+
+bool HasSaveExtension(std::string_view file_name) {
+  constexpr std::string_view kExtension = ".ess";
+  return file_name.size() > kExtension.size() &&
+         EqualsIgnoringCase(file_name.substr(file_name.size() - kExtension.size()), kExtension);
+}
+
+}  // namespace pelloquin

@@ -1,0 +1,272 @@
+// Sorting saves into character folders and restoring them, on real folders.
+#include "save_folder.h"
+
+#include <gtest/gtest.h>
+
+#include "fault_injection.h"
+#include "file_transfer.h"
+#include "paths.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::FileNames;
+using testing::ReadFile;
+using testing::SetModifiedSeconds;
+using testing::TempFolder;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+class SaveFolder : public ::testing::Test {
+ protected:
+  SaveFolder() {
+    fs::create_directory(saves_);
+    state_.SavePath = Utf8FromPath(saves_);
+  }
+  void TearDown() override { fault::Reset(); }
+
+  // A save whose content names it, so a mixed-up copy shows.
+  void Save(const std::string& name, std::int64_t seconds = 1'700'000'000) {
+    WriteFile(saves_ / name, "content of " + name);
+    SetModifiedSeconds(saves_ / name, seconds);
+  }
+  Names In(const std::string& character = "") const {
+    return FileNames(character.empty() ? saves_ : saves_ / character);
+  }
+  Failures StartUp() {
+    Failures failures = PrepareSaveFolder(state_);
+    for (auto& failure : ArchiveSaves(state_)) failures.push_back(failure);
+    return failures;
+  }
+
+  TempFolder temp_;
+  fs::path saves_ = temp_.path() / "Saves";
+  SharedState state_;
+};
+
+TEST_F(SaveFolder, WorkedExampleRowByRow) {
+  Save("S1 - Aldo - Inn.ess");
+  Save("S2 - Beryl - Road.ess");
+  Save("S3 - Aldo - Road.ess");
+  Save("autosave.ess");
+  state_.LoadedChar = "Aldo";
+
+  EXPECT_TRUE(PrepareSaveFolder(state_).empty());
+  EXPECT_EQ(state_.SaveCount, 4);
+  EXPECT_EQ(state_.Chars[0], "Aldo");
+  EXPECT_EQ(state_.Chars[1], "Beryl");
+  EXPECT_EQ(state_.Chars[2], "0");
+  EXPECT_EQ(In(), (Names{"S1 - Aldo - Inn.ess", "S2 - Beryl - Road.ess", "S3 - Aldo - Road.ess",
+                         "autosave.ess"}));
+  EXPECT_EQ(In("Aldo"), Names{});
+  EXPECT_EQ(In("Beryl"), Names{});
+
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(In(), (Names{"S1 - Aldo - Inn.ess", "S3 - Aldo - Road.ess", "autosave.ess"}));
+  EXPECT_EQ(In("Aldo"), (Names{"S1 - Aldo - Inn.ess", "S3 - Aldo - Road.ess"}));
+  EXPECT_EQ(In("Beryl"), Names{"S2 - Beryl - Road.ess"});
+
+  state_.LoadedChar = "Beryl";
+  EXPECT_TRUE(RestoreCharacter(state_, "Beryl").empty());
+  EXPECT_EQ(In(), (Names{"S1 - Aldo - Inn.ess", "S2 - Beryl - Road.ess", "S3 - Aldo - Road.ess",
+                         "autosave.ess"}));
+
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(In(), (Names{"S2 - Beryl - Road.ess", "autosave.ess"}));
+  EXPECT_EQ(In("Aldo"), (Names{"S1 - Aldo - Inn.ess", "S3 - Aldo - Road.ess"}));
+  EXPECT_EQ(In("Beryl"), Names{"S2 - Beryl - Road.ess"});
+  for (auto name : {"S1 - Aldo - Inn.ess", "S3 - Aldo - Road.ess"}) {
+    EXPECT_EQ(ReadFile(saves_ / "Aldo" / name), std::string("content of ") + name);
+  }
+  EXPECT_EQ(ReadFile(saves_ / "S2 - Beryl - Road.ess"), "content of S2 - Beryl - Road.ess");
+}
+
+TEST_F(SaveFolder, FirstRunArchivesEverySaveAndKeepsOnlyThoseWithoutADash) {
+  Save("1 - Brutus - a.ess");
+  Save("2 - Mirelle - b.ess");
+  Save("autosave.ess");
+  Save("quicksave.ess");
+  EXPECT_TRUE(StartUp().empty());
+  EXPECT_EQ(In(), (Names{"autosave.ess", "quicksave.ess"}));
+  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Mirelle"), Names{"2 - Mirelle - b.ess"});
+}
+
+TEST_F(SaveFolder, LoadedNameMatchesAsASubstring) {
+  Save("S - Alia - x.ess");
+  Save("S - Al - y.ess");
+  Save("Al - Bo - z.ess");
+  state_.LoadedChar = "Al";
+  EXPECT_TRUE(StartUp().empty());
+  EXPECT_EQ(In(), (Names{"S - Al - y.ess", "S - Alia - x.ess"}));
+  EXPECT_EQ(In("Bo"), Names{"Al - Bo - z.ess"});
+}
+
+TEST_F(SaveFolder, ArchivingTwiceChangesNothingAndWritesNothing) {
+  Save("1 - Brutus - a.ess");
+  Save("2 - Mirelle - b.ess");
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  auto written = files::Statistics();
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(files::Statistics().files_written, written.files_written);
+  EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Mirelle"), Names{"2 - Mirelle - b.ess"});
+}
+
+TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
+  Save("1 - Brutus - a.ess");
+  Save("2 - Brutus - b.ess");
+  Save("3 - Mirelle - c.ess");
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  EXPECT_EQ(state_.LoadedChar, "Mirelle");
+  EXPECT_EQ(In(), Names{"3 - Mirelle - c.ess"});
+  EXPECT_EQ(In("Brutus"), (Names{"1 - Brutus - a.ess", "2 - Brutus - b.ess"}));
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / "2 - Brutus - b.ess"), "content of 2 - Brutus - b.ess");
+}
+
+TEST_F(SaveFolder, EmptyCharacterFolderRestoresNothing) {
+  Save("1 - Brutus - a.ess");
+  Save("autosave.ess");
+  ASSERT_TRUE(StartUp().empty());
+  fs::create_directory(saves_ / "Nobody");
+  EXPECT_TRUE(LoadCharacter(state_, "Nobody").empty());
+  EXPECT_EQ(In(), Names{"autosave.ess"});
+}
+
+TEST_F(SaveFolder, RestoreKeepsASaveNewerThanItsCopy) {
+  Save("1 - Brutus - a.ess", 1'000);
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  // The game saves again over the same name after the last archive.
+  WriteFile(saves_ / "1 - Brutus - a.ess", "newer");
+  SetModifiedSeconds(saves_ / "1 - Brutus - a.ess", 2'000);
+
+  EXPECT_TRUE(LoadCharacter(state_, "Brutus").empty());
+  EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "newer");
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / "1 - Brutus - a.ess"), "newer");
+}
+
+TEST_F(SaveFolder, RestoreReplacesAnOlderSave) {
+  Save("1 - Brutus - a.ess", 2'000);
+  state_.LoadedChar = "Mirelle";
+  ASSERT_TRUE(StartUp().empty());
+  Save("1 - Brutus - a.ess", 1'000);
+  WriteFile(saves_ / "1 - Brutus - a.ess", "stale");
+  SetModifiedSeconds(saves_ / "1 - Brutus - a.ess", 1'000);
+  EXPECT_TRUE(RestoreCharacter(state_, "Brutus").empty());
+  EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "content of 1 - Brutus - a.ess");
+}
+
+TEST_F(SaveFolder, HostileCharacterNamesNeverReachTheFileSystem) {
+  Save("a - .. - b.ess");
+  Save("a - . - b.ess");
+  Save("x- -y.ess");
+  WriteFile(temp_.path() / "outside.txt", "untouched");
+  ASSERT_EQ(ArchiveSaves(state_).size(), 3u);  // one report per save left in place
+
+  EXPECT_TRUE(PrepareSaveFolder(state_).empty());
+  EXPECT_EQ(state_.Chars[0], ".");
+  EXPECT_EQ(state_.Chars[1], "..");
+  EXPECT_EQ(state_.Chars[2], "");
+  EXPECT_EQ(ArchiveSaves(state_).size(), 3u);
+  EXPECT_EQ(In(), (Names{"a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
+  EXPECT_EQ(FileNames(temp_.path()), Names{"outside.txt"});
+  EXPECT_EQ(ReadFile(temp_.path() / "outside.txt"), "untouched");
+  EXPECT_FALSE(RestoreCharacter(state_, "..").empty());
+  EXPECT_EQ(In(), (Names{"a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
+}
+
+TEST_F(SaveFolder, UnusableSaveFolderIsReportedAndNothingIsTouched) {
+  for (std::string path : {std::string(), std::string("relative/Saves"),
+                           Utf8FromPath(temp_.path() / "absent"), Utf8FromPath(saves_ / "f.ess")}) {
+    Save("f.ess");
+    state_.SavePath = path;
+    state_.Chars[0] = "Brutus";
+    EXPECT_EQ(PrepareSaveFolder(state_).size(), 1u) << path;
+    EXPECT_EQ(ArchiveSaves(state_).size(), 1u) << path;
+    EXPECT_EQ(RestoreCharacter(state_, "Brutus").size(), 1u) << path;
+  }
+  EXPECT_FALSE(fs::exists("Brutus"));
+  EXPECT_FALSE(fs::exists(fs::path("relative")));
+}
+
+TEST_F(SaveFolder, FailedCopyIsReportedAndTheSaveIsNotDeleted) {
+  Save("1 - Brutus - a.ess");
+  Save("2 - Mirelle - b.ess");
+  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
+  // A file where Brutus's folder should be makes both rename and copy fail.
+  fs::remove(saves_ / "Brutus");
+  WriteFile(saves_ / "Brutus", "not a folder");
+  Failures failures = ArchiveSaves(state_);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_NE(failures[0].path.find("Brutus"), std::string::npos);
+  EXPECT_FALSE(failures[0].reason.empty());
+  EXPECT_EQ(In(), (Names{"1 - Brutus - a.ess", "Brutus"}));
+  EXPECT_EQ(In("Mirelle"), Names{"2 - Mirelle - b.ess"});
+}
+
+TEST_F(SaveFolder, CoSavesTravelWithTheirSave) {
+  Save("1 - Brutus - a.ess");
+  Save("1 - Brutus - a.obse");
+  Save("1 - Brutus - a.pluggy");
+  Save("2 - Mirelle - b.ess");
+  Save("2 - Mirelle - b.obse");
+  Save("9 - Orphan - z.obse");
+  state_.LoadedChar = "Mirelle";
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_EQ(In(), (Names{"2 - Mirelle - b.ess", "2 - Mirelle - b.obse", "9 - Orphan - z.obse"}));
+  EXPECT_EQ(In("Brutus"),
+            (Names{"1 - Brutus - a.ess", "1 - Brutus - a.obse", "1 - Brutus - a.pluggy"}));
+  EXPECT_EQ(In("Mirelle"), (Names{"2 - Mirelle - b.ess", "2 - Mirelle - b.obse"}));
+  EXPECT_FALSE(fs::exists(saves_ / "Orphan"));
+
+  EXPECT_TRUE(LoadCharacter(state_, "Brutus").empty());
+  EXPECT_EQ(In(), (Names{"1 - Brutus - a.ess", "1 - Brutus - a.obse", "1 - Brutus - a.pluggy",
+                         "9 - Orphan - z.obse"}));
+}
+
+TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
+  Save("b - x.ess");
+  Save("A - x.ess");
+  Save("a - x.ESS");
+  Save("c.essx");
+  Save("note.txt");
+  fs::create_directory(saves_ / "dir.ess");
+#ifndef _WIN32
+  Save(".hidden - x.ess");
+#endif
+  SaveListing listing = ListSaves(state_.SavePath);
+  EXPECT_TRUE(listing.failures.empty());
+  EXPECT_EQ(listing.names, (Names{"A - x.ess", "a - x.ESS", "b - x.ess"}));
+}
+
+TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
+  Save("1 - Brutus - a.ess");
+  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
+  WriteFile(saves_ / ".pelloquin-99-1.tmp", "partial");
+  WriteFile(saves_ / "Brutus" / ".pelloquin-99-2.tmp", "partial");
+  state_.LoadedChar = "Brutus";
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+}
+
+TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
+  Save("1 - Brutus - a.ess");
+  Save("2 - Brutus - b.ess");
+  Save("autosave.ess");
+  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
+  std::vector<std::pair<std::size_t, std::size_t>> calls;
+  ArchiveSaves(state_,
+               [&](std::size_t done, std::size_t total) { calls.emplace_back(done, total); });
+  EXPECT_EQ(calls, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 2}, {2, 2}}));
+}
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,80 @@
+// Reading character names and positions from save file names.
+#include "save_names.h"
+
+#include <gtest/gtest.h>
+
+namespace pelloquin {
+namespace {
+
+TEST(SaveNames, CharacterNameIsTheSecondPieceTrimmed) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"A - B - C.ess", "B"},
+      {"A - B.ess", "B.ess"},
+      {"Save 7 - Brutus - Imperial City, Level 4.ess", "Brutus"},
+      {"x- -y.ess", ""},
+      {"a-b-c-d.ess", "b"},
+      {"-lead.ess", "lead.ess"},
+      {"trail-.ess", ".ess"},
+      {"a--b.ess", ""},
+      {"  tabs -\tBob\t- x.ess", "\tBob\t"},
+  };
+  for (const auto& [file, name] : cases) EXPECT_EQ(CharacterNameOf(file), name) << file;
+}
+
+TEST(SaveNames, OnlyNamesWithADashQualify) {
+  EXPECT_TRUE(IsQualifyingSave("a-b.ess"));
+  EXPECT_FALSE(IsQualifyingSave("autosave.ess"));
+  EXPECT_FALSE(IsQualifyingSave("quicksave.ess"));
+}
+
+TEST(SaveNames, PositionRuleKeepsFromTheThirdCharacter) {
+  struct Case {
+    std::string file;
+    std::string loaded;
+    std::size_t position;
+    bool stays;
+  };
+  const Case cases[] = {
+      {"S1 - Aldo - Inn.ess", "Aldo", 6, true}, {"S2 - Beryl - Road.ess", "Aldo", 0, false},
+      {"Aldo - x.ess", "Aldo", 1, false},       {"xAldo - y.ess", "Aldo", 2, false},
+      {"xyAldo - z.ess", "Aldo", 3, true},      {"S - Alia - x.ess", "Al", 5, true},
+      {"S - aldo - x.ess", "Aldo", 0, false},   {"S - Aldo - x.ess", "", 1, false},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(PositionOf(c.file, c.loaded), c.position) << c.file;
+    EXPECT_EQ(StaysInSaveFolder(c.file, c.loaded), c.stays) << c.file;
+  }
+}
+
+TEST(SaveNames, FolderNamesMustBeOnePlainName) {
+  for (std::string bad : {"", ".", "..", "a/b", "a\\b", "line\nbreak", "tab\there", "\x01",
+                          "bad\xff utf8", "\xc3", "over\xe0\x80\x80long"}) {
+    EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
+  }
+  for (std::string good : {"Brutus", "B.ess", "Mirelle the Bold", "Ásgeir", "...dots", "a.b"}) {
+    EXPECT_TRUE(IsUsableFolderName(good)) << good;
+  }
+}
+
+#ifdef _WIN32
+TEST(SaveNames, WindowsRefusesDevicesAndItsReservedCharacters) {
+  for (std::string bad : {"CON", "con", "NUL.txt", "COM1", "lpt9.ess", "AUX", "PRN", "a:b", "a*",
+                          "what?", "\"q\"", "<x>", "pi|pe", "dot.", "space "}) {
+    EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
+  }
+  for (std::string good : {"CONAN", "COM", "COM10", "Nullo"}) {
+    EXPECT_TRUE(IsUsableFolderName(good)) << good;
+  }
+}
+#endif
+
+TEST(SaveNames, SaveExtensionIgnoresLetterCase) {
+  EXPECT_TRUE(HasSaveExtension("a.ess"));
+  EXPECT_TRUE(HasSaveExtension("a - b.ESS"));
+  EXPECT_FALSE(HasSaveExtension("x.essx"));
+  EXPECT_FALSE(HasSaveExtension("a.obse"));
+  EXPECT_FALSE(HasSaveExtension("ess"));
+}
+
+}  // namespace
+}  // namespace pelloquin
