@@ -12,7 +12,7 @@ namespace pelloquin {
 struct ProgramStart {
   std::string program;  // a path, or a bare name looked up on PATH
   std::vector<std::string> arguments;
-  std::string working_folder;  // empty: the caller's
+  std::string working_folder;                                    // empty: the caller's
   std::vector<std::pair<std::string, std::string>> environment;  // added or replaced
 };
 

@@ -1,0 +1,119 @@
+// UTF-8 and UTF-16 conversions that accept any input.
+#include "utf16.h"
+
+namespace pelloquin {
+
+namespace {
+
+bool IsContinuation(unsigned char byte) {
+  return (byte & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+void AppendUtf16(std::u16string& out, char32_t code_point) {
+  if (code_point < 0x10000) {
+    out.push_back(static_cast<char16_t>(code_point));
+  } else {
+    code_point -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (code_point >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (code_point & 0x3FF)));
+  }
+}
+
+char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
+  const auto lead = static_cast<unsigned char>(text[pos]);
+  std::size_t length = 0;
+  char32_t code_point = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) {
+    ++pos;
+    return lead;
+  } else if ((lead & 0xE0) == 0xC0) {
+    length = 2, code_point = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, code_point = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, code_point = lead & 0x07, minimum = 0x10000;
+  }
+  if (length == 0 || text.size() - pos < length) {
+    ++pos;
+    return lead;
+  }
+  for (std::size_t i = 1; i < length; ++i) {
+    const auto byte = static_cast<unsigned char>(text[pos + i]);
+    if (!IsContinuation(byte)) {
+      ++pos;
+      return lead;
+    }
+    code_point = (code_point << 6) | (byte & 0x3F);
+  }
+  const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
+  if (code_point < minimum || code_point > 0x10FFFF || surrogate) {
+    ++pos;
+    return lead;
+  }
+  pos += length;
+  return code_point;
+}
+
+void AppendUtf8(std::string& out, char32_t code_point) {
+  if (code_point < 0x80) {
+    out.push_back(static_cast<char>(code_point));
+  } else if (code_point < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else if (code_point < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
+  }
+}
+
+std::u16string Utf16FromUtf8(std::string_view text) {
+  std::u16string out;
+  out.reserve(text.size());
+  std::size_t pos = 0;
+  while (pos < text.size()) AppendUtf16(out, DecodeUtf8(text, pos));
+  return out;
+}
+
+std::string Utf8FromUtf16(std::u16string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char32_t unit = text[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF) {
+      AppendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+      ++i;
+    } else if (unit >= 0xD800 && unit <= 0xDFFF) {
+      AppendUtf8(out, 0xFFFD);
+    } else {
+      AppendUtf8(out, unit);
+    }
+  }
+  return out;
+}
+
+std::string Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t size) {
+  std::u16string units(size / 2, u'\0');
+  for (std::size_t i = 0; i < units.size(); ++i) {
+    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+  }
+  return Utf8FromUtf16(units);
+}
+
+void AppendUtf16Le(std::vector<std::uint8_t>& out, std::u16string_view text) {
+  for (const char16_t unit : text) {
+    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(unit >> 8));
+  }
+}
+
+}  // namespace pelloquin

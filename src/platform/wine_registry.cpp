@@ -1,0 +1,95 @@
+// A Wine prefix's registry files behind the registry interface.
+#include "wine_registry.h"
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <string>
+
+#include "utf16.h"
+
+namespace pelloquin {
+
+namespace {
+
+// Windows' own result codes, so callers see the same numbers everywhere.
+constexpr long kSuccess = 0;
+constexpr long kFileNotFound = 2;
+constexpr long kInvalidHandle = 6;
+constexpr long kInvalidParameter = 87;
+constexpr long kMoreData = 234;
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) return std::nullopt;
+  return text;
+}
+
+// A 32-bit program on a 64-bit system sees Software\X as Software\Wow6432Node\X.
+std::string PathInView(const RegistryFile& file, std::string_view key_path, RegView view) {
+  const bool win64 = file.win64 || FindRegistryKey(file, "Software\\Wow6432Node") != nullptr;
+  std::string folded = FoldRegistryPath(key_path);
+  const std::string_view software = "software";
+  if (view != RegView::Wow64_32 || !win64 || folded.compare(0, software.size(), software) != 0) {
+    return folded;
+  }
+  if (folded.size() == software.size()) return folded + "\\wow6432node";
+  if (folded[software.size()] != '\\') return folded;
+  const std::string rest = folded.substr(software.size() + 1);
+  if (rest == "wow6432node" || rest.rfind("wow6432node\\", 0) == 0) return folded;
+  return "software\\wow6432node\\" + rest;
+}
+
+bool IsText(std::uint32_t type) {
+  return type == kRegSz || type == kRegExpandSz || type == kRegMultiSz;
+}
+
+}  // namespace
+
+long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess /*access*/,
+                           RegView view, RegHandle& handle) {
+  if (root != RegRoot::LocalMachine) return kFileNotFound;
+  const auto text = ReadWholeFile(prefix_ / "system.reg");
+  if (!text) return kFileNotFound;
+  const auto file = ParseRegistryFile(*text);
+  if (!file) return kFileNotFound;
+  const RegistryFileKey* key = FindRegistryKey(*file, PathInView(*file, key_path, view));
+  if (key == nullptr) return kFileNotFound;
+  handle = next_handle_++;
+  open_keys_[handle] = *key;
+  return kSuccess;
+}
+
+long WineRegistry::QueryValue(RegHandle handle, std::string_view value_name, std::uint32_t* type,
+                              std::uint8_t* data, std::uint32_t* size) {
+  const auto key = open_keys_.find(handle);
+  if (key == open_keys_.end()) return kInvalidHandle;
+  const RegistryFileValue* value = FindRegistryValue(key->second, value_name);
+  if (value == nullptr) return kFileNotFound;
+
+  // Text is handed over as UTF-8, NULs kept, as the ANSI calls hand over ANSI.
+  const std::string bytes = IsText(value->type)
+                                ? Utf8FromUtf16Le(value->data.data(), value->data.size())
+                                : std::string(value->data.begin(), value->data.end());
+  if (type != nullptr) *type = value->type;
+  if (size == nullptr) return data == nullptr ? kSuccess : kInvalidParameter;
+  const auto needed = static_cast<std::uint32_t>(bytes.size());
+  if (data != nullptr) {
+    if (*size < needed) {
+      *size = needed;
+      return kMoreData;
+    }
+    std::memcpy(data, bytes.data(), bytes.size());
+  }
+  *size = needed;
+  return kSuccess;
+}
+
+void WineRegistry::CloseKey(RegHandle handle) {
+  open_keys_.erase(handle);
+}
+
+}  // namespace pelloquin

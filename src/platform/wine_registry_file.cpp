@@ -1,0 +1,316 @@
+// Reading Wine's registry files, following the rules Wine's own loader applies.
+#include "wine_registry_file.h"
+
+#include "registry.h"
+#include "utf16.h"
+
+namespace pelloquin {
+
+namespace {
+
+constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
+
+bool IsSpace(char c) {
+  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+char FoldChar(char c) {
+  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+std::string FoldName(std::string_view name) {
+  std::string folded(name);
+  for (char& c : folded) c = FoldChar(c);
+  return folded;
+}
+
+// Hands out the file's lines one at a time, without their line ends.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  bool Next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = text_.find('\n', pos_);
+    if (end == std::string_view::npos) end = text_.size();
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return true;
+  }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+// A quoted text from just after its opening delimiter up to `end_char`, with
+// Wine's escapes; `pos` is left after the closing delimiter. Nothing when the
+// line ends first.
+std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& pos, char end_char) {
+  std::u16string out;
+  while (pos < line.size() && line[pos] != end_char) {
+    if (line[pos] != '\\') {
+      AppendUtf16(out, DecodeUtf8(line, pos));
+      continue;
+    }
+    ++pos;
+    if (pos >= line.size()) return std::nullopt;
+    const char c = line[pos];
+    switch (c) {
+      case 'a':
+        out.push_back(u'\a');
+        ++pos;
+        break;
+      case 'b':
+        out.push_back(u'\b');
+        ++pos;
+        break;
+      case 'e':
+        out.push_back(u'\x1b');
+        ++pos;
+        break;
+      case 'f':
+        out.push_back(u'\f');
+        ++pos;
+        break;
+      case 'n':
+        out.push_back(u'\n');
+        ++pos;
+        break;
+      case 'r':
+        out.push_back(u'\r');
+        ++pos;
+        break;
+      case 't':
+        out.push_back(u'\t');
+        ++pos;
+        break;
+      case 'v':
+        out.push_back(u'\v');
+        ++pos;
+        break;
+      case 'x': {
+        ++pos;
+        unsigned unit = 0;
+        int digits = 0;
+        while (digits < 4 && pos < line.size() && HexDigit(line[pos]) >= 0) {
+          unit = unit * 16 + static_cast<unsigned>(HexDigit(line[pos]));
+          ++pos, ++digits;
+        }
+        out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(unit));
+        break;
+      }
+      default:
+        if (c >= '0' && c <= '7') {
+          unsigned unit = 0;
+          for (int digits = 0;
+               digits < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7';
+               ++digits, ++pos) {
+            unit = unit * 8 + static_cast<unsigned>(line[pos] - '0');
+          }
+          out.push_back(static_cast<char16_t>(unit));
+        } else {
+          // Any other escaped character stands for itself: \\, \", \] and the rest.
+          AppendUtf16(out, DecodeUtf8(line, pos));
+        }
+    }
+  }
+  if (pos >= line.size()) return std::nullopt;
+  ++pos;
+  return out;
+}
+
+void SkipSpaces(std::string_view line, std::size_t& pos) {
+  while (pos < line.size() && IsSpace(line[pos])) ++pos;
+}
+
+bool Consume(std::string_view line, std::size_t& pos, std::string_view expected) {
+  if (line.substr(pos).substr(0, expected.size()) != expected) return false;
+  pos += expected.size();
+  return true;
+}
+
+// Hex digits up to `max_digits`; nothing when there are none or the number is too big.
+std::optional<std::uint32_t> ParseHexNumber(std::string_view line, std::size_t& pos,
+                                            int max_digits) {
+  std::uint64_t number = 0;
+  int digits = 0;
+  while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+    if (++digits > max_digits) return std::nullopt;
+    number = number * 16 + static_cast<std::uint64_t>(HexDigit(line[pos]));
+    ++pos;
+  }
+  if (digits == 0 || number > 0xFFFFFFFFu) return std::nullopt;
+  return static_cast<std::uint32_t>(number);
+}
+
+// Comma-separated hex bytes; a line ending in a backslash goes on in the next
+// line. Nothing when a byte is malformed or the file ends inside the list.
+std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view line, std::size_t pos,
+                                                       LineReader& lines) {
+  std::vector<std::uint8_t> bytes;
+  for (;;) {
+    while (pos < line.size() && HexDigit(line[pos]) >= 0) {
+      auto byte = ParseHexNumber(line, pos, 2);
+      if (!byte) return std::nullopt;
+      bytes.push_back(static_cast<std::uint8_t>(*byte));
+      SkipSpaces(line, pos);
+      if (pos < line.size() && line[pos] == ',') ++pos;
+      SkipSpaces(line, pos);
+    }
+    if (pos >= line.size() || line[pos] != '\\') return bytes;
+    if (!lines.Next(line)) return std::nullopt;
+    pos = 0;
+    SkipSpaces(line, pos);
+  }
+}
+
+std::vector<std::uint8_t> TextData(std::u16string_view text) {
+  std::vector<std::uint8_t> data;
+  AppendUtf16Le(data, text);
+  AppendUtf16Le(data, std::u16string_view(u"\0", 1));
+  return data;
+}
+
+// The part of a value line after "=": its type and data.
+std::optional<RegistryFileValue> ParseData(std::string_view line, std::size_t pos,
+                                           LineReader& lines) {
+  RegistryFileValue value;
+  std::optional<std::uint32_t> type;
+  if (Consume(line, pos, "\"")) {
+    type = kRegSz;
+  } else if (Consume(line, pos, "str:\"")) {
+    type = kRegSz;
+  } else if (Consume(line, pos, "str(")) {
+    type = ParseHexNumber(line, pos, 8);
+    if (!type || !Consume(line, pos, "):\"")) return std::nullopt;
+  } else if (Consume(line, pos, "dword:")) {
+    auto number = ParseHexNumber(line, pos, 8);
+    if (!number) return std::nullopt;
+    value.type = kRegDword;
+    for (int shift = 0; shift < 32; shift += 8) {
+      value.data.push_back(static_cast<std::uint8_t>(*number >> shift));
+    }
+    return value;
+  } else if (Consume(line, pos, "hex:")) {
+    value.type = kRegBinary;
+  } else if (Consume(line, pos, "hex(")) {
+    auto hex_type = ParseHexNumber(line, pos, 8);
+    if (!hex_type || !Consume(line, pos, "):")) return std::nullopt;
+    value.type = *hex_type;
+  } else {
+    return std::nullopt;
+  }
+
+  if (type) {
+    auto text = ParseQuoted(line, pos, '"');
+    if (!text) return std::nullopt;
+    value.type = *type;
+    value.data = TextData(*text);
+    return value;
+  }
+  auto bytes = ParseHexBytes(line, pos, lines);
+  if (!bytes) return std::nullopt;
+  value.data = std::move(*bytes);
+  return value;
+}
+
+std::string JoinLevels(std::string_view path, bool fold) {
+  std::string joined;
+  std::size_t start = 0;
+  while (start <= path.size()) {
+    std::size_t end = path.find('\\', start);
+    if (end == std::string_view::npos) end = path.size();
+    if (end > start) {
+      if (!joined.empty()) joined.push_back('\\');
+      const std::string_view level = path.substr(start, end - start);
+      joined += fold ? FoldName(level) : std::string(level);
+    }
+    start = end + 1;
+  }
+  return joined;
+}
+
+RegistryFileKey& AddKey(RegistryFile& file, std::string_view path) {
+  // Folding keeps every byte in place, so a cut in one form is a cut in the other.
+  const std::string display = JoinLevels(path, false);
+  const std::string folded = JoinLevels(path, true);
+  // Wine creates the parents of every key it loads; so do we, so that they open too.
+  for (std::size_t cut = folded.find('\\'); cut != std::string::npos;
+       cut = folded.find('\\', cut + 1)) {
+    RegistryFileKey& parent = file.keys[folded.substr(0, cut)];
+    if (parent.path.empty()) parent.path = display.substr(0, cut);
+  }
+  RegistryFileKey& key = file.keys[folded];
+  if (key.path.empty()) key.path = display;
+  return key;
+}
+
+}  // namespace
+
+std::string FoldRegistryPath(std::string_view path) {
+  return JoinLevels(path, true);
+}
+
+std::optional<RegistryFile> ParseRegistryFile(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  LineReader lines(text);
+  std::string_view line;
+  if (!lines.Next(line) || line != kHeader) return std::nullopt;
+
+  RegistryFile file;
+  RegistryFileKey* key = nullptr;
+  while (lines.Next(line)) {
+    std::size_t pos = 0;
+    SkipSpaces(line, pos);
+    if (pos >= line.size() || line[pos] == ';') continue;
+    const char first = line[pos];
+    if (first == '#') {
+      if (line.substr(pos) == "#arch=win64") file.win64 = true;
+      continue;
+    }
+    if (first == '[') {
+      ++pos;
+      auto name = ParseQuoted(line, pos, ']');
+      key = name ? &AddKey(file, Utf8FromUtf16(*name)) : nullptr;
+      continue;
+    }
+    if (key == nullptr || (first != '"' && first != '@')) continue;
+
+    std::string value_name;
+    ++pos;
+    if (first == '"') {
+      auto name = ParseQuoted(line, pos, '"');
+      if (!name) continue;
+      value_name = Utf8FromUtf16(*name);
+    }
+    SkipSpaces(line, pos);
+    if (!Consume(line, pos, "=")) continue;
+    SkipSpaces(line, pos);
+    auto value = ParseData(line, pos, lines);
+    if (!value) continue;
+    value->name = value_name;
+    key->values[FoldName(value_name)] = std::move(*value);
+  }
+  return file;
+}
+
+const RegistryFileKey* FindRegistryKey(const RegistryFile& file, std::string_view path) {
+  auto found = file.keys.find(FoldRegistryPath(path));
+  return found == file.keys.end() ? nullptr : &found->second;
+}
+
+const RegistryFileValue* FindRegistryValue(const RegistryFileKey& key, std::string_view name) {
+  auto found = key.values.find(FoldName(name));
+  return found == key.values.end() ? nullptr : &found->second;
+}
+
+}  // namespace pelloquin
