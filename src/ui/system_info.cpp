@@ -1,0 +1,108 @@
+// The registry lookup of System Information and the System Info command.
+#include "system_info.h"
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+
+#include "app_info.h"
+#include "file_transfer.h"
+#include "paths.h"
+
+namespace pelloquin {
+
+namespace {
+
+constexpr std::uint32_t kValueBufferSize = 1024;
+constexpr std::string_view kSysInfoProgram = "MSINFO32.EXE";
+
+// Closes the key on every way out, the error of an empty value included.
+class OpenedKey {
+ public:
+  OpenedKey(RegistryApi& registry, RegHandle handle) : registry_(registry), handle_(handle) {}
+  ~OpenedKey() { registry_.CloseKey(handle_); }
+  OpenedKey(const OpenedKey&) = delete;
+  OpenedKey& operator=(const OpenedKey&) = delete;
+
+ private:
+  RegistryApi& registry_;
+  RegHandle handle_;
+};
+
+// True when the folder holds the program as an ordinary, visible file.
+bool ProgramListed(const std::string& path) {
+  files::FileInfo info;
+  return !files::StatFile(PathFromUtf8(path), info) && !info.hidden;
+}
+
+bool TryStartSysInfo(RegistryApi& registry, ProgramStarter& starter) {
+  std::string path;
+  if (!GetKeyValue(registry, RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                   "PATH", path)) {
+    if (!GetKeyValue(registry, RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools Location",
+                     "MSINFO", path)) {
+      return false;
+    }
+    // Appended as it stands: a doubled separator after a folder that ends
+    // in one is harmless, and the folder text is kept as the registry gives it.
+    std::string program = path + kPathSeparator + std::string(kSysInfoProgram);
+    if (!ProgramListed(program)) return false;
+    path = std::move(program);
+  }
+  // An empty path names no program; a starter might look the empty name up.
+  if (path.empty()) return false;
+  ProgramStart start;
+  start.program = path;
+  return !starter.Start(start);
+}
+
+}  // namespace
+
+bool GetKeyValue(RegistryApi& registry, RegRoot key_root, std::string_view key_name,
+                 std::string_view sub_key_ref, std::string& key_val) {
+  RegHandle handle = 0;
+  if (registry.OpenKey(key_root, key_name, RegAccess::Read, RegView::Default, handle) != 0) {
+    key_val.clear();
+    return false;
+  }
+  OpenedKey key(registry, handle);
+
+  std::array<std::uint8_t, kValueBufferSize> buffer{};
+  std::uint32_t size = kValueBufferSize;
+  std::uint32_t type = 0;
+  // A size beyond the buffer means the data did not fit, whatever the result says.
+  if (registry.QueryValue(handle, sub_key_ref, &type, buffer.data(), &size) != 0 ||
+      size > kValueBufferSize) {
+    key_val.clear();
+    return false;
+  }
+  if (size == 0) {
+    throw std::runtime_error("The registry value " + std::string(key_name) + "\\" +
+                             std::string(sub_key_ref) + " is empty");
+  }
+
+  std::string text(reinterpret_cast<const char*>(buffer.data()), size);
+  if (text.back() == '\0') text.pop_back();
+  if (type == kRegSz) {
+    key_val = std::move(text);
+  } else if (type == kRegDword) {
+    // Registry numbers are stored little-endian.
+    std::uint32_t number = 0;
+    for (int i = 3; i >= 0; --i) number = (number << 8) | buffer[i];
+    key_val = std::to_string(number);
+  }
+  return true;
+}
+
+void StartSysInfo(RegistryApi* registry, Prompt& prompt, ProgramStarter& starter) {
+  bool started = false;
+  try {
+    started = registry != nullptr && TryStartSysInfo(*registry, starter);
+  } catch (...) {
+    // Every error ends in the same message as a failed lookup.
+    started = false;
+  }
+  if (!started) prompt.ShowMessage(kSysInfoUnavailable, MessageIcon::None, kAppTitle);
+}
+
+}  // namespace pelloquin
