@@ -1,0 +1,17 @@
+// Message boxes and the open-file dialog, shown with Qt.
+#pragma once
+
+#include "prompt.h"
+
+namespace pelloquin {
+
+class QtPrompt : public Prompt {
+ public:
+  void ShowMessage(std::string_view text, MessageIcon icon,
+                   std::string_view title = kDefaultMessageTitle) override;
+  // The path comes back with the platform's separators.
+  std::optional<std::string> ChooseFile(std::string_view filter_description,
+                                        std::string_view filter_pattern) override;
+};
+
+}  // namespace pelloquin

@@ -1,0 +1,40 @@
+// Asking the user for the save folder by having them pick the game's autosave.
+#include "save_folder_prompt.h"
+
+#include "ini_file.h"
+#include "paths.h"
+#include "settings.h"
+
+namespace pelloquin {
+
+std::string RemoveAutosaveName(std::string_view chosen_path) {
+  std::string needle(1, kPathSeparator);
+  needle += kAutosaveName;
+  std::string folder;
+  std::size_t start = 0;
+  for (std::size_t found = chosen_path.find(needle); found != std::string_view::npos;
+       found = chosen_path.find(needle, start)) {
+    folder.append(chosen_path.substr(start, found - start));
+    start = found + needle.size();
+  }
+  folder.append(chosen_path.substr(start));
+  return folder;
+}
+
+Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind) {
+  prompt.ShowMessage(
+      kind == SaveFolderPromptKind::FirstRun ? kFirstRunPromptMessage : kMenuPromptMessage,
+      MessageIcon::None);
+  std::optional<std::string> chosen = prompt.ChooseFile(kAutosaveName, kAutosaveName);
+  if (!chosen) return {};
+  state.SavePath = RemoveAutosaveName(*chosen);
+  if (kind == SaveFolderPromptKind::FirstRun) return {};
+
+  Failure failure;
+  if (WriteIni(kGeneralSection, kSavePathKey, state.SavePath, state.IniPath, &failure)) return {};
+  // The user must learn which file kept the old folder.
+  if (failure.path.empty()) failure.path = state.IniPath;
+  return {failure};
+}
+
+}  // namespace pelloquin

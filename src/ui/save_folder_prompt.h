@@ -1,0 +1,31 @@
+// Asking the user for the save folder by having them pick the game's autosave.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "failure.h"
+#include "prompt.h"
+#include "shared_state.h"
+
+namespace pelloquin {
+
+enum class SaveFolderPromptKind { FirstRun, Menu };
+
+inline constexpr std::string_view kFirstRunPromptMessage =
+    "This if your first time running the Pelloquin. Please select the autosave.ess. This is "
+    "usually in C:\\My Documents\\My Games\\Oblivion\\Saves";
+inline constexpr std::string_view kMenuPromptMessage =
+    "Select the autosave.ess. This is usually in C:\\My Documents\\My Games\\Oblivion\\Saves";
+inline constexpr std::string_view kAutosaveName = "autosave.ess";
+
+// Removes every occurrence of separator + "autosave.ess", left to right, letter
+// case kept; whatever remains is the folder.
+std::string RemoveAutosaveName(std::string_view chosen_path);
+
+// Shows the kind's message, then the open-file dialog. A chosen file sets
+// SavePath; the menu kind also writes it to the settings file at once and
+// returns that write's failure. A cancelled dialog changes nothing.
+Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind);
+
+}  // namespace pelloquin
