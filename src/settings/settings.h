@@ -32,8 +32,8 @@ std::vector<std::string> SplitCharacterList(std::string_view list);
 // A step that fails is skipped; nothing is reported.
 void LoadSettings(SharedState& state);
 
-// Writes SavePath, LoadedChar and the table, in that order. Returns the
-// writes that failed (all three are tried).
+// Writes SavePath, LoadedChar and the table, in that order. Returns why
+// writes failed, each distinct failure once (all three are tried).
 Failures SaveSettings(const SharedState& state);
 
 }  // namespace pelloquin

@@ -1,0 +1,40 @@
+// The settings file on disk: whole-file reads, atomic replacement, the file's
+// text encoding and the folder of the running executable.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace pelloquin::ini {
+
+#ifdef _WIN32
+inline constexpr std::string_view kNewFileLineEnd = "\r\n";
+#else
+inline constexpr std::string_view kNewFileLineEnd = "\n";
+#endif
+
+// The file's bytes as stored. Nothing at the path is no error: `missing` is
+// then true and `bytes` empty. A folder or another non-file is an error.
+std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing);
+
+// Writes the bytes to a temporary file in the same folder, flushes it to disk
+// and renames it over `path`, keeping the old file's permissions. On failure
+// the temporary file is removed and the old file is left whole. A file the
+// user made read-only is refused, as an in-place write would be.
+std::error_code ReplaceFile(const std::string& path, std::string_view bytes);
+
+// The file's bytes as UTF-8. On Windows the file is in the ANSI code page
+// unless it starts with a UTF-8 byte-order mark; elsewhere it is UTF-8.
+std::string DecodeText(std::string_view bytes);
+
+// UTF-8 text back to the file's encoding (chosen as DecodeText chose it);
+// nothing when a character has no place in the code page.
+std::optional<std::string> EncodeText(std::string_view text);
+
+// The folder holding the running executable, links resolved; "" when the
+// system cannot tell.
+std::string ExecutableFolder();
+
+}  // namespace pelloquin::ini

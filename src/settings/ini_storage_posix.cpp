@@ -1,0 +1,175 @@
+// The settings file on POSIX systems: UTF-8 text, written with rename.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <random>
+
+#include "fault_injection.h"
+#include "ini_storage.h"
+#include "paths.h"
+
+namespace pelloquin::ini {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::error_code LastError() {
+  return {errno, std::system_category()};
+}
+
+std::error_code InjectedError() {
+  return std::make_error_code(std::errc::io_error);
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  int Close() {
+    int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+std::string RandomTag() {
+  static std::mt19937 generator{std::random_device{}()};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string tag;
+  for (std::uint32_t bits = generator(), i = 0; i < 8; ++i, bits >>= 4) tag += kDigits[bits & 15];
+  return tag;
+}
+
+std::error_code WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
+    ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return {};
+}
+
+// Fills and flushes the new temporary file, then renames it over the target.
+std::error_code WriteAndRename(Descriptor& file, const fs::path& temporary, const fs::path& target,
+                               std::string_view bytes) {
+  if (auto error = WriteAll(file.get(), bytes)) return error;
+  if (fault::ShouldFail(fault::Call::Flush)) return InjectedError();
+  if (::fsync(file.get()) != 0) return LastError();
+  if (file.Close() != 0) return LastError();
+  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  if (::rename(temporary.c_str(), target.c_str()) != 0) return LastError();
+  return {};
+}
+
+}  // namespace
+
+std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
+  bytes.clear();
+  missing = false;
+  // Non-blocking, so that a FIFO under the file's name cannot hang the program.
+  Descriptor file(::open(PathFromUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (!file.valid()) {
+    if (errno == ENOENT) {
+      missing = true;
+      return {};
+    }
+    return LastError();
+  }
+  struct stat status {};
+  if (::fstat(file.get(), &status) != 0) return LastError();
+  if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+  if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
+  bytes.reserve(static_cast<std::size_t>(status.st_size));
+  char buffer[64 * 1024];
+  while (true) {
+    ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      return LastError();
+    }
+    if (got == 0) return {};
+    bytes.append(buffer, static_cast<std::size_t>(got));
+  }
+}
+
+std::error_code ReplaceFile(const std::string& path, std::string_view bytes) {
+  fs::path target = PathFromUtf8(path);
+  std::error_code error;
+  // Through a link the file it names is replaced, not the link.
+  if (fs::is_symlink(fs::symlink_status(target, error))) {
+    fs::path resolved = fs::canonical(target, error);
+    if (error) return error;
+    target = resolved;
+  }
+  error.clear();  // a missing file is no error here
+
+  struct stat status {};
+  bool exists = ::stat(target.c_str(), &status) == 0;
+  if (!exists && errno != ENOENT) return LastError();
+  if (exists) {
+    if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
+    if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
+    if (::access(target.c_str(), W_OK) != 0) return LastError();
+  }
+
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = ".";
+  std::string target_name = target.filename().string();
+  fs::path temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    temporary = folder / ("." + target_name + "." + RandomTag() + ".tmp");
+    // An existing file's mode is set below; a new one gets the usual 0666 less the umask.
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, exists ? 0600 : 0666);
+    if (fd < 0 && errno != EEXIST) return LastError();
+  }
+  if (fd < 0) return LastError();
+  Descriptor file(fd);
+
+  if (exists && ::fchmod(file.get(), status.st_mode & 07777) != 0) error = LastError();
+  if (!error) error = WriteAndRename(file, temporary, target, bytes);
+  if (error) {
+    if (file.valid()) file.Close();
+    ::unlink(temporary.c_str());
+    return error;
+  }
+  // The rename itself survives a power cut only once the folder is flushed.
+  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.valid()) ::fsync(dir.get());
+  return {};
+}
+
+std::string DecodeText(std::string_view bytes) {
+  return std::string(bytes);
+}
+
+std::optional<std::string> EncodeText(std::string_view text) {
+  return std::string(text);
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  fs::path executable = fs::read_symlink("/proc/self/exe", error);
+  if (error || executable.empty()) return "";
+  return Utf8FromPath(executable.parent_path());
+}
+
+}  // namespace pelloquin::ini

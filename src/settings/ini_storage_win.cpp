@@ -1,0 +1,210 @@
+// The settings file on Windows: text in the ANSI code page, wide-character
+// paths, replacement with MoveFileExW.
+#include <windows.h>
+
+#include <climits>
+#include <filesystem>
+#include <random>
+
+#include "fault_injection.h"
+#include "ini_storage.h"
+#include "paths.h"
+
+namespace pelloquin::ini {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+std::error_code LastError() {
+  return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
+std::error_code InjectedError() {
+  return std::make_error_code(std::errc::io_error);
+}
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle) : handle_(handle) {}
+  ~Handle() {
+    if (valid()) CloseHandle(handle_);
+  }
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+  bool Close() {
+    bool closed = CloseHandle(handle_) != 0;
+    handle_ = INVALID_HANDLE_VALUE;
+    return closed;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// Files written by code-page programs stay in the code page; a file someone
+// saved as UTF-8 with a byte-order mark, or a system whose code page is
+// UTF-8, needs no conversion.
+bool IsUtf8(std::string_view bytes) {
+  return GetACP() == CP_UTF8 || bytes.starts_with(kUtf8Bom);
+}
+
+std::wstring Widen(UINT code_page, std::string_view text) {
+  if (text.empty() || text.size() > INT_MAX) return {};
+  int size = static_cast<int>(text.size());
+  int length = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+std::string RandomTag() {
+  static std::mt19937 generator{std::random_device{}()};
+  static constexpr char kDigits[] = "0123456789abcdef";
+  std::string tag;
+  for (std::uint32_t bits = generator(), i = 0; i < 8; ++i, bits >>= 4) tag += kDigits[bits & 15];
+  return tag;
+}
+
+std::error_code WriteAll(HANDLE file, std::string_view bytes) {
+  while (!bytes.empty()) {
+    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
+    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastError();
+    bytes.remove_prefix(written);
+  }
+  return {};
+}
+
+std::error_code WriteAndMove(Handle& file, const fs::path& temporary, const fs::path& target,
+                             std::string_view bytes) {
+  if (auto error = WriteAll(file.get(), bytes)) return error;
+  if (fault::ShouldFail(fault::Call::Flush)) return InjectedError();
+  if (!FlushFileBuffers(file.get())) return LastError();
+  if (!file.Close()) return LastError();
+  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  if (!MoveFileExW(temporary.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    return LastError();
+  }
+  return {};
+}
+
+}  // namespace
+
+std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
+  bytes.clear();
+  missing = false;
+  fs::path file_path = PathFromUtf8(path);
+  DWORD attributes = GetFileAttributesW(file_path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      missing = true;
+      return {};
+    }
+    return {static_cast<int>(error), std::system_category()};
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+  Handle file(CreateFileW(file_path.c_str(), GENERIC_READ,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.valid()) return LastError();
+  char buffer[64 * 1024];
+  while (true) {
+    DWORD got = 0;
+    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return LastError();
+    if (got == 0) return {};
+    bytes.append(buffer, got);
+  }
+}
+
+std::error_code ReplaceFile(const std::string& path, std::string_view bytes) {
+  fs::path target = PathFromUtf8(path);
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (exists) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+      return std::make_error_code(std::errc::is_a_directory);
+    }
+    if (attributes & FILE_ATTRIBUTE_READONLY) return {ERROR_ACCESS_DENIED, std::system_category()};
+  }
+
+  fs::path folder = target.parent_path();
+  if (folder.empty()) folder = L".";
+  fs::path temporary;
+  // Hidden or system files stay so; the folder's inherited permissions apply as
+  // they did to the old file.
+  DWORD kept = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                      FILE_ATTRIBUTE_NOT_CONTENT_INDEXED)
+                      : 0;
+  HANDLE created = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 16 && created == INVALID_HANDLE_VALUE; ++attempt) {
+    temporary =
+        folder / PathFromUtf8("." + Utf8FromPath(target.filename()) + "." + RandomTag() + ".tmp");
+    created = CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          kept ? kept : FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (created == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) {
+      return LastError();
+    }
+  }
+  if (created == INVALID_HANDLE_VALUE) return LastError();
+  Handle file(created);
+
+  if (auto error = WriteAndMove(file, temporary, target, bytes)) {
+    if (file.valid()) file.Close();
+    DeleteFileW(temporary.c_str());
+    return error;
+  }
+  return {};
+}
+
+std::string DecodeText(std::string_view bytes) {
+  if (IsUtf8(bytes)) return std::string(bytes);
+  std::wstring wide = Widen(CP_ACP, bytes);
+  if (wide.empty()) return {};
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
+                                   0, nullptr, nullptr);
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
+                      nullptr, nullptr);
+  return text;
+}
+
+std::optional<std::string> EncodeText(std::string_view text) {
+  if (IsUtf8(text)) return std::string(text);
+  std::wstring wide = Widen(CP_UTF8, text);
+  if (wide.empty()) return text.empty() ? std::optional<std::string>("") : std::nullopt;
+  BOOL lossy = FALSE;
+  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                   static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
+  if (lossy || length <= 0) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                      bytes.data(), length, nullptr, &lossy);
+  if (lossy) return std::nullopt;
+  return bytes;
+}
+
+std::string ExecutableFolder() {
+  std::wstring buffer(MAX_PATH, L'\0');
+  while (true) {
+    DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0) return "";
+    if (length < buffer.size()) {
+      buffer.resize(length);
+      break;
+    }
+    if (buffer.size() >= 32768) return "";
+    buffer.resize(buffer.size() * 2);
+  }
+  return Utf8FromPath(fs::path(buffer).parent_path());
+}
+
+}  // namespace pelloquin::ini

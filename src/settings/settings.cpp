@@ -1,0 +1,89 @@
+// What the settings file holds and when it is read and written.
+#include "settings.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "ini_file.h"
+#include "ini_storage.h"
+#include "paths.h"
+
+namespace pelloquin {
+
+bool FileExists(const std::string& path) {
+  try {
+    std::error_code error;
+    auto status = std::filesystem::status(PathFromUtf8(path), error);
+    return !error && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
+  } catch (...) {
+    return false;
+  }
+}
+
+std::string DefaultIniPath() {
+  std::string folder = ini::ExecutableFolder();
+  // Without the executable's folder the current one is the only place left.
+  if (folder.empty()) return std::string(kIniFileName);
+  return JoinPath(folder, kIniFileName);
+}
+
+std::string JoinCharacterList(const SharedState& state) {
+  std::string list;
+  for (const std::string& slot : state.Chars) {
+    list += slot;
+    list += ',';
+  }
+  return list;
+}
+
+std::vector<std::string> SplitCharacterList(std::string_view list) {
+  std::vector<std::string> pieces;
+  if (list.empty()) return pieces;
+  while (true) {
+    std::size_t comma = list.find(',');
+    pieces.emplace_back(list.substr(0, comma));
+    if (comma == std::string_view::npos) return pieces;
+    list.remove_prefix(comma + 1);
+  }
+}
+
+void LoadSettings(SharedState& state) {
+  // Each step that fails is skipped and the next one runs; the field keeps its value.
+  try {
+    state.SavePath = ReadIni(kGeneralSection, kSavePathKey, state.IniPath);
+  } catch (...) {
+  }
+  std::string list;
+  try {
+    list = ReadIni(kCharsSection, kCharsKey, state.IniPath);
+  } catch (...) {
+  }
+  try {
+    state.LoadedChar = ReadIni(kGeneralSection, kLoadedCharKey, state.IniPath);
+  } catch (...) {
+  }
+  try {
+    std::vector<std::string> pieces = SplitCharacterList(list);
+    std::size_t used = std::min<std::size_t>(pieces.size(), kCharSlotCount);
+    for (std::size_t i = 0; i < used; ++i) state.Chars[i] = std::move(pieces[i]);
+  } catch (...) {
+  }
+}
+
+Failures SaveSettings(const SharedState& state) {
+  Failures failures;
+  auto write = [&](std::string_view section, std::string_view key, std::string_view value) {
+    Failure failure;
+    if (WriteIni(section, key, value, state.IniPath, &failure)) return;
+    // One cause that fails every write is told once.
+    if (std::find(failures.begin(), failures.end(), failure) == failures.end()) {
+      failures.push_back(std::move(failure));
+    }
+  };
+  write(kGeneralSection, kSavePathKey, state.SavePath);
+  write(kGeneralSection, kLoadedCharKey, state.LoadedChar);
+  write(kCharsSection, kCharsKey, JoinCharacterList(state));
+  return failures;
+}
+
+}  // namespace pelloquin

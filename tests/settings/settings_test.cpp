@@ -1,0 +1,208 @@
+// The settings file as the program stores it: the example file, round trips of
+// the character table, hand-edited lists, first-run detection and failures.
+#include "settings.h"
+
+#include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "fault_injection.h"
+#include "ini_file.h"
+#include "paths.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ReadFile;
+using testing::TempFolder;
+using testing::WriteFile;
+
+class SettingsTest : public ::testing::Test {
+ protected:
+  SettingsTest() { state_.IniPath = JoinPath(folder_.text(), kIniFileName); }
+  void TearDown() override { fault::Reset(); }
+
+  fs::path File() const { return folder_.path() / kIniFileName; }
+
+  // The table of a fresh state after loading the given stored list.
+  std::array<std::string, kCharSlotCount> LoadList(const std::string& list) {
+    WriteFile(File(), "[Oblivion_Chars]\nChars=" + list + "\n");
+    SharedState loaded;
+    loaded.IniPath = state_.IniPath;
+    LoadSettings(loaded);
+    return loaded.Chars;
+  }
+
+  TempFolder folder_;
+  SharedState state_;
+};
+
+TEST_F(SettingsTest, ANormalCloseWritesTheExampleFileByteForByte) {
+  state_.SavePath = "C:\\My Documents\\My Games\\Oblivion\\Saves";
+  state_.LoadedChar = "Brutus";
+  state_.Chars[0] = "Brutus";
+  state_.Chars[1] = "Mirelle";
+
+  EXPECT_TRUE(SaveSettings(state_).empty());
+
+  std::string chars = "Brutus,Mirelle,";
+  for (int i = 0; i < 99; ++i) chars += "0,";
+  ASSERT_EQ(chars.size(), 213u);
+  EXPECT_EQ(ReadFile(File()),
+            "[Oblivion_General]\n"
+            "SavePath=C:\\My Documents\\My Games\\Oblivion\\Saves\n"
+            "LoadedChar=Brutus\n"
+            "[Oblivion_Chars]\n"
+            "Chars=" +
+                chars + "\n");
+}
+
+TEST_F(SettingsTest, AFullTableOfLongNamesSurvivesARun) {
+  for (int i = 0; i < kCharSlotCount; ++i) {
+    state_.Chars[i] = "Sir Aldemar the Unconquered of Bravil and Knight No. " + std::to_string(i);
+  }
+  state_.Chars[1] = " Leading space";
+  state_.Chars[2] = "Ünïcödé";
+  state_.Chars[7] = "";  // an empty slot is stored as the empty text, not the marker
+  state_.SavePath = "/home/player/Saves";
+  state_.LoadedChar = " Leading space";
+  ASSERT_TRUE(SaveSettings(state_).empty());
+  ASSERT_GT(JoinCharacterList(state_).size(), 5000u);
+
+  SharedState loaded;
+  loaded.IniPath = state_.IniPath;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded.Chars, state_.Chars);
+  EXPECT_EQ(loaded.SavePath, state_.SavePath);
+  EXPECT_EQ(loaded.LoadedChar, " Leading space");
+}
+
+TEST_F(SettingsTest, HandEditedListsFillSlotsPieceByPiece) {
+  std::string long_list;
+  for (int i = 0; i < 120; ++i) long_list += "N" + std::to_string(i) + ",";
+  struct Case {
+    const char* label;
+    std::string list;
+    std::vector<std::string> leading;  // slots from 0 on; all later slots stay "0"
+  };
+  const Case cases[] = {
+      {"fewer pieces", "Brutus,Mirelle", {"Brutus", "Mirelle"}},
+      {"empty piece", "Brutus,,Mirelle", {"Brutus", "", "Mirelle"}},
+      {"spaces kept", "Brutus, Mirelle ,x", {"Brutus", " Mirelle ", "x"}},
+      {"comma inside a name", "Bru,tus,", {"Bru", "tus", ""}},
+      {"empty list", "", {}},
+      {"only a comma", ",", {"", ""}},
+  };
+  for (const auto& c : cases) {
+    auto chars = LoadList(c.list);
+    for (int i = 0; i < kCharSlotCount; ++i) {
+      std::string expected = i < static_cast<int>(c.leading.size()) ? c.leading[i] : "0";
+      EXPECT_EQ(chars[i], expected) << c.label << ", slot " << i;
+    }
+  }
+
+  auto chars = LoadList(long_list);
+  for (int i = 0; i < kCharSlotCount; ++i) EXPECT_EQ(chars[i], "N" + std::to_string(i));
+}
+
+TEST_F(SettingsTest, AMissingFileIsAFirstRun) {
+  state_.SavePath = "stale";
+  LoadSettings(state_);
+  EXPECT_EQ(state_.SavePath, "");
+  EXPECT_EQ(state_.LoadedChar, "");
+  EXPECT_EQ(state_.Chars, SharedState().Chars);
+  EXPECT_FALSE(FileExists(state_.IniPath));
+}
+
+TEST_F(SettingsTest, AFileWithSavePathAloneIsNoFirstRun) {
+  ASSERT_TRUE(WriteIni(kGeneralSection, kSavePathKey, "/saves", state_.IniPath));
+  LoadSettings(state_);
+  EXPECT_TRUE(FileExists(state_.IniPath));
+  EXPECT_EQ(state_.SavePath, "/saves");
+  EXPECT_EQ(state_.LoadedChar, "");
+  EXPECT_EQ(state_.Chars, SharedState().Chars);
+}
+
+TEST_F(SettingsTest, FileExistsOnlyForFiles) {
+  fs::path plain = folder_.path() / "plain.ini";
+  WriteFile(plain, "");
+  fs::create_directory(folder_.path() / "pelloquin.ini");
+  EXPECT_TRUE(FileExists(Utf8FromPath(plain)));
+  EXPECT_FALSE(FileExists(state_.IniPath));  // the folder named like the file
+  EXPECT_FALSE(FileExists(JoinPath(folder_.text(), "absent.ini")));
+  EXPECT_FALSE(FileExists(JoinPath(Utf8FromPath(plain), "below.ini")));
+  EXPECT_FALSE(FileExists(""));
+#ifndef _WIN32
+  ASSERT_EQ(::chmod(plain.c_str(), 0444), 0);
+  EXPECT_TRUE(FileExists(Utf8FromPath(plain)));
+  fs::create_symlink(folder_.path() / "gone", folder_.path() / "dangling.ini");
+  EXPECT_FALSE(FileExists(JoinPath(folder_.text(), "dangling.ini")));
+#endif
+}
+
+TEST_F(SettingsTest, FailedWritesAreReportedOnceWithPathAndReason) {
+  fs::create_directory(File());
+  state_.SavePath = "/saves";
+  Failures failures = SaveSettings(state_);
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, state_.IniPath);
+  EXPECT_EQ(failures[0].reason, DescribeError(std::make_error_code(std::errc::is_a_directory)));
+}
+
+TEST_F(SettingsTest, AFailedWriteDoesNotStopTheOthers) {
+  const std::string before = "[Oblivion_General]\nSavePath=/old\n";
+  WriteFile(File(), before);
+  state_.SavePath = "/new";
+  state_.LoadedChar = "Brutus";
+  fault::Reset(1);  // the first write of the new content, that of SavePath
+  Failures failures = SaveSettings(state_);
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, state_.IniPath);
+
+  SharedState loaded;
+  loaded.IniPath = state_.IniPath;
+  LoadSettings(loaded);
+  EXPECT_EQ(loaded.SavePath, "/old");
+  EXPECT_EQ(loaded.LoadedChar, "Brutus");
+  EXPECT_EQ(loaded.Chars, state_.Chars);
+}
+
+TEST(CharacterList, JoinAndSplit) {
+  SharedState state;
+  std::string empty_table;
+  for (int i = 0; i < kCharSlotCount; ++i) empty_table += "0,";
+  EXPECT_EQ(JoinCharacterList(state), empty_table);
+  EXPECT_EQ(SplitCharacterList(empty_table).size(), 102u);
+
+  struct Case {
+    std::string list;
+    std::vector<std::string> pieces;
+  };
+  const Case cases[] = {
+      {"", {}},
+      {"a", {"a"}},
+      {",", {"", ""}},
+      {"a,,b", {"a", "", "b"}},
+      {" a ,b,", {" a ", "b", ""}},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SplitCharacterList(c.list), c.pieces) << c.list;
+}
+
+#ifdef __linux__
+TEST(DefaultIniPath, LiesBesideTheRunningExecutable) {
+  fs::path executable = fs::canonical("/proc/self/exe");
+  EXPECT_EQ(DefaultIniPath(), Utf8FromPath(executable.parent_path() / "pelloquin.ini"));
+}
+#endif
+
+}  // namespace
+}  // namespace pelloquin
