@@ -20,6 +20,10 @@
 #include <utility>
 #include <vector>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "app_info.h"
 #include "app_services.h"
 #include "paths.h"
@@ -327,6 +331,18 @@ TEST(StartSysInfo, HiddenOrSystemProgramCountsAsMissing) {
   }
 }
 #endif
+
+// The one start that is real: the system cannot start a program that is not there.
+TEST(StartSysInfo, SystemStartOfAMissingProgramShowsTheMessage) {
+  TempFolder folder;
+  FakeRegistry registry;
+  registry.SetString(kInfoKey, "PATH", Program(folder, "MSINFO32.EXE"));
+  ScriptedPrompt prompt;
+  const auto starter = MakeSystemProgramStarter();
+  StartSysInfo(&registry, prompt, *starter);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kSysInfoUnavailable);
+}
 
 TEST(StartSysInfo, NoRegistryShowsTheMessage) {
   ScriptedPrompt prompt;
