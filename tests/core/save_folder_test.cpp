@@ -234,7 +234,13 @@ TEST_F(SaveFolder, CoSavesTravelWithTheirSave) {
 TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
   Save("b - x.ess");
   Save("A - x.ess");
-  Save("a - x.ESS");
+  // Windows folders cannot hold two names that differ only in letter case.
+#ifdef _WIN32
+  const std::string lower = "a - y.ESS";
+#else
+  const std::string lower = "a - x.ESS";
+#endif
+  Save(lower);
   Save("c.essx");
   Save("note.txt");
   fs::create_directory(saves_ / "dir.ess");
@@ -243,7 +249,7 @@ TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
 #endif
   SaveListing listing = ListSaves(state_.SavePath);
   EXPECT_TRUE(listing.failures.empty());
-  EXPECT_EQ(listing.names, (Names{"A - x.ess", "a - x.ESS", "b - x.ess"}));
+  EXPECT_EQ(listing.names, (Names{"A - x.ess", lower, "b - x.ess"}));
 }
 
 TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
