@@ -86,8 +86,10 @@ frmAbout::frmAbout(AppServices& services) : QWidget(nullptr), services_(services
   cmdOK_ = MakeButton(this, "cmdOK", "OK");
   cmdSysInfo_ = MakeButton(this, "cmdSysInfo", "&System Info...");
 
+  // Edges are scaled rather than sizes, so neighbouring controls keep their gaps.
   const auto place = [this](QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(Px(left), Px(top), Px(width), Px(height));
+    control->setGeometry(Px(left), Px(top), Px(left + width) - Px(left),
+                         Px(top + height) - Px(top));
   };
   place(picIcon_, 240, 240, 540, 540);
   place(lblTitle_, 1050, 240, 3885, 480);

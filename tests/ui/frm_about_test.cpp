@@ -433,7 +433,8 @@ TEST_F(AboutDialog, ControlsSitAtTheirPlacesWithOkFocused) {
   for (const auto& place : places) {
     SCOPED_TRACE(place.name);
     EXPECT_EQ(Child<QWidget>(place.name)->geometry(),
-              QRect(Px(place.left), Px(place.top), Px(place.width), Px(place.height)));
+              QRect(QPoint(Px(place.left), Px(place.top)),
+                    QPoint(Px(place.left + place.width) - 1, Px(place.top + place.height) - 1)));
   }
   EXPECT_EQ(about->focusWidget(), Child<QPushButton>("cmdOK"));
   EXPECT_EQ(Child<QPushButton>("cmdOK")->nextInFocusChain(), Child<QPushButton>("cmdSysInfo"));
@@ -441,7 +442,9 @@ TEST_F(AboutDialog, ControlsSitAtTheirPlacesWithOkFocused) {
 
 TEST_F(AboutDialog, DrawsTheEtchedRule) {
   ShowAbout(services_);
-  const QImage image = services_.about->grab().toImage();
+  // Rendered at one image pixel per logical pixel, whatever the screen's scale.
+  QImage image(services_.about->size(), QImage::Format_ARGB32);
+  services_.about->render(&image);
   const int x = Px(3000);
   const int y = Px(2445);
   EXPECT_EQ(image.pixelColor(x, y), QColor(128, 128, 128));
