@@ -1,6 +1,8 @@
 // The settings file on Windows: text in the ANSI code page, wide-character
 // paths, replacement with MoveFileExW.
 #include <windows.h>
+// The header's ReplaceFile macro would rename the function declared below.
+#undef ReplaceFile
 
 #include <climits>
 #include <filesystem>
