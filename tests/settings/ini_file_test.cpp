@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fault_injection.h"
+#include "ini_storage.h"
 #include "paths.h"
 #include "temp_folder.h"
 
@@ -46,7 +47,9 @@ TEST_F(IniFileTest, FirstWriteCreatesTheFile) {
   Failure failure;
   ASSERT_TRUE(WriteIni("Oblivion_General", "SavePath", "/saves", file_, &failure))
       << failure.reason;
-  EXPECT_EQ(ReadFile(folder_.path() / "pelloquin.ini"), "[Oblivion_General]\nSavePath=/saves\n");
+  const std::string end(ini::kNewFileLineEnd);
+  EXPECT_EQ(ReadFile(folder_.path() / "pelloquin.ini"),
+            "[Oblivion_General]" + end + "SavePath=/saves" + end);
   EXPECT_EQ(FileNames(folder_.path()), std::vector<std::string>{"pelloquin.ini"});
 }
 

@@ -14,6 +14,7 @@
 
 #include "fault_injection.h"
 #include "ini_file.h"
+#include "ini_storage.h"
 #include "paths.h"
 #include "temp_folder.h"
 
@@ -24,6 +25,19 @@ namespace fs = std::filesystem;
 using testing::ReadFile;
 using testing::TempFolder;
 using testing::WriteFile;
+
+// New files end their lines as the platform does.
+std::string WithPlatformLineEnds(const std::string& text) {
+  std::string result;
+  for (char c : text) {
+    if (c == '\n') {
+      result += ini::kNewFileLineEnd;
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
 
 class SettingsTest : public ::testing::Test {
  protected:
@@ -57,12 +71,12 @@ TEST_F(SettingsTest, ANormalCloseWritesTheExampleFileByteForByte) {
   for (int i = 0; i < 99; ++i) chars += "0,";
   ASSERT_EQ(chars.size(), 213u);
   EXPECT_EQ(ReadFile(File()),
-            "[Oblivion_General]\n"
-            "SavePath=C:\\My Documents\\My Games\\Oblivion\\Saves\n"
-            "LoadedChar=Brutus\n"
-            "[Oblivion_Chars]\n"
-            "Chars=" +
-                chars + "\n");
+            WithPlatformLineEnds("[Oblivion_General]\n"
+                                 "SavePath=C:\\My Documents\\My Games\\Oblivion\\Saves\n"
+                                 "LoadedChar=Brutus\n"
+                                 "[Oblivion_Chars]\n"
+                                 "Chars=" +
+                                 chars + "\n"));
 }
 
 TEST_F(SettingsTest, AFullTableOfLongNamesSurvivesARun) {
