@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QLabel>
+#include <QLayout>
 #include <QListWidget>
 #include <QMenuBar>
 #include <QPushButton>
@@ -142,10 +143,10 @@ void frmMain::BuildControls() {
   connect(mnu_config_, &QAction::triggered, this, &frmMain::ConfigSaveLocation);
   connect(mnu_about_, &QAction::triggered, this, &frmMain::About);
 
-  const int menu_height = menuBar()->heightForWidth(client_rect.width()) > 0
-                              ? menuBar()->heightForWidth(client_rect.width())
-                              : menuBar()->sizeHint().height();
-  setFixedSize(client_rect.width(), client_rect.height() + menu_height);
+  // The window is exactly the menu bar over the client area; sized now so it
+  // can be centred before it is shown.
+  layout()->setSizeConstraint(QLayout::SetFixedSize);
+  layout()->activate();
 
   if (QScreen* display = screen()) {
     const QRect available = display->availableGeometry();

@@ -3,6 +3,7 @@
 
 #include "app_info.h"
 #include "app_services.h"
+#include "frm_about.h"
 #include "frm_main.h"
 #include "program_start.h"
 #include "qt_prompt.h"

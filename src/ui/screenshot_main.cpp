@@ -7,6 +7,7 @@
 #include <iostream>
 
 #include "app_services.h"
+#include "frm_about.h"
 #include "frm_main.h"
 #include "program_start.h"
 #include "registry.h"

@@ -1,0 +1,33 @@
+// The one message box that lists what could not be done.
+#include "failure_report.h"
+
+#include <gtest/gtest.h>
+
+#include "scripted_prompt.h"
+
+namespace pelloquin {
+namespace {
+
+TEST(ShowFailures, ListsEachDistinctFailureOnceInOneCriticalBox) {
+  testing::ScriptedPrompt prompt;
+  const Failure copy{"/saves/Brutus/a.ess", "No space left on device"};
+  const Failure other_reason{"/saves/Brutus/a.ess", "Permission denied"};
+  ShowFailures(prompt, "Some saves could not be sorted:", {copy, other_reason, copy});
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
+  EXPECT_EQ(prompt.messages[0].text,
+            "Some saves could not be sorted:\n\n"
+            "/saves/Brutus/a.ess: No space left on device\n"
+            "/saves/Brutus/a.ess: Permission denied");
+}
+
+TEST(ShowFailures, ShowsNothingWithoutFailures) {
+  testing::ScriptedPrompt prompt;
+  ShowFailures(prompt, "heading", {});
+  EXPECT_TRUE(prompt.messages.empty());
+}
+
+}  // namespace
+}  // namespace pelloquin
