@@ -41,7 +41,7 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
       return fail("the value of " + std::string(key) +
                   " holds characters the system's code page cannot store");
     }
-    if (auto error = ini::ReplaceFile(file, *encoded)) return fail(DescribeError(error));
+    if (auto error = ini::ReplaceFileAtomically(file, *encoded)) return fail(DescribeError(error));
     return true;
   } catch (const std::system_error& error) {
     return fail(DescribeError(error.code()));

@@ -23,7 +23,7 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
 // and renames it over `path`, keeping the old file's permissions. On failure
 // the temporary file is removed and the old file is left whole. A file the
 // user made read-only is refused, as an in-place write would be.
-std::error_code ReplaceFile(const std::string& path, std::string_view bytes);
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view bytes);
 
 // The file's bytes as UTF-8. On Windows the file is in the ANSI code page
 // unless it starts with a UTF-8 byte-order mark; elsewhere it is UTF-8.

@@ -110,7 +110,7 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
   }
 }
 
-std::error_code ReplaceFile(const std::string& path, std::string_view bytes) {
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   fs::path target = PathFromUtf8(path);
   std::error_code error;
   // Through a link the file it names is replaced, not the link.

@@ -1,8 +1,6 @@
 // The settings file on Windows: text in the ANSI code page, wide-character
 // paths, replacement with MoveFileExW.
 #include <windows.h>
-// The header's ReplaceFile macro would rename the function declared below.
-#undef ReplaceFile
 
 #include <climits>
 #include <filesystem>
@@ -127,7 +125,7 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
   }
 }
 
-std::error_code ReplaceFile(const std::string& path, std::string_view bytes) {
+std::error_code ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   fs::path target = PathFromUtf8(path);
   DWORD attributes = GetFileAttributesW(target.c_str());
   bool exists = attributes != INVALID_FILE_ATTRIBUTES;
