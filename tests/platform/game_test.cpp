@@ -1,0 +1,168 @@
+// Finding the game's install folder: which view, what is stored, and when the
+// user is told the game is missing.
+#include "game.h"
+
+#include <gtest/gtest.h>
+
+#include "paths.h"
+#include "scripted_prompt.h"
+#include "temp_folder.h"
+#include "test_helpers.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace std::string_literals;
+using testing::RecordingRegistry;
+using testing::ScriptedPrompt;
+
+const std::string kKey(kGameKey);
+const std::string kValue(kInstalledPathValue);
+
+std::string Dword(std::uint32_t number) {
+  std::string bytes;
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
+  return bytes;
+}
+
+struct LocateCase {
+  const char* label;
+  std::optional<RecordingRegistry::Value> value_32;  // key present in the 32-bit view
+  std::optional<RecordingRegistry::Value> value_64;  // key present in the other view
+  bool key_32 = false;
+  bool key_64 = false;
+  std::string expected;
+};
+
+void PrintTo(const LocateCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class LocateGameTest : public ::testing::TestWithParam<LocateCase> {};
+
+TEST_P(LocateGameTest, StoresThePathWithoutAMessage) {
+  const LocateCase& c = GetParam();
+  RecordingRegistry registry;
+  if (c.key_32) {
+    auto& key = registry.keys_32[kKey];
+    if (c.value_32) key[kValue] = *c.value_32;
+  }
+  if (c.key_64) {
+    auto& key = registry.keys[kKey];
+    if (c.value_64) key[kValue] = *c.value_64;
+  }
+  SharedState state;
+  ScriptedPrompt prompt;
+
+  LocateGame(state, registry, prompt);
+
+  EXPECT_EQ(state.InstallPath, c.expected);
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(registry.closed.size(), static_cast<std::size_t>(registry.opens));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, LocateGameTest,
+    ::testing::Values(LocateCase{"ThirtyTwoBitViewWithTrailingBackslash",
+                                 RecordingRegistry::Value{kRegSz, "D:\\Games\\Oblivion\\\0"s},
+                                 std::nullopt, true, false, "D:\\Games\\Oblivion\\"},
+                      LocateCase{"WithoutTrailingBackslashStoredUnchanged",
+                                 RecordingRegistry::Value{kRegSz, "D:\\Games\\Oblivion\0"s},
+                                 std::nullopt, true, false, "D:\\Games\\Oblivion"},
+                      LocateCase{"OnlyTheSixtyFourBitView", std::nullopt,
+                                 RecordingRegistry::Value{kRegSz, "C:\\Native\\\0"s}, false, true,
+                                 "C:\\Native\\"},
+                      LocateCase{"NumberStoredAsItsDigits",
+                                 RecordingRegistry::Value{kRegDword, Dword(5)}, std::nullopt, true,
+                                 false, "5"},
+                      LocateCase{"NegativeNumberWithItsSign",
+                                 RecordingRegistry::Value{kRegDword, Dword(0xFFFFFFF9)},
+                                 std::nullopt, true, false, "-7"},
+                      LocateCase{"KeyWithoutTheValue", std::nullopt, std::nullopt, true, false, ""},
+                      LocateCase{"ValueOfAnotherType",
+                                 RecordingRegistry::Value{kRegExpandSz, "C:\\\0"s}, std::nullopt,
+                                 true, false, ""}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(LocateGame, ThirtyTwoBitViewIsAskedFirstWithOneOpenPerRead) {
+  RecordingRegistry registry;
+  registry.keys_32[kKey][kValue] = {kRegSz, "C:\\Wow\\\0"s};
+  registry.keys[kKey][kValue] = {kRegSz, "C:\\Native\\\0"s};
+  SharedState state;
+  ScriptedPrompt prompt;
+
+  LocateGame(state, registry, prompt);
+
+  EXPECT_EQ(state.InstallPath, "C:\\Wow\\");
+  // Once to see that the key exists, once to read the value.
+  EXPECT_EQ(registry.opens, 2);
+  EXPECT_EQ(registry.closed, registry.opened);
+}
+
+TEST(LocateGame, MissingKeyShowsExactlyOneMessage) {
+  RecordingRegistry registry;
+  SharedState state;
+  ScriptedPrompt prompt;
+
+  LocateGame(state, registry, prompt);
+
+  EXPECT_EQ(state.InstallPath, "");
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text,
+            "You do not have TES IV: Oblivion installed. Please reinstall Oblivion and try again.");
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
+  EXPECT_EQ(registry.reads, 0);
+}
+
+#ifndef _WIN32
+TEST(LocateGame, ReadsAPrefixRegistryFromItsFile) {
+  testing::TempFolder folder;
+  const auto prefix = folder.path() / "steamapps" / "compatdata" / "22330" / "pfx";
+  testing::MakePrefix(prefix,
+                      "#arch=win64\n"
+                      "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivion] 1700000000\n"
+                      "\"Installed Path\"=\"C:\\\\Program Files (x86)\\\\Oblivion\\\\\"\n");
+  const auto saves =
+      prefix / "drive_c" / "users" / "steamuser" / "Documents" / "My Games" / "Oblivion" / "Saves";
+  std::filesystem::create_directories(saves);
+  SharedState state;
+  state.SavePath = Utf8FromPath(saves);
+  ScriptedPrompt prompt;
+
+  LocateGame(state, *MakeSystemRegistry(state.SavePath), prompt);
+
+  EXPECT_EQ(state.InstallPath, "C:\\Program Files (x86)\\Oblivion\\");
+  EXPECT_TRUE(prompt.messages.empty());
+}
+#endif
+
+TEST(LaunchGame, EmptyInstallPathStartsNothing) {
+  testing::RecordingStarter starter;
+  SharedState state;
+  const auto failure = LaunchGame(state, starter);
+  ASSERT_TRUE(failure);
+  EXPECT_EQ(failure->path, "OblivionLauncher.exe");
+  EXPECT_FALSE(failure->reason.empty());
+  EXPECT_TRUE(starter.starts.empty());
+}
+
+#ifdef _WIN32
+TEST(LaunchGame, StartsTheLauncherInItsOwnFolder) {
+  testing::TempFolder folder;
+  testing::WriteFile(folder.path() / "OblivionLauncher.exe", "");
+  testing::RecordingStarter starter;
+  SharedState state;
+  state.InstallPath = folder.text() + "\\";
+
+  EXPECT_FALSE(LaunchGame(state, starter));
+
+  ASSERT_EQ(starter.starts.size(), 1u);
+  EXPECT_EQ(starter.starts[0].program, state.InstallPath + "OblivionLauncher.exe");
+  EXPECT_TRUE(starter.starts[0].arguments.empty());
+  EXPECT_EQ(PathFromUtf8(starter.starts[0].working_folder), folder.path());
+}
+#endif
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,127 @@
+// RegKeyExists and GetRegValue against a recording registry: the results for
+// each kind of value, and exactly one open and one close per call.
+#include "registry.h"
+
+#include <gtest/gtest.h>
+
+#include "test_helpers.h"
+
+namespace pelloquin {
+namespace {
+
+using testing::RecordingRegistry;
+using namespace std::string_literals;
+
+constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";
+
+std::string Dword(std::uint32_t number) {
+  std::string bytes;
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
+  return bytes;
+}
+
+struct ValueCase {
+  const char* label;
+  RecordingRegistry::Value value;
+  RegValue expected;
+};
+
+void PrintTo(const ValueCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class GetRegValueTest : public ::testing::TestWithParam<ValueCase> {};
+
+TEST_P(GetRegValueTest, ReadsTheValueAndClosesTheKeyOnce) {
+  RecordingRegistry registry;
+  registry.keys[std::string(kKey)]["Installed Path"] = GetParam().value;
+
+  const RegValue result = GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
+
+  EXPECT_EQ(result, GetParam().expected);
+  EXPECT_EQ(registry.opens, 1);
+  ASSERT_EQ(registry.closed.size(), 1u);
+  EXPECT_EQ(registry.closed[0], registry.opened.at(0));
+  EXPECT_EQ(registry.size_queries, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, GetRegValueTest,
+    ::testing::Values(
+        ValueCase{"TextWithItsNul", {kRegSz, "D:\\Games\\Oblivion\0"s}, "D:\\Games\\Oblivion"s},
+        ValueCase{"TextWithoutNul", {kRegSz, "D:\\Games\\Oblivion"s}, "D:\\Games\\Oblivion"s},
+        ValueCase{"OnlyTheNul", {kRegSz, "\0"s}, ""s},
+        ValueCase{"NoBytesAtAll", {kRegSz, ""s}, ""s},
+        ValueCase{"CutAtTheFirstNul", {kRegSz, "abc\0def\0"s}, "abc"s},
+        ValueCase{"UnfilledBufferKeepsItsSpaces", {kRegSz, "abc"s, 0, 6}, "abc   "s},
+        ValueCase{"UnfilledBufferBehindANul", {kRegSz, "abc\0"s, 0, 8}, "abc"s},
+        ValueCase{"TextReadFails", {kRegSz, "D:\\Games\\"s, 5}, ""s},
+        ValueCase{"Number", {kRegDword, Dword(42)}, std::int32_t{42}},
+        ValueCase{"NumberWithAllBitsSet", {kRegDword, Dword(0xFFFFFFFF)}, std::int32_t{-1}},
+        ValueCase{"NumberHighBitOnly", {kRegDword, Dword(0x80000000)}, std::int32_t{INT32_MIN}},
+        ValueCase{"NumberReadFails", {kRegDword, Dword(42), 5}, ""s},
+        ValueCase{"ExpandableText", {kRegExpandSz, "%SystemRoot%\0"s}, ""s},
+        ValueCase{"MultiText", {kRegMultiSz, "a\0b\0\0"s}, ""s},
+        ValueCase{"Binary", {kRegBinary, "\x01\x02"s}, ""s}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST(GetRegValue, PassesTheReportedSizeAsTheTextBuffer) {
+  RecordingRegistry registry;
+  registry.keys[std::string(kKey)]["Installed Path"] = {kRegSz, "C:\\x\0"s};
+  GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
+  EXPECT_EQ(registry.read_buffer_sizes, std::vector<std::uint32_t>{5});
+}
+
+TEST(GetRegValue, NumberIsReadIntoFourBytes) {
+  RecordingRegistry registry;
+  registry.keys[std::string(kKey)]["Installed Path"] = {kRegDword, Dword(5)};
+  GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
+  EXPECT_EQ(registry.read_buffer_sizes, std::vector<std::uint32_t>{4});
+}
+
+TEST(GetRegValue, MissingValueGivesEmptyTextWithoutARead) {
+  RecordingRegistry registry;
+  registry.keys[std::string(kKey)]["Other"] = {kRegSz, "x\0"s};
+  EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path"), RegValue(""s));
+  EXPECT_EQ(registry.reads, 0);
+  EXPECT_EQ(registry.closed.size(), 1u);
+}
+
+TEST(GetRegValue, MissingKeyClosesTheZeroHandle) {
+  RecordingRegistry registry;
+  for (const char* name : {"Installed Path", "", "Anything"}) {
+    EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, name), RegValue(""s)) << name;
+  }
+  EXPECT_EQ(registry.opens, 3);
+  EXPECT_EQ(registry.closed, (std::vector<RegHandle>{0, 0, 0}));
+  EXPECT_EQ(registry.size_queries + registry.reads, 0);
+}
+
+TEST(GetRegValue, RemembersNothingBetweenCalls) {
+  RecordingRegistry registry;
+  registry.keys[std::string(kKey)]["Installed Path"] = {kRegSz, "C:\\One\\\0"s};
+  EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path"),
+            RegValue("C:\\One\\"s));
+  registry.keys[std::string(kKey)]["Installed Path"] = {kRegSz, "C:\\Two\\\0"s};
+  EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path"),
+            RegValue("C:\\Two\\"s));
+  EXPECT_EQ(registry.opens, 2);
+  EXPECT_EQ(registry.closed.size(), 2u);
+}
+
+TEST(RegKeyExists, OpensAndClosesOnceEitherWay) {
+  RecordingRegistry registry;
+  registry.keys["SOFTWARE\\Empty"];  // a key without values
+
+  EXPECT_TRUE(RegKeyExists(registry, RegRoot::LocalMachine, "SOFTWARE\\Empty"));
+  EXPECT_FALSE(RegKeyExists(registry, RegRoot::LocalMachine, "SOFTWARE\\Missing"));
+
+  EXPECT_EQ(registry.opens, 2);
+  ASSERT_EQ(registry.closed.size(), 2u);
+  EXPECT_EQ(registry.closed[0], registry.opened.at(0));
+  EXPECT_EQ(registry.closed[1], RegHandle{0});
+  EXPECT_EQ(registry.size_queries + registry.reads, 0);
+}
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,156 @@
+// The registry of a Wine prefix, read through RegKeyExists and GetRegValue
+// from system.reg files written into temporary prefixes.
+#include "wine_registry.h"
+
+#include <gtest/gtest.h>
+
+#include "registry.h"
+#include "temp_folder.h"
+#include "test_helpers.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace std::string_literals;
+using testing::MakePrefix;
+using testing::TempFolder;
+
+constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";
+
+class WineRegistryTest : public ::testing::Test {
+ protected:
+  void Write(const std::string& body) { MakePrefix(folder_.path(), body); }
+  RegValue Value(std::string_view name, RegView view = RegView::Default) {
+    return GetRegValue(registry_, RegRoot::LocalMachine, kKey, name, view);
+  }
+
+  TempFolder folder_;
+  WineRegistry registry_{folder_.path()};
+};
+
+struct FileValueCase {
+  const char* label;
+  std::string line;  // the value as written in the file
+  RegValue expected;
+};
+
+void PrintTo(const FileValueCase& c, std::ostream* out) {
+  *out << c.label;
+}
+
+class WineRegistryValueTest : public WineRegistryTest,
+                              public ::testing::WithParamInterface<FileValueCase> {};
+
+TEST_P(WineRegistryValueTest, GivesWhatTheFileHolds) {
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=" + GetParam().line +
+        "\n");
+  EXPECT_EQ(Value("Installed Path"), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, WineRegistryValueTest,
+    ::testing::Values(FileValueCase{"TextWithItsNul", "\"D:\\\\Games\\\\Oblivion\"",
+                                    "D:\\Games\\Oblivion"s},
+                      // D:\G without a terminating NUL, written as raw text bytes.
+                      FileValueCase{"TextWithoutNul", "hex(1):44,00,3a,00,5c,00,47,00", "D:\\G"s},
+                      FileValueCase{"OnlyTheNul", "\"\"", ""s},
+                      FileValueCase{"CutAtTheFirstNul", "\"abc\\0def\"", "abc"s},
+                      FileValueCase{"NonAsciiText", "\"C:\\\\Jeux\\\\\\x00c9dition\\\\\"",
+                                    "C:\\Jeux\\\xC3\x89"
+                                    "dition\\"s},
+                      FileValueCase{"Number", "dword:0000002a", std::int32_t{42}},
+                      FileValueCase{"NumberWithAllBitsSet", "dword:ffffffff", std::int32_t{-1}},
+                      FileValueCase{"ExpandableText", "str(2):\"%ProgramFiles%\\\\Oblivion\"", ""s},
+                      FileValueCase{"MultiText", "str(7):\"a\\0b\\0\"", ""s},
+                      FileValueCase{"Binary", "hex:01,02", ""s}),
+    [](const auto& info) { return std::string(info.param.label); });
+
+TEST_F(WineRegistryTest, KeyWithoutValuesExistsAndMissingKeyDoesNot) {
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion] 1700000000\n#time=1d0\n");
+  EXPECT_TRUE(RegKeyExists(registry_, RegRoot::LocalMachine, kKey));
+  EXPECT_TRUE(RegKeyExists(registry_, RegRoot::LocalMachine, "software\\BETHESDA SOFTWORKS"));
+  EXPECT_FALSE(
+      RegKeyExists(registry_, RegRoot::LocalMachine, "SOFTWARE\\Bethesda Softworks\\Morrowind"));
+  EXPECT_EQ(GetRegValue(registry_, RegRoot::LocalMachine, "SOFTWARE\\Missing", "Installed Path"),
+            RegValue(""s));
+  EXPECT_EQ(Value("Installed Path"), RegValue(""s));
+}
+
+TEST_F(WineRegistryTest, NamesMatchInAnyLetterCase) {
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\G\\\\\"\n");
+  EXPECT_EQ(GetRegValue(registry_, RegRoot::LocalMachine, "software\\bethesda softworks\\OBLIVION",
+                        "INSTALLED PATH"),
+            RegValue("C:\\G\\"s));
+}
+
+TEST_F(WineRegistryTest, NoReadableFileOpensNoKey) {
+  EXPECT_FALSE(RegKeyExists(registry_, RegRoot::LocalMachine, "Software"));
+  testing::WriteFile(folder_.path() / "system.reg", "REGEDIT4\n[Software]\n");
+  EXPECT_FALSE(RegKeyExists(registry_, RegRoot::LocalMachine, "Software"));
+}
+
+TEST_F(WineRegistryTest, ThirtyTwoBitViewSeesWow6432NodeOnASixtyFourBitPrefix) {
+  Write(
+      "#arch=win64\n"
+      "[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Native\\\\\"\n"
+      "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivion]\n"
+      "\"Installed Path\"=\"C:\\\\Wow\\\\\"\n");
+  EXPECT_EQ(Value("Installed Path", RegView::Wow64_32), RegValue("C:\\Wow\\"s));
+  EXPECT_EQ(Value("Installed Path", RegView::Wow64_64), RegValue("C:\\Native\\"s));
+  EXPECT_EQ(Value("Installed Path", RegView::Default), RegValue("C:\\Native\\"s));
+}
+
+TEST_F(WineRegistryTest, ThirtyTwoBitViewOfAThirtyTwoBitPrefixIsTheKeyItself) {
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Native\\\\\"\n");
+  EXPECT_EQ(Value("Installed Path", RegView::Wow64_32), RegValue("C:\\Native\\"s));
+}
+
+TEST_F(WineRegistryTest, EachOpenReadsTheFileAfresh) {
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\One\\\\\"\n");
+  EXPECT_EQ(Value("Installed Path"), RegValue("C:\\One\\"s));
+  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Two\\\\\"\n");
+  EXPECT_EQ(Value("Installed Path"), RegValue("C:\\Two\\"s));
+}
+
+TEST_F(WineRegistryTest, QueryFollowsTheWindowsContract) {
+  Write("[Software\\\\Game]\n\"Text\"=\"h\\x00e9\"\n");
+  RegHandle handle = 0;
+  ASSERT_EQ(registry_.OpenKey(RegRoot::LocalMachine, "Software\\Game", RegAccess::Read,
+                              RegView::Default, handle),
+            0);
+  ASSERT_NE(handle, RegHandle{0});
+
+  std::uint32_t type = 0, size = 0;
+  EXPECT_NE(registry_.QueryValue(handle, "Missing", &type, nullptr, &size), 0);
+  EXPECT_EQ(type, kRegNone);  // nothing filled in for a missing value
+  EXPECT_EQ(size, 0u);
+
+  // "hé" and its NUL: four bytes in UTF-8.
+  ASSERT_EQ(registry_.QueryValue(handle, "Text", &type, nullptr, &size), 0);
+  EXPECT_EQ(type, kRegSz);
+  EXPECT_EQ(size, 4u);
+
+  std::uint8_t small[2];
+  std::uint32_t small_size = sizeof small;
+  EXPECT_EQ(registry_.QueryValue(handle, "Text", &type, small, &small_size), 234);
+  EXPECT_EQ(small_size, 4u);
+
+  registry_.CloseKey(handle);
+  EXPECT_NE(registry_.QueryValue(handle, "Text", &type, nullptr, &size), 0);
+  registry_.CloseKey(0);
+}
+
+TEST_F(WineRegistryTest, ReadAccessAndFullAccessBothOpen) {
+  Write("[Software\\\\Microsoft\\\\Shared Tools\\\\MSINFO]\n\"PATH\"=\"C:\\\\msinfo32.exe\"\n");
+  for (const RegAccess access : {RegAccess::Read, RegAccess::AllAccess}) {
+    RegHandle handle = 0;
+    EXPECT_EQ(registry_.OpenKey(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO",
+                                access, RegView::Default, handle),
+              0);
+    EXPECT_NE(handle, RegHandle{0});
+    registry_.CloseKey(handle);
+  }
+}
+
+}  // namespace
+}  // namespace pelloquin
