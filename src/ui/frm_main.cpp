@@ -119,7 +119,10 @@ void frmMain::BuildControls() {
 
   lbl_loaded_ = new QLabel(frame_loaded_);
   lbl_loaded_->setObjectName(QStringLiteral("lblLoaded"));
-  lbl_loaded_->setFont(client->font());
+  // Set explicitly, or the weight would come from the bold frame caption.
+  QFont label_font = client->font();
+  label_font.setBold(false);
+  lbl_loaded_->setFont(label_font);
   lbl_loaded_->setTextFormat(Qt::PlainText);
   lbl_loaded_->setGeometry(TwipsToPixels(kLabelLoadedTwips, scale_));
 

@@ -419,6 +419,11 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInsideTheClientArea) {
   EXPECT_EQ(label->parentWidget(), frame);
   EXPECT_EQ(label->geometry(), TwipsToPixels(kLabelLoadedTwips, scale));
   EXPECT_TRUE(frame->rect().contains(label->geometry()));
+  // Frame captions are bold; the name inside a frame is not.
+  EXPECT_TRUE(frame->font().bold());
+  EXPECT_TRUE(Child<QWidget>("frameChars")->font().bold());
+  EXPECT_FALSE(label->font().bold());
+  EXPECT_FALSE(Child<QWidget>("lstChars")->font().bold());
   EXPECT_TRUE(
       Child<QWidget>("frameChars")->geometry().contains(Child<QWidget>("lstChars")->geometry()));
 }

@@ -1,0 +1,39 @@
+# Installation (the program, its desktop entry and icons) and the Debian package.
+include(GNUInstallDirs)
+
+if(TARGET pelloquin)
+  install(TARGETS pelloquin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  if(UNIX AND NOT APPLE)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/pelloquin.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/pelloquin.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    foreach(size 16 24 32 48 64 128 256)
+      install(FILES ${PROJECT_SOURCE_DIR}/assets/icons/pelloquin-${size}.png
+              DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+              RENAME pelloquin.png)
+    endforeach()
+  endif()
+endif()
+
+set(CPACK_PACKAGE_NAME pelloquin)
+set(CPACK_PACKAGE_VENDOR "Pelloquin developers")
+set(CPACK_PACKAGE_CONTACT "Pelloquin developers <pelloquin@users.noreply.github.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_DESCRIPTION
+    "Pelloquin keeps each Oblivion character's saves in a folder of its own and swaps the chosen character's saves into the game's save folder.")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# The Qt and C++ libraries the program links, as dpkg-shlibdeps finds them.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The game runs under Wine off Windows; Pelloquin starts its launcher there.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
+
+include(CPack)
