@@ -1,0 +1,179 @@
+// Fails every file-system call of a start-up and a Load Save in turn, once
+// each, and checks that nothing was lost and that the next run mends all.
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "fault_injection.h"
+#include "invariant.h"
+#include "paths.h"
+#include "save_folder.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CheckNothingLost;
+using testing::FileNames;
+using testing::TakeSnapshot;
+using testing::TempFolder;
+using testing::TemporaryFilesUnder;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+void Save(const fs::path& folder, const std::string& name, std::int64_t seconds) {
+  WriteFile(folder / name, "content of " + name + " at " + std::to_string(seconds));
+  testing::SetModifiedSeconds(folder / name, seconds);
+}
+
+// The save folder of the worked example, with co-saves beside two saves.
+void WorkedExample(const fs::path& saves) {
+  fs::create_directory(saves);
+  for (auto name : {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S1 - Aldo - Inn.pluggy",
+                    "S2 - Beryl - Road.ess", "S2 - Beryl - Road.obse", "S3 - Aldo - Road.ess",
+                    "autosave.ess", "autosave.obse"}) {
+    Save(saves, name, 1'700'000'000);
+  }
+}
+
+Failures StartUp(SharedState& state) {
+  Failures failures = PrepareSaveFolder(state);
+  for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
+  return failures;
+}
+
+// The first step, then Load Save of the character, in that order.
+Failures ThenLoad(Failures (*first)(SharedState&), SharedState& state, std::string_view name) {
+  Failures failures = first(state);
+  for (auto& failure : LoadCharacter(state, name)) failures.push_back(std::move(failure));
+  return failures;
+}
+
+Failures Prepare(SharedState& state) {
+  return PrepareSaveFolder(state);
+}
+
+struct Layout {
+  Names saves, aldo, beryl;
+  bool operator==(const Layout&) const = default;
+};
+
+Layout LayoutOf(const fs::path& saves) {
+  return {FileNames(saves), FileNames(saves / "Aldo"), FileNames(saves / "Beryl")};
+}
+
+std::ostream& operator<<(std::ostream& out, const Layout& layout) {
+  auto names = [&](const char* label, const Names& list) {
+    out << label << ":";
+    for (const auto& name : list) out << " [" << name << "]";
+    out << "; ";
+  };
+  names("save folder", layout.saves);
+  names("Aldo", layout.aldo);
+  names("Beryl", layout.beryl);
+  return out;
+}
+
+struct Scenario {
+  const char* name;
+  // Makes the folder as it stands before the operation under test.
+  std::function<void(const fs::path& saves)> prepare;
+  // The operation under test, on a state with Aldo loaded.
+  std::function<Failures(SharedState& state)> run;
+  Layout expected;
+};
+
+const Layout kAldoLoaded = {
+    {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S1 - Aldo - Inn.pluggy",
+     "S3 - Aldo - Road.ess", "autosave.ess", "autosave.obse"},
+    {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S1 - Aldo - Inn.pluggy",
+     "S3 - Aldo - Road.ess"},
+    {"S2 - Beryl - Road.ess", "S2 - Beryl - Road.obse"}};
+const Layout kBerylLoaded = {
+    {"S2 - Beryl - Road.ess", "S2 - Beryl - Road.obse", "autosave.ess", "autosave.obse"},
+    kAldoLoaded.aldo,
+    kAldoLoaded.beryl};
+
+const Scenario kScenarios[] = {
+    {"start-up then Load Save of Beryl", WorkedExample,
+     [](SharedState& state) { return ThenLoad(StartUp, state, "Beryl"); }, kBerylLoaded},
+    {"Load Save of Aldo after the game wrote a newer save",
+     [](const fs::path& saves) {
+       WorkedExample(saves);
+       SharedState state;
+       state.SavePath = Utf8FromPath(saves);
+       state.LoadedChar = "Aldo";
+       ASSERT_EQ(StartUp(state), Failures{});
+       Save(saves, "S1 - Aldo - Inn.ess", 1'700'000'100);
+       Save(saves, "S1 - Aldo - Inn.obse", 1'700'000'100);
+     },
+     [](SharedState& state) { return ThenLoad(Prepare, state, "Aldo"); }, kAldoLoaded},
+    {"Load Save of Beryl when Beryl's folder holds everything",
+     [](const fs::path& saves) {
+       WorkedExample(saves);
+       SharedState state;
+       state.SavePath = Utf8FromPath(saves);
+       ASSERT_EQ(StartUp(state), Failures{});
+     },
+     [](SharedState& state) { return ThenLoad(Prepare, state, "Beryl"); }, kBerylLoaded},
+};
+
+class FaultSweep : public ::testing::TestWithParam<Scenario> {
+ protected:
+  void TearDown() override { fault::Reset(); }
+};
+
+TEST_P(FaultSweep, EverySingleFailureLosesNothing) {
+  const Scenario& scenario = GetParam();
+  long total = 0;
+  {
+    TempFolder temp;
+    fs::path saves = temp.path() / "Saves";
+    scenario.prepare(saves);
+    SharedState state;
+    state.SavePath = Utf8FromPath(saves);
+    state.LoadedChar = "Aldo";
+    fault::Reset();
+    ASSERT_EQ(scenario.run(state), Failures{});
+    total = fault::GetInjector().calls;
+    ASSERT_EQ(LayoutOf(saves), scenario.expected);
+  }
+  ASSERT_GT(total, 0);
+
+  for (long n = 1; n <= total; ++n) {
+    SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(total) + " failed");
+    TempFolder temp;
+    fs::path saves = temp.path() / "Saves";
+    scenario.prepare(saves);
+    const auto before = TakeSnapshot(saves);
+
+    SharedState state;
+    state.SavePath = Utf8FromPath(saves);
+    state.LoadedChar = "Aldo";
+    fault::Reset(n);
+    Failures failures = scenario.run(state);
+    fault::Reset();
+    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+    // A failure that is not reported must also have done no harm.
+    if (failures.empty()) {
+      EXPECT_EQ(LayoutOf(saves), scenario.expected);
+    }
+
+    SharedState again;
+    again.SavePath = Utf8FromPath(saves);
+    again.LoadedChar = "Aldo";
+    EXPECT_EQ(scenario.run(again), Failures{});
+    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+    EXPECT_EQ(LayoutOf(saves), scenario.expected);
+    EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
+    if (HasFailure()) break;
+  }
+  std::printf("%s: failures injected: %ld\n", scenario.name, total);
+}
+
+INSTANTIATE_TEST_SUITE_P(Scenarios, FaultSweep, ::testing::ValuesIn(kScenarios),
+                         [](const auto& info) { return std::to_string(info.index); });
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,53 @@
+// The promise every save operation keeps, as a test checks it: no save or
+// co-save lost or left partial, and no temporary file left behind.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "failure.h"
+
+namespace pelloquin {
+// Lets test failures show the path and reason instead of raw bytes.
+void PrintTo(const Failure& failure, std::ostream* out);
+}  // namespace pelloquin
+
+namespace pelloquin::testing {
+
+// One save or co-save as found: where, under which name, and what it held.
+struct SavedFile {
+  std::string folder;  // "" for the save folder itself, else the sub-folder's name
+  std::string name;
+  std::uint64_t hash = 0;
+  std::uint64_t size = 0;
+  std::int64_t mtime = 0;  // nanoseconds
+};
+
+using SaveSnapshot = std::vector<SavedFile>;
+
+// Saves (".ess") and the co-saves that travel with them (".obse", ".pluggy").
+bool IsSaveOrCoSave(std::string_view name);
+
+// Every save and co-save in the save folder and its direct sub-folders.
+SaveSnapshot TakeSnapshot(const std::filesystem::path& save_folder);
+
+// What the folder breaks of the promise, one line per problem; empty when it
+// holds. Every name of `before` must still have its newest version, byte for
+// byte, in the save folder, its character's folder or where it was; every file
+// under a save's name must be a whole version it had before.
+std::vector<std::string> CheckNothingLost(const SaveSnapshot& before,
+                                          const std::filesystem::path& save_folder);
+
+// Temporary files of the safe copy in the save folder or its sub-folders.
+std::vector<std::string> TemporaryFilesUnder(const std::filesystem::path& save_folder);
+
+// Every file and folder below `root` except those below `excluded`, with
+// content hash and time, as lines that compare equal when nothing changed.
+std::vector<std::string> TreeOutside(const std::filesystem::path& root,
+                                     const std::filesystem::path& excluded);
+
+}  // namespace pelloquin::testing

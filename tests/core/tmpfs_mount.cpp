@@ -1,0 +1,50 @@
+// Mounting and filling a tmpfs for out-of-room tests (Linux only).
+#include "tmpfs_mount.h"
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace pelloquin::testing {
+
+TmpfsMount::TmpfsMount(const std::filesystem::path& folder, std::size_t bytes) : folder_(folder) {
+  if (::geteuid() != 0) {
+    reason_ = "mounting a tmpfs needs root; out-of-room tests skipped";
+    return;
+  }
+  std::filesystem::create_directories(folder_);
+  std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+  if (::mount("tmpfs", folder_.c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) != 0) {
+    reason_ = std::string("cannot mount a tmpfs (") + std::strerror(errno) +
+              "); out-of-room tests skipped";
+    return;
+  }
+  mounted_ = true;
+}
+
+TmpfsMount::~TmpfsMount() {
+  // Lazily, so that a file a failed test left open cannot keep it mounted.
+  if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
+}
+
+void FillUp(const std::filesystem::path& file) {
+  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) throw std::runtime_error("cannot create " + file.string());
+  static const char zeros[4096] = {};
+  while (true) {
+    ssize_t written = ::write(fd, zeros, sizeof zeros);
+    if (written > 0) continue;
+    if (written < 0 && errno == EINTR) continue;
+    break;
+  }
+  // Smaller writes take what a page-sized one could not.
+  while (::write(fd, zeros, 1) == 1) {
+  }
+  ::close(fd);
+}
+
+}  // namespace pelloquin::testing
