@@ -436,6 +436,8 @@ TEST_F(AboutDialog, ControlsSitAtTheirPlacesWithOkFocused) {
               QRect(QPoint(Px(place.left), Px(place.top)),
                     QPoint(Px(place.left + place.width) - 1, Px(place.top + place.height) - 1)));
   }
+  EXPECT_FALSE(Child<QLabel>("picIcon")->pixmap().isNull());
+  EXPECT_FALSE(about->windowIcon().isNull());
   EXPECT_EQ(about->focusWidget(), Child<QPushButton>("cmdOK"));
   EXPECT_EQ(Child<QPushButton>("cmdOK")->nextInFocusChain(), Child<QPushButton>("cmdSysInfo"));
 }
