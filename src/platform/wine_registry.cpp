@@ -29,13 +29,10 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
 }
 
 // A 32-bit program on a 64-bit system sees Software\X as Software\Wow6432Node\X.
-std::string PathInView(const RegistryFile& file, std::string_view key_path, RegView view) {
-  const bool win64 = file.win64 || FindRegistryKey(file, "Software\\Wow6432Node") != nullptr;
+std::string Wow64Path(std::string_view key_path) {
   std::string folded = FoldRegistryPath(key_path);
   const std::string_view software = "software";
-  if (view != RegView::Wow64_32 || !win64 || folded.compare(0, software.size(), software) != 0) {
-    return folded;
-  }
+  if (folded.compare(0, software.size(), software) != 0) return folded;
   if (folded.size() == software.size()) return folded + "\\wow6432node";
   if (folded[software.size()] != '\\') return folded;
   const std::string rest = folded.substr(software.size() + 1);
@@ -54,9 +51,12 @@ long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess /*
   if (root != RegRoot::LocalMachine) return kFileNotFound;
   const auto text = ReadWholeFile(prefix_ / "system.reg");
   if (!text) return kFileNotFound;
-  const auto file = ParseRegistryFile(*text);
+  const std::string plain_path = FoldRegistryPath(key_path);
+  const std::string wow64_path = Wow64Path(key_path);
+  const auto file = ParseRegistryFile(*text, {plain_path, wow64_path});
   if (!file) return kFileNotFound;
-  const RegistryFileKey* key = FindRegistryKey(*file, PathInView(*file, key_path, view));
+  const bool redirected = view == RegView::Wow64_32 && file->win64;
+  const RegistryFileKey* key = FindRegistryKey(*file, redirected ? wow64_path : plain_path);
   if (key == nullptr) return kFileNotFound;
   handle = next_handle_++;
   open_keys_[handle] = *key;

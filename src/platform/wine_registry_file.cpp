@@ -1,6 +1,8 @@
 // Reading Wine's registry files, following the rules Wine's own loader applies.
 #include "wine_registry_file.h"
 
+#include <algorithm>
+
 #include "registry.h"
 #include "utf16.h"
 
@@ -260,7 +262,21 @@ std::string FoldRegistryPath(std::string_view path) {
   return JoinLevels(path, true);
 }
 
-std::optional<RegistryFile> ParseRegistryFile(std::string_view text) {
+bool IsAtOrBelow(std::string_view folded, std::string_view key) {
+  return folded.substr(0, key.size()) == key &&
+         (folded.size() == key.size() || folded[key.size()] == '\\');
+}
+
+bool IsWanted(std::string_view folded, const std::vector<std::string>& wanted) {
+  return wanted.empty() || std::any_of(wanted.begin(), wanted.end(), [&](const std::string& key) {
+           return IsAtOrBelow(folded, key);
+         });
+}
+
+std::optional<RegistryFile> ParseRegistryFile(std::string_view text,
+                                              const std::vector<std::string>& only_keys) {
+  std::vector<std::string> wanted;
+  for (const std::string& key : only_keys) wanted.push_back(FoldRegistryPath(key));
   if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
   LineReader lines(text);
   std::string_view line;
@@ -279,8 +295,13 @@ std::optional<RegistryFile> ParseRegistryFile(std::string_view text) {
     }
     if (first == '[') {
       ++pos;
+      key = nullptr;
       auto name = ParseQuoted(line, pos, ']');
-      key = name ? &AddKey(file, Utf8FromUtf16(*name)) : nullptr;
+      if (!name) continue;
+      const std::string path = Utf8FromUtf16(*name);
+      const std::string folded = FoldRegistryPath(path);
+      if (IsAtOrBelow(folded, "software\\wow6432node")) file.win64 = true;
+      if (IsWanted(folded, wanted)) key = &AddKey(file, path);
       continue;
     }
     if (key == nullptr || (first != '"' && first != '@')) continue;

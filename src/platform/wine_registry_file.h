@@ -25,14 +25,19 @@ struct RegistryFileKey {
 };
 
 struct RegistryFile {
-  bool win64 = false;  // a 64-bit prefix, whose 32-bit programs see Wow6432Node
+  // A 64-bit prefix, whose 32-bit programs see Wow6432Node: the file says so,
+  // or has keys there.
+  bool win64 = false;
   // Keyed by the folded path. Every parent of a listed key is present too.
   std::map<std::string, RegistryFileKey> keys;
 };
 
 // Nothing when the text does not start with Wine's header. Lines that cannot
 // be read (a broken value, a file cut off in the middle) are skipped, as Wine does.
-std::optional<RegistryFile> ParseRegistryFile(std::string_view text);
+// With `only_keys`, just those keys (with their parents and the keys below
+// them) are kept, which spares the work for the rest of a large file.
+std::optional<RegistryFile> ParseRegistryFile(std::string_view text,
+                                              const std::vector<std::string>& only_keys = {});
 
 // The key path's levels joined by one backslash, empty levels dropped, ASCII
 // letters in lower case: the form two names that Windows takes as equal share.

@@ -103,6 +103,29 @@ TEST(ParseRegistryFile, MatchesNamesInAnyLetterCase) {
             "C:\\New\\\0"s);
 }
 
+TEST(ParseRegistryFile, KeepsOnlyTheKeysAskedFor) {
+  const auto file =
+      ParseRegistryFile(std::string(kHeader) + std::string(kSample) +
+                            "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivionish]\n",
+                        {"SOFTWARE\\WOW6432NODE\\Bethesda Softworks\\Oblivion"});
+  ASSERT_TRUE(file);
+  std::vector<std::string> kept;
+  for (const auto& [folded, key] : file->keys) kept.push_back(key.path);
+  EXPECT_EQ(kept,
+            (std::vector<std::string>{"Software", "Software\\Wow6432Node",
+                                      "Software\\Wow6432Node\\Bethesda Softworks",
+                                      "Software\\Wow6432Node\\Bethesda Softworks\\Oblivion"}));
+  EXPECT_EQ(
+      FindRegistryKey(*file, "Software\\Wow6432Node\\Bethesda Softworks\\Oblivion")->values.size(),
+      4u);
+}
+
+TEST(ParseRegistryFile, KeysUnderWow6432NodeMarkASixtyFourBitFile) {
+  EXPECT_TRUE(Parse("[Software\\\\Wow6432Node]\n").win64);
+  EXPECT_TRUE(Parse("[software\\\\WOW6432NODE\\\\Game]\n").win64);
+  EXPECT_FALSE(Parse("[Software\\\\Wow6432NodeX]\n[Software\\\\Game]\n").win64);
+}
+
 TEST(ParseRegistryFile, KeyPathsIgnoreEmptyLevels) {
   const RegistryFile file = Parse("[Software\\\\Game]\n");
   EXPECT_NE(FindRegistryKey(file, "\\Software\\\\Game\\"), nullptr);

@@ -90,14 +90,22 @@ TEST_F(WineRegistryTest, NoReadableFileOpensNoKey) {
 }
 
 TEST_F(WineRegistryTest, ThirtyTwoBitViewSeesWow6432NodeOnASixtyFourBitPrefix) {
-  Write(
-      "#arch=win64\n"
-      "[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Native\\\\\"\n"
-      "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivion]\n"
-      "\"Installed Path\"=\"C:\\\\Wow\\\\\"\n");
-  EXPECT_EQ(Value("Installed Path", RegView::Wow64_32), RegValue("C:\\Wow\\"s));
-  EXPECT_EQ(Value("Installed Path", RegView::Wow64_64), RegValue("C:\\Native\\"s));
-  EXPECT_EQ(Value("Installed Path", RegView::Default), RegValue("C:\\Native\\"s));
+  // Older files lack the #arch line; their Wow6432Node keys tell the same.
+  for (const std::string arch : {"#arch=win64\n", ""}) {
+    Write(arch +
+          "[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Native\\\\\"\n"
+          "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivion]\n"
+          "\"Installed Path\"=\"C:\\\\Wow\\\\\"\n");
+    EXPECT_EQ(Value("Installed Path", RegView::Wow64_32), RegValue("C:\\Wow\\"s)) << arch;
+    EXPECT_EQ(Value("Installed Path", RegView::Wow64_64), RegValue("C:\\Native\\"s)) << arch;
+    EXPECT_EQ(Value("Installed Path", RegView::Default), RegValue("C:\\Native\\"s)) << arch;
+  }
+}
+
+TEST_F(WineRegistryTest, ThirtyTwoBitViewOnASixtyFourBitPrefixLacksUnmirroredKeys) {
+  Write("#arch=win64\n[Software\\\\Bethesda Softworks\\\\Oblivion]\n");
+  EXPECT_FALSE(RegKeyExists(registry_, RegRoot::LocalMachine, kKey, RegView::Wow64_32));
+  EXPECT_TRUE(RegKeyExists(registry_, RegRoot::LocalMachine, kKey, RegView::Wow64_64));
 }
 
 TEST_F(WineRegistryTest, ThirtyTwoBitViewOfAThirtyTwoBitPrefixIsTheKeyItself) {
