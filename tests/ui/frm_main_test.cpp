@@ -327,6 +327,8 @@ TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
   PlayedBefore();
   starter.error = std::make_error_code(std::errc::permission_denied);
   Start();
+  Select("Alena");
+  Click("cmdLoad");
 
   Click("cmdLaunch");
 
@@ -336,7 +338,7 @@ TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
   EXPECT_NE(prompt.messages[0].text.find(kLauncherName), std::string::npos);
   EXPECT_NE(prompt.messages[0].text.find(DescribeError(starter.error)), std::string::npos);
   // The settings were written before the attempt.
-  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Brutus");
+  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
 }
 
 TEST_F(MainWindowTest, GameNotInstalledIsSaidOnceAndTheWindowWorks) {
@@ -383,6 +385,17 @@ TEST_F(MainWindowTest, StartUpFailuresAreShownTogetherAndNoSaveIsLost) {
   EXPECT_EQ(ReadFile(saves / kAlena1), kAlena1);
 }
 
+TEST_F(MainWindowTest, AboutOpensTheOneAboutDialog) {
+  PlayedBefore();
+  Start();
+  Child<QAction>("mnuAbout")->trigger();
+  ASSERT_NE(services->about, nullptr);
+  EXPECT_TRUE(services->about->isVisible());
+  const frmAbout* first = services->about.get();
+  Child<QAction>("mnuAbout")->trigger();
+  EXPECT_EQ(services->about.get(), first);
+}
+
 // --- Layout ------------------------------------------------------------------
 
 TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInsideTheClientArea) {
@@ -398,6 +411,8 @@ TEST_F(MainWindowTest, ControlsSitAtTheirPlacesInsideTheClientArea) {
   EXPECT_EQ(window->height(), client->y() + client->height());
   EXPECT_EQ(window->width(), client->width());
   EXPECT_EQ(window->minimumSize(), window->maximumSize());
+  // The program's icon is compiled in.
+  EXPECT_FALSE(window->windowIcon().availableSizes().isEmpty());
 
   struct Placement {
     const char* name;
