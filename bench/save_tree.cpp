@@ -145,8 +145,9 @@ SaveTree GenerateSaveTree(const fs::path& save_folder, const TreeShape& shape) {
                          std::string(kPlaces[number % kPlaces.size()]) + ", Level " +
                          std::to_string(1 + m / 8);
       write(character, stem + ".ess", shape.save_size);
-      if (number % 2 == 0) write(character, stem + ".obse", obse_size);
-      if (number % 5 == 0) write(character, stem + ".pluggy", pluggy_size);
+      // Every character has saves with and without co-saves of both kinds.
+      if (m % 2 == 0) write(character, stem + ".obse", obse_size);
+      if (m % 5 == 0) write(character, stem + ".pluggy", pluggy_size);
     }
   }
   write(tree.loose, "Autosave.ess", shape.save_size);
