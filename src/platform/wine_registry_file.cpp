@@ -256,12 +256,6 @@ RegistryFileKey& AddKey(RegistryFile& file, std::string_view path) {
   return key;
 }
 
-}  // namespace
-
-std::string FoldRegistryPath(std::string_view path) {
-  return JoinLevels(path, true);
-}
-
 bool IsAtOrBelow(std::string_view folded, std::string_view key) {
   return folded.substr(0, key.size()) == key &&
          (folded.size() == key.size() || folded[key.size()] == '\\');
@@ -271,6 +265,12 @@ bool IsWanted(std::string_view folded, const std::vector<std::string>& wanted) {
   return wanted.empty() || std::any_of(wanted.begin(), wanted.end(), [&](const std::string& key) {
            return IsAtOrBelow(folded, key);
          });
+}
+
+}  // namespace
+
+std::string FoldRegistryPath(std::string_view path) {
+  return JoinLevels(path, true);
 }
 
 std::optional<RegistryFile> ParseRegistryFile(std::string_view text,
