@@ -1,0 +1,116 @@
+// A hand-edited settings file full of strange character names, then a whole
+// run: start-up, Load Save of every name, and the settings written back.
+// Nothing outside the save folder changes, no save is lost, and no line
+// break is ever written to the settings file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "fault_injection.h"
+#include "ini_file.h"
+#include "invariant.h"
+#include "paths.h"
+#include "save_folder.h"
+#include "settings.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::CheckNothingLost;
+using testing::ReadFile;
+using testing::TakeSnapshot;
+using testing::TempFolder;
+using testing::TemporaryFilesUnder;
+using testing::TreeOutside;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+const Names kHostileNames = {
+    "Aldo",
+    ".",
+    "..",
+    "../Outside",
+    "..\\Outside",
+    "a/b",
+    "a\\b",
+    "/",
+    "Saves/../..",
+    "tab\there",
+    std::string(300, 'y'),
+    "\xFF\xFE\xC0",
+    "CON",
+    "NUL",
+    "COM1",
+    "",
+    " ",
+    "Beryl",
+};
+
+std::size_t LineBreaks(const std::string& text) {
+  return static_cast<std::size_t>(
+      std::count_if(text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }));
+}
+
+class HostileSettings : public ::testing::TestWithParam<std::string> {
+ protected:
+  HostileSettings() {
+    fs::create_directories(saves_);
+    WriteFile(game_ / "Outside" / "S0 - Aldo - x.ess", "outside the save folder");
+    for (std::string name : {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S2 - Beryl - Road.ess",
+                             "S3 - line\nbreak - Inn.ess", "S4 - .. - Inn.ess", "autosave.ess"}) {
+      WriteFile(saves_ / PathFromUtf8(name), "content of " + name);
+    }
+    std::string chars;
+    for (const auto& name : kHostileNames) chars += name + ",";
+    // The loaded character under test stands on the line as the user typed it.
+    ini_text_ = "[Oblivion_General]\nSavePath=" + Utf8FromPath(saves_) +
+                "\nLoadedChar=" + GetParam() + "\n[Oblivion_Chars]\nChars=" + chars + "\n";
+    WriteFile(ini_, ini_text_);
+  }
+  void TearDown() override { fault::Reset(); }
+
+  TempFolder temp_;
+  fs::path game_ = temp_.path() / "Game";
+  fs::path saves_ = game_ / "Saves";
+  fs::path ini_ = temp_.path() / "Program" / "pelloquin.ini";
+  std::string ini_text_;
+};
+
+TEST_P(HostileSettings, ARunTouchesNothingOutsideAndWritesNoLineBreak) {
+  const auto outside = TreeOutside(game_, saves_);
+  const auto before = TakeSnapshot(saves_);
+
+  SharedState state;
+  ClearCharacterTable(state);
+  state.IniPath = Utf8FromPath(ini_);
+  LoadSettings(state);
+  ASSERT_EQ(state.SavePath, Utf8FromPath(saves_));
+  PrepareSaveFolder(state);
+  ArchiveSaves(state);
+  Names listed;
+  FillCharacterList(state, [&](const std::string& name) { listed.push_back(name); });
+  for (const auto& name : listed) LoadCharacter(state, name);
+  LoadCharacter(state, "line\nbreak");
+  SaveSettings(state);
+  LoadCharacter(state, GetParam());
+  SaveSettings(state);
+
+  EXPECT_EQ(TreeOutside(game_, saves_), outside);
+  for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
+  EXPECT_EQ(TemporaryFilesUnder(saves_), Names{});
+  const std::string written = ReadFile(ini_);
+  EXPECT_EQ(LineBreaks(written), LineBreaks(ini_text_)) << ::testing::PrintToString(written);
+  // The table went back whole, slot for slot.
+  EXPECT_EQ(ReadIni(kCharsSection, kCharsKey, state.IniPath), JoinCharacterList(state));
+  EXPECT_EQ(testing::FileNames(ini_.parent_path()), Names{"pelloquin.ini"});
+}
+
+// A lone carriage return is no line end to the reader, so it arrives inside
+// the loaded character's name.
+INSTANTIATE_TEST_SUITE_P(LoadedCharacters, HostileSettings,
+                         ::testing::Values("../Outside", "Aldo", "x\ry", "\xFF", "tab\there"));
+
+}  // namespace
+}  // namespace pelloquin
