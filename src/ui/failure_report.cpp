@@ -17,8 +17,13 @@ Failures UniqueFailures(const Failures& failures) {
 
 std::string FailureReport(std::string_view heading, const Failures& failures) {
   std::string report(heading);
-  report += "\n\n";
-  report += FormatFailures(UniqueFailures(failures));
+  report += '\n';
+  for (const Failure& failure : UniqueFailures(failures)) {
+    report += '\n';
+    // A failure about no particular file (no save folder chosen) has no path to show.
+    if (!failure.path.empty()) report += failure.path + ": ";
+    report += failure.reason;
+  }
   return report;
 }
 

@@ -12,7 +12,8 @@ namespace pelloquin {
 // The failures in their first order, each one once.
 Failures UniqueFailures(const Failures& failures);
 
-// The heading, a blank line, then "path: reason" for each distinct failure.
+// The heading, a blank line, then "path: reason" (or the reason alone when
+// there is no path) for each distinct failure.
 std::string FailureReport(std::string_view heading, const Failures& failures);
 
 // One critical message box holding the report; nothing when there is no failure.

@@ -23,6 +23,11 @@ TEST(ShowFailures, ListsEachDistinctFailureOnceInOneCriticalBox) {
             "/saves/Brutus/a.ess: Permission denied");
 }
 
+TEST(FailureReport, AFailureWithoutPathShowsItsReasonAlone) {
+  EXPECT_EQ(FailureReport("Heading:", {{"", "No save folder has been chosen"}, {"/a", "gone"}}),
+            "Heading:\n\nNo save folder has been chosen\n/a: gone");
+}
+
 TEST(ShowFailures, ShowsNothingWithoutFailures) {
   testing::ScriptedPrompt prompt;
   ShowFailures(prompt, "heading", {});

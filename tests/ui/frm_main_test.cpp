@@ -303,8 +303,15 @@ TEST_F(MainWindowTest, CancelledFirstRunPromptLeavesTheFolderUnset) {
   EXPECT_TRUE(ListedCharacters().empty());
   EXPECT_FALSE(FileExists(ini_path));
   EXPECT_EQ(Snapshot(temp.path()), before);
-  ASSERT_FALSE(prompt.messages.empty());
+  // The prompt, then one box saying the file work had no folder to work on.
+  ASSERT_EQ(prompt.messages.size(), 2u);
   EXPECT_EQ(prompt.messages[0].text, kFirstRunPromptMessage);
+  EXPECT_EQ(prompt.messages[1].icon, MessageIcon::Critical);
+  const std::string& report = prompt.messages[1].text;
+  const std::string listed = report.substr(report.find("\n\n") + 2);
+  EXPECT_FALSE(listed.empty());
+  EXPECT_EQ(listed.find('\n'), std::string::npos) << report;
+  EXPECT_NE(listed.front(), ':') << report;
 }
 
 TEST_F(MainWindowTest, LaunchWritesTheSettingsStartsTheLauncherAndQuits) {
