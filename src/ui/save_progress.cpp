@@ -3,6 +3,8 @@
 
 #include <QCoreApplication>
 #include <QProgressDialog>
+#include <algorithm>
+#include <utility>
 
 #include "app_info.h"
 
