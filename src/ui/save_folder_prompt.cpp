@@ -10,6 +10,11 @@ namespace pelloquin {
 std::string RemoveAutosaveName(std::string_view chosen_path) {
   std::string needle(1, kPathSeparator);
   needle += kAutosaveName;
+  // The folder that holds the chosen autosave is all before its own name; an
+  // earlier folder whose name starts with "autosave.ess" stays as it is.
+  if (chosen_path.ends_with(needle)) {
+    return std::string(chosen_path.substr(0, chosen_path.size() - needle.size()));
+  }
   std::string folder;
   std::size_t start = 0;
   for (std::size_t found = chosen_path.find(needle); found != std::string_view::npos;

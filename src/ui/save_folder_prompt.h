@@ -19,8 +19,9 @@ inline constexpr std::string_view kMenuPromptMessage =
     "Select the autosave.ess. This is usually in C:\\My Documents\\My Games\\Oblivion\\Saves";
 inline constexpr std::string_view kAutosaveName = "autosave.ess";
 
-// Removes every occurrence of separator + "autosave.ess", left to right, letter
-// case kept; whatever remains is the folder.
+// The folder of a chosen autosave.ess: the path without its final separator +
+// "autosave.ess". For a file of another name, every occurrence of separator +
+// "autosave.ess" is removed, left to right, letter case kept.
 std::string RemoveAutosaveName(std::string_view chosen_path);
 
 // Shows the kind's message, then the open-file dialog. A chosen file sets

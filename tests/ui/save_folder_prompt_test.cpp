@@ -24,14 +24,15 @@ std::string P(std::string_view pattern) {
   return text;
 }
 
-TEST(RemoveAutosaveName, CutsEverySeparatedAutosaveName) {
+TEST(RemoveAutosaveName, CutsTheAutosaveNameFromItsFolder) {
   struct Case {
     std::string chosen;
     std::string folder;
   };
   const Case cases[] = {
       {P("/games/Saves/autosave.ess"), P("/games/Saves")},
-      {P("/games/autosave.ess/Saves/autosave.ess"), P("/games/Saves")},
+      {P("/games/autosave.ess/Saves/autosave.ess"), P("/games/autosave.ess/Saves")},
+      {P("/games/autosave.essentials/autosave.ess"), P("/games/autosave.essentials")},
       {P("/games/Saves/autosave.essx"), P("/games/Savesx")},
       // Letter case must match, and the separator must precede the name.
       {P("/games/Saves/AUTOSAVE.ESS"), P("/games/Saves/AUTOSAVE.ESS")},
@@ -40,8 +41,9 @@ TEST(RemoveAutosaveName, CutsEverySeparatedAutosaveName) {
       {P("/games/Saves/quicksave.ess"), P("/games/Saves/quicksave.ess")},
       {P("/autosave.ess"), ""},
       {"", ""},
-      // One pass, left to right: what the cut joins is not cut again.
-      {P("/games//autosave.essautosave.ess"), P("/games/autosave.ess")},
+      // Another name: every separated autosave name is cut, in one pass.
+      {P("/games/autosave.ess/Saves/x.ess"), P("/games/Saves/x.ess")},
+      {P("/games//autosave.essautosave.essx"), P("/games/autosave.essx")},
   };
   for (const Case& c : cases) EXPECT_EQ(RemoveAutosaveName(c.chosen), c.folder) << c.chosen;
 }
