@@ -84,6 +84,10 @@ struct Scenario {
   Layout expected;
 };
 
+void PrintTo(const Scenario& scenario, std::ostream* out) {
+  *out << scenario.name;
+}
+
 const Layout kAldoLoaded = {
     {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S1 - Aldo - Inn.pluggy",
      "S3 - Aldo - Road.ess", "autosave.ess", "autosave.obse"},
