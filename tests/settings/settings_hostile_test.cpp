@@ -58,10 +58,13 @@ class HostileSettings : public ::testing::TestWithParam<std::string> {
   HostileSettings() {
     fs::create_directories(saves_);
     WriteFile(game_ / "Outside" / "S0 - Aldo - x.ess", "outside the save folder");
-    for (std::string name : {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S2 - Beryl - Road.ess",
-                             "S3 - line\nbreak - Inn.ess", "S4 - .. - Inn.ess", "autosave.ess"}) {
-      WriteFile(saves_ / PathFromUtf8(name), "content of " + name);
-    }
+    std::vector<std::string> saves = {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse",
+                                      "S2 - Beryl - Road.ess", "S4 - .. - Inn.ess", "autosave.ess"};
+#ifndef _WIN32
+    // Windows file names hold no control characters.
+    saves.push_back("S3 - line\nbreak - Inn.ess");
+#endif
+    for (const auto& name : saves) WriteFile(saves_ / PathFromUtf8(name), "content of " + name);
     std::string chars;
     for (const auto& name : kHostileNames) chars += name + ",";
     // The loaded character under test stands on the line as the user typed it.
