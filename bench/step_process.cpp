@@ -4,7 +4,6 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/statfs.h>
 #include <sys/utsname.h>
 #include <sys/wait.h>
@@ -37,21 +36,13 @@ std::vector<char*> ArgumentVector(std::vector<std::string>& arguments) {
   return argv;
 }
 
-struct Finished {
+// True when the process exited with status 0.
+bool WaitFor(pid_t pid) {
   int status = 0;
-  rusage usage{};
-};
-
-Finished WaitFor(pid_t pid) {
-  Finished finished;
-  while (::wait4(pid, &finished.status, 0, &finished.usage) < 0) {
-    if (errno != EINTR) throw SystemError("wait4", errno);
+  while (::waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) throw SystemError("waitpid", errno);
   }
-  return finished;
-}
-
-bool Succeeded(const Finished& finished) {
-  return WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == 0;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 void RunTool(std::vector<std::string> arguments) {
@@ -60,7 +51,7 @@ void RunTool(std::vector<std::string> arguments) {
   if (int error = ::posix_spawnp(&pid, argv[0], nullptr, nullptr, argv.data(), environ)) {
     throw SystemError(arguments.front(), error);
   }
-  if (!Succeeded(WaitFor(pid))) throw std::runtime_error(arguments.front() + " failed");
+  if (!WaitFor(pid)) throw std::runtime_error(arguments.front() + " failed");
 }
 
 }  // namespace
@@ -69,7 +60,7 @@ std::string FormatStepLine(const StepResult& result) {
   std::ostringstream line;
   line.precision(9);
   line << "step " << result.seconds << ' ' << result.bytes << ' ' << result.files << ' '
-       << result.failures;
+       << result.failures << ' ' << result.peak_kib;
   return line.str();
 }
 
@@ -77,7 +68,7 @@ bool ParseStepLine(const std::string& line, StepResult& result) {
   std::istringstream in(line);
   std::string word;
   return static_cast<bool>(in >> word >> result.seconds >> result.bytes >> result.files >>
-                           result.failures) &&
+                           result.failures >> result.peak_kib) &&
          word == "step";
 }
 
@@ -108,14 +99,24 @@ StepResult RunStepProcess(const std::vector<std::string>& arguments) {
     output.append(chunk.data(), static_cast<std::size_t>(got));
   }
   ::close(pipe_ends[0]);
-  Finished finished = WaitFor(pid);
+  bool succeeded = WaitFor(pid);
 
   StepResult result;
-  if (!Succeeded(finished) || !ParseStepLine(output, result)) {
+  if (!succeeded || !ParseStepLine(output, result)) {
     throw std::runtime_error("the step process failed: " + command.back() + "\n" + output);
   }
-  result.peak_kib = static_cast<std::uint64_t>(finished.usage.ru_maxrss);  // KiB on Linux
   return result;
+}
+
+// Not getrusage: its maximum carries over the parent's memory, which a
+// spawned child shares until it runs the program.
+std::uint64_t PeakResidentKib() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("VmHWM:")) return std::stoull(line.substr(6));
+  }
+  throw std::runtime_error("no VmHWM in /proc/self/status");
 }
 
 double TimeSystemCopy(const std::vector<fs::path>& files, const fs::path& target_folder) {

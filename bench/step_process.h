@@ -14,15 +14,17 @@ struct StepResult {
   std::uint64_t bytes = 0;
   std::uint64_t files = 0;
   std::uint64_t failures = 0;
-  std::uint64_t peak_kib = 0;  // the process's maximum resident set
+  std::uint64_t peak_kib = 0;  // the step process's largest resident set
 };
+
+// The largest resident set of this process so far, in KiB ("VmHWM").
+std::uint64_t PeakResidentKib();
 
 // The line a step process prints on its standard output, and reading it back.
 std::string FormatStepLine(const StepResult& result);
 bool ParseStepLine(const std::string& line, StepResult& result);
 
-// Runs this program again with `arguments`, waits for it and returns what it
-// reported, with the peak memory the system recorded for it.
+// Runs this program again with `arguments`, waits for it and returns what it reported.
 StepResult RunStepProcess(const std::vector<std::string>& arguments);
 
 // Seconds from starting `cp` of `files` into `target_folder` until `sync` of

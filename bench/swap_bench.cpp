@@ -117,6 +117,7 @@ int RunStep(const StepRequest& request) {
   result.bytes = ours ? files::Statistics().bytes_written : literal.bytes;
   result.files = ours ? files::Statistics().files_written : literal.files;
   result.failures = failures.size();
+  result.peak_kib = PeakResidentKib();
   if (!failures.empty()) std::cerr << FormatFailures(failures) << '\n';
   std::cout << FormatStepLine(result) << std::endl;
   return 0;
@@ -258,8 +259,10 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       Fixed(static_cast<double>(tree.QualifyingBytes()) / kMiB, 1).c_str());
   std::printf("Machine: %s; %s; %s folder %s\n", CpuModel().c_str(), KernelRelease().c_str(),
               file_system.c_str(), root.c_str());
-  std::printf("Medians of %d runs; each step in a fresh process; peak = largest resident set\n\n",
-              options.runs);
+  std::printf(
+      "Medians of %d runs; each step in a fresh process; peak = its largest resident set "
+      "(VmHWM)\n\n",
+      options.runs);
   std::printf("%-30s | %-36s | %-36s | %s\n", "", "Pelloquin", "Literal algorithm", "");
   std::printf("%-30s | %9s %9s %6s %8s | %9s %9s %6s %8s | %8s\n", "Scenario", "ms", "MiB wr.",
               "files", "peak MiB", "ms", "MiB wr.", "files", "peak MiB", "speed-up");
