@@ -51,6 +51,11 @@ std::error_code RemoveFile(const fs::path& path);
 // A folder that exists already is no error.
 std::error_code CreateFolder(const fs::path& path);
 
+// Makes the renames done so far survive a power cut. Copies and moves defer
+// this so a folder that gains many files is flushed once; a removal and a
+// listing flush first on their own.
+void SyncRenamedFolders();
+
 // Names of the temporary files the copy writes; never a save's name.
 bool IsTemporaryName(std::string_view name);
 

@@ -67,8 +67,9 @@ void SyncFolder(const fs::path& folder) {
 // Folders that gained a file by a rename and are not flushed yet. A flush per
 // file doubled the cost of a copy; one per folder is enough when it comes
 // before any file is removed (so no removal can outlive, after a power cut,
-// the copy it relied on), before the next listing, and at exit. A rename is
-// atomic on its own, so a cut meanwhile leaves the old file or the new one.
+// the copy it relied on), before the next listing, at the end of each
+// operation, and at exit. A rename is atomic on its own, so a cut meanwhile
+// leaves the old file or the new one.
 class PendingFolders {
  public:
   ~PendingFolders() { SyncAll(); }
@@ -143,6 +144,10 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
 }
 
 }  // namespace
+
+void SyncRenamedFolders() {
+  Pending().SyncAll();
+}
 
 std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
   Pending().SyncAll();

@@ -86,6 +86,9 @@ bool Identity(const fs::path& path, BY_HANDLE_FILE_INFORMATION& info) {
 
 }  // namespace
 
+// MOVEFILE_WRITE_THROUGH has flushed every rename already.
+void SyncRenamedFolders() {}
+
 std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
   const fs::path pattern = folder / L"*";
   WIN32_FIND_DATAW data{};

@@ -226,6 +226,7 @@ Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
     }
     if (progress) progress(++done, total);
   }
+  files::SyncRenamedFolders();
   return failures;
 }
 
@@ -258,6 +259,7 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
     }
     if (progress) progress(++done, total);
   }
+  files::SyncRenamedFolders();
   return failures;
 }
 
