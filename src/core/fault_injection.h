@@ -2,6 +2,8 @@
 // the n-th such call fail. Production code pays one increment and one compare.
 #pragma once
 
+#include <system_error>
+
 namespace pelloquin::fault {
 
 enum class Call { Copy, Rename, Remove, CreateFolder, SetTime, Write, Flush };
@@ -17,6 +19,11 @@ Injector& GetInjector();
 inline bool ShouldFail(Call) {
   Injector& injector = GetInjector();
   return ++injector.calls == injector.fail_at;
+}
+
+// What an injected failure reports.
+inline std::error_code InjectedError() {
+  return std::make_error_code(std::errc::io_error);
 }
 
 inline void Reset(long fail_at = 0) {

@@ -10,6 +10,7 @@
 
 #include "fault_injection.h"
 #include "file_transfer.h"
+#include "posix_descriptor.h"
 
 #ifdef __linux__
 #include <linux/fs.h>
@@ -20,38 +21,13 @@ namespace pelloquin::files {
 
 namespace {
 
-std::error_code LastError() {
-  return {errno, std::system_category()};
-}
-
-std::error_code InjectedError() {
-  return std::make_error_code(std::errc::io_error);
-}
+using fault::InjectedError;
+using posix::Descriptor;
+using posix::LastError;
 
 std::int64_t Ticks(const struct stat& status) {
   return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Close() {
-    int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
 
 std::string TemporaryName() {
   static unsigned long counter = 0;

@@ -13,12 +13,10 @@ namespace pelloquin::files {
 
 namespace {
 
+using fault::InjectedError;
+
 std::error_code LastError() {
   return {static_cast<int>(::GetLastError()), std::system_category()};
-}
-
-std::error_code InjectedError() {
-  return std::make_error_code(std::errc::io_error);
 }
 
 // 100 ns ticks since 1601, the file system's own unit.

@@ -10,6 +10,7 @@
 #include "fault_injection.h"
 #include "ini_storage.h"
 #include "paths.h"
+#include "posix_descriptor.h"
 
 namespace pelloquin::ini {
 
@@ -17,34 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::error_code LastError() {
-  return {errno, std::system_category()};
-}
-
-std::error_code InjectedError() {
-  return std::make_error_code(std::errc::io_error);
-}
-
-class Descriptor {
- public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  int Close() {
-    int result = ::close(fd_);
-    fd_ = -1;
-    return result;
-  }
-
- private:
-  int fd_;
-};
+using fault::InjectedError;
+using posix::Descriptor;
+using posix::LastError;
 
 std::string RandomTag() {
   static std::mt19937 generator{std::random_device{}()};

@@ -16,14 +16,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using fault::InjectedError;
+
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 std::error_code LastError() {
   return {static_cast<int>(GetLastError()), std::system_category()};
-}
-
-std::error_code InjectedError() {
-  return std::make_error_code(std::errc::io_error);
 }
 
 class Handle {

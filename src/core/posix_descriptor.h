@@ -1,0 +1,37 @@
+// A file descriptor closed with its owner, and errno as an error code; POSIX only.
+#pragma once
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+namespace pelloquin::posix {
+
+inline std::error_code LastError() {
+  return {errno, std::system_category()};
+}
+
+class Descriptor {
+ public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+
+  int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
+  // Closes now, so that the caller learns of a failed close.
+  int Close() {
+    int result = ::close(fd_);
+    fd_ = -1;
+    return result;
+  }
+
+ private:
+  int fd_;
+};
+
+}  // namespace pelloquin::posix
