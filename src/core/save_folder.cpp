@@ -250,7 +250,10 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
   std::size_t done = 0;
   for (const auto& save : character.saves) {
     if (!IsQualifyingSave(save)) continue;
-    for (const auto& file : SaveWithCoSaves(character, save)) {
+    std::vector<std::string> group = SaveWithCoSaves(character, save);
+    // The save first: a restore cut short leaves no co-save without its save.
+    for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
+      const std::string& file = *file_it;
       const files::FileInfo* current = saves.Find(file);
       // The game wrote this one after the last archive; the archive that
       // follows a restore will keep it.
