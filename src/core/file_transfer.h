@@ -42,6 +42,16 @@ bool IsSameFile(const fs::path& a, const fs::path& b);
 // and an existing target is left whole.
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target);
 
+struct CopyRequest {
+  fs::path source;
+  fs::path target;
+  std::error_code error;  // set by the copy
+};
+
+// Copies each like CopyFileSafely, in order, but writes every temporary file
+// before the first is flushed, so the disk writes them back together.
+void CopyFilesSafely(std::vector<CopyRequest>& requests);
+
 // Renames `source` to `target`, replacing it. Fails (without copying) when
 // the two lie on different file systems.
 std::error_code MoveFile(const fs::path& source, const fs::path& target);

@@ -197,6 +197,10 @@ std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
   return {};
 }
 
+void CopyFilesSafely(std::vector<CopyRequest>& requests) {
+  for (auto& request : requests) request.error = CopyFileSafely(request.source, request.target);
+}
+
 std::error_code MoveFile(const fs::path& source, const fs::path& target) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
   if (!::MoveFileExW(source.c_str(), target.c_str(),

@@ -248,20 +248,50 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
   }
   const std::size_t total = CountQualifying(character.saves);
   std::size_t done = 0;
+  // Copies go in batches that the disk writes back together; a batch is
+  // bounded so its open files and unflushed bytes stay few.
+  constexpr std::size_t kBatchFiles = 32;
+  constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
+  std::vector<files::CopyRequest> batch;
+  std::vector<std::string> batch_names;
+  std::uint64_t batch_bytes = 0;
+  std::size_t saves_in_batch = 0;
+  auto copy_batch = [&] {
+    files::CopyFilesSafely(batch);
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+      if (batch[i].error) {
+        AddFailure(failures, batch[i].target, batch[i].error);
+      } else {
+        saves.files[batch_names[i]] = *character.Find(batch_names[i]);
+      }
+    }
+    for (; saves_in_batch > 0; --saves_in_batch) {
+      if (progress) progress(++done, total);
+    }
+    batch.clear();
+    batch_names.clear();
+    batch_bytes = 0;
+  };
   for (const auto& save : character.saves) {
     if (!IsQualifyingSave(save)) continue;
     std::vector<std::string> group = SaveWithCoSaves(character, save);
     // The save first: a restore cut short leaves no co-save without its save.
     for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
       const std::string& file = *file_it;
+      const files::FileInfo& source = *character.Find(file);
       const files::FileInfo* current = saves.Find(file);
+      if (current != nullptr && files::SameStamp(source, *current)) continue;
       // The game wrote this one after the last archive; the archive that
       // follows a restore will keep it.
-      if (current != nullptr && current->mtime > character.Find(file)->mtime) continue;
-      CopyInto(character, saves, file, failures);
+      if (current != nullptr && current->mtime > source.mtime) continue;
+      batch.push_back({character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}});
+      batch_names.push_back(file);
+      batch_bytes += source.size;
     }
-    if (progress) progress(++done, total);
+    ++saves_in_batch;
+    if (batch.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
   }
+  copy_batch();
   files::SyncRenamedFolders();
   return failures;
 }
