@@ -15,6 +15,9 @@ inline constexpr std::string_view kNewFileLineEnd = "\r\n";
 inline constexpr std::string_view kNewFileLineEnd = "\n";
 #endif
 
+// Eight random hex digits that name a temporary file beside the settings file.
+std::string RandomTag();
+
 // The file's bytes as stored. Nothing at the path is no error: `missing` is
 // then true and `bytes` empty. A folder or another non-file is an error.
 std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing);

@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <filesystem>
-#include <random>
 
 #include "fault_injection.h"
 #include "ini_storage.h"
@@ -21,14 +20,6 @@ namespace {
 using fault::InjectedError;
 using posix::Descriptor;
 using posix::LastError;
-
-std::string RandomTag() {
-  static std::mt19937 generator{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string tag;
-  for (std::uint32_t bits = generator(), i = 0; i < 8; ++i, bits >>= 4) tag += kDigits[bits & 15];
-  return tag;
-}
 
 std::error_code WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {

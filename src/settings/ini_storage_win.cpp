@@ -4,7 +4,6 @@
 
 #include <climits>
 #include <filesystem>
-#include <random>
 
 #include "fault_injection.h"
 #include "ini_storage.h"
@@ -59,14 +58,6 @@ std::wstring Widen(UINT code_page, std::string_view text) {
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
   return wide;
-}
-
-std::string RandomTag() {
-  static std::mt19937 generator{std::random_device{}()};
-  static constexpr char kDigits[] = "0123456789abcdef";
-  std::string tag;
-  for (std::uint32_t bits = generator(), i = 0; i < 8; ++i, bits >>= 4) tag += kDigits[bits & 15];
-  return tag;
 }
 
 std::error_code WriteAll(HANDLE file, std::string_view bytes) {

@@ -72,7 +72,9 @@ class HostileSettings : public ::testing::TestWithParam<std::string> {
                 "\nLoadedChar=" + GetParam() + "\n[Oblivion_Chars]\nChars=" + chars + "\n";
     WriteFile(ini_, ini_text_);
   }
-  void TearDown() override { fault::Reset(); }
+  void TearDown() override {
+    fault::Reset();
+  }
 
   TempFolder temp_;
   fs::path game_ = temp_.path() / "Game";
