@@ -24,12 +24,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckNothingLost;
-using testing::SaveSnapshot;
-using testing::TakeSnapshot;
-using testing::TempFolder;
-using testing::TemporaryFilesUnder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 struct RunResult {
   bool killed = false;
@@ -103,8 +98,8 @@ class Crash : public ::testing::Test {
       for (auto& word : content) word = random_();
       WriteFile(saves_ / PathFromUtf8(name),
                 std::string_view(reinterpret_cast<const char*>(content.data()),
-                                 content.size() * sizeof(std::uint64_t)));
-      testing::SetModifiedSeconds(saves_ / PathFromUtf8(name), now_);
+                                 content.size() * sizeof(std::uint64_t)),
+                now_);
     }
   }
 

@@ -14,17 +14,10 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckNothingLost;
-using testing::FileNames;
-using testing::TakeSnapshot;
-using testing::TempFolder;
-using testing::TemporaryFilesUnder;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 void Save(const fs::path& folder, const std::string& name, std::int64_t seconds) {
-  WriteFile(folder / name, "content of " + name + " at " + std::to_string(seconds));
-  testing::SetModifiedSeconds(folder / name, seconds);
+  WriteFile(folder / name, "content of " + name + " at " + std::to_string(seconds), seconds);
 }
 
 // The save folder of the worked example, with co-saves beside two saves.

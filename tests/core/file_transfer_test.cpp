@@ -9,11 +9,7 @@
 namespace pelloquin {
 namespace {
 
-using testing::FileNames;
-using testing::ReadFile;
-using testing::SetModifiedSeconds;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 class FileTransfer : public ::testing::Test {
  protected:

@@ -15,11 +15,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 void SetAttributes(const fs::path& path, DWORD attributes) {
   ASSERT_TRUE(SetFileAttributesW(path.c_str(), attributes)) << Utf8FromPath(path);

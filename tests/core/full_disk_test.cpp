@@ -12,19 +12,12 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckNothingLost;
-using testing::TakeSnapshot;
-using testing::TempFolder;
-using testing::TemporaryFilesUnder;
-using testing::TmpfsMount;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 constexpr std::size_t kSaveSize = 256 * 1024;
 
 void WriteSave(const fs::path& path, char fill, std::int64_t seconds) {
-  WriteFile(path, std::string(kSaveSize, fill));
-  testing::SetModifiedSeconds(path, seconds);
+  WriteFile(path, std::string(kSaveSize, fill), seconds);
 }
 
 TEST(FullDisk, ArchiveOutOfRoomFailsCleanlyAndLosesNothing) {

@@ -13,13 +13,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckNothingLost;
-using testing::TakeSnapshot;
-using testing::TempFolder;
-using testing::TemporaryFilesUnder;
-using testing::TreeOutside;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 // Save file names whose character part is hostile, each with the character
 // name it gives. Names holding "/" cannot be file names; the settings tests
@@ -98,8 +92,7 @@ class HostileNames : public ::testing::Test {
     WriteFile(game_ / "Oblivion.ini", "[General]\n");
     std::int64_t seconds = 1'700'000'000;
     for (const auto& save : HostileSaves()) {
-      WriteFile(saves_ / PathFromUtf8(save.file), "content of " + save.file);
-      testing::SetModifiedSeconds(saves_ / PathFromUtf8(save.file), seconds++);
+      WriteFile(saves_ / PathFromUtf8(save.file), "content of " + save.file, seconds++);
     }
 #ifndef _WIN32
     // A save that is a link to a file outside is not an ordinary file.

@@ -12,12 +12,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::ReadFile;
-using testing::SetModifiedSeconds;
-using testing::TempFolder;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 class SaveFolder : public ::testing::Test {
  protected:
@@ -29,8 +24,7 @@ class SaveFolder : public ::testing::Test {
 
   // A save whose content names it, so a mixed-up copy shows.
   void Save(const std::string& name, std::int64_t seconds = 1'700'000'000) {
-    WriteFile(saves_ / name, "content of " + name);
-    SetModifiedSeconds(saves_ / name, seconds);
+    WriteFile(saves_ / name, "content of " + name, seconds);
   }
   Names In(const std::string& character = "") const {
     return FileNames(character.empty() ? saves_ : saves_ / character);

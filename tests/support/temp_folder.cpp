@@ -42,6 +42,11 @@ void WriteFile(const fs::path& path, std::string_view content) {
   if (!out) throw std::runtime_error("cannot write " + path.string());
 }
 
+void WriteFile(const fs::path& path, std::string_view content, std::int64_t modified_seconds) {
+  WriteFile(path, content);
+  SetModifiedSeconds(path, modified_seconds);
+}
+
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());
@@ -50,8 +55,8 @@ std::string ReadFile(const fs::path& path) {
   return content.str();
 }
 
-std::vector<std::string> FileNames(const fs::path& folder) {
-  std::vector<std::string> names;
+Names FileNames(const fs::path& folder) {
+  Names names;
   for (const auto& entry : fs::directory_iterator(folder)) {
     if (entry.is_regular_file()) names.push_back(Utf8FromPath(entry.path().filename()));
   }

@@ -9,6 +9,8 @@
 
 namespace pelloquin::testing {
 
+using Names = std::vector<std::string>;
+
 class TempFolder {
  public:
   TempFolder();
@@ -26,9 +28,12 @@ class TempFolder {
 
 // Writes `content` to the file (creating folders on the way).
 void WriteFile(const std::filesystem::path& path, std::string_view content);
+// The same, then sets the modification time to `modified_seconds` after the epoch.
+void WriteFile(const std::filesystem::path& path, std::string_view content,
+               std::int64_t modified_seconds);
 std::string ReadFile(const std::filesystem::path& path);
 // Sorted names of the ordinary files directly in a folder.
-std::vector<std::string> FileNames(const std::filesystem::path& folder);
+Names FileNames(const std::filesystem::path& folder);
 // Sets the modification time to `seconds` after the epoch.
 void SetModifiedSeconds(const std::filesystem::path& path, std::int64_t seconds);
 
