@@ -22,10 +22,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 class IniFileTest : public ::testing::Test {
  protected:

@@ -14,9 +14,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 // The system's reading, with a buffer large enough for any value here.
 std::string SystemRead(const std::string& section, const std::string& key, const fs::path& file) {

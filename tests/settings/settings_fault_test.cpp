@@ -14,8 +14,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 struct Values {
   std::string save_path, loaded_char, chars;

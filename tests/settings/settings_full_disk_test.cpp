@@ -12,10 +12,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::TmpfsMount;
+using namespace pelloquin::testing;
 
 TEST(SettingsFullDisk, AWriteWithoutRoomLeavesTheOldFileWhole) {
   TempFolder temp;

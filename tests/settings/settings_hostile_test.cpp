@@ -18,14 +18,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::CheckNothingLost;
-using testing::ReadFile;
-using testing::TakeSnapshot;
-using testing::TempFolder;
-using testing::TemporaryFilesUnder;
-using testing::TreeOutside;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 const Names kHostileNames = {
     "Aldo",

@@ -22,9 +22,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 // New files end their lines as the platform does.
 std::string WithPlatformLineEnds(const std::string& text) {
