@@ -13,8 +13,7 @@ namespace pelloquin {
 namespace {
 
 using namespace std::string_literals;
-using testing::RecordingRegistry;
-using testing::ScriptedPrompt;
+using namespace pelloquin::testing;
 
 const std::string kKey(kGameKey);
 const std::string kValue(kInstalledPathValue);

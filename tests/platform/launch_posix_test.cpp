@@ -11,10 +11,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::EnvironmentOverride;
-using testing::ReadFile;
-using testing::RecordingStarter;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 class LaunchTest : public ::testing::Test {
  protected:

@@ -15,8 +15,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ReadFile;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 std::string Quoted(const fs::path& path) {
   return "'" + Utf8FromPath(path) + "'";

@@ -9,7 +9,7 @@
 namespace pelloquin {
 namespace {
 
-using testing::RecordingRegistry;
+using namespace pelloquin::testing;
 using namespace std::string_literals;
 
 constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";

@@ -12,8 +12,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::MakePrefix;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 TEST(ChooseWinePrefix, NearestPrefixHoldingTheSaveFolderComesFirst) {
   TempFolder folder;

@@ -12,8 +12,7 @@ namespace pelloquin {
 namespace {
 
 using namespace std::string_literals;
-using testing::MakePrefix;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";
 
