@@ -35,9 +35,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScriptedPrompt;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 constexpr const char* kInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";

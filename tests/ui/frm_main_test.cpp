@@ -33,13 +33,7 @@ namespace pelloquin {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::FileNames;
-using testing::GameRegistry;
-using testing::ReadFile;
-using testing::RecordingStarter;
-using testing::ScriptedPrompt;
-using testing::TempFolder;
-using testing::WriteFile;
+using namespace pelloquin::testing;
 
 const std::string kBrutus1 = "Save 1 - Brutus - Imperial City, Level 4.ess";
 const std::string kBrutus2 = "Save 4 - Brutus - Weye, Level 5.ess";

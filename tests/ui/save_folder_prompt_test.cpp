@@ -12,8 +12,7 @@
 namespace pelloquin {
 namespace {
 
-using testing::ScriptedPrompt;
-using testing::TempFolder;
+using namespace pelloquin::testing;
 
 // Builds a path from pieces joined by the platform's separator: "/" stands for it.
 std::string P(std::string_view pattern) {
