@@ -26,6 +26,9 @@ class SaveFolder : public ::testing::Test {
   void Save(const std::string& name, std::int64_t seconds = 1'700'000'000) {
     WriteFile(saves_ / name, "content of " + name, seconds);
   }
+  void Save(std::initializer_list<const char*> names) {
+    for (const char* name : names) Save(name);
+  }
   Names In(const std::string& character = "") const {
     return FileNames(character.empty() ? saves_ : saves_ / character);
   }
@@ -41,10 +44,7 @@ class SaveFolder : public ::testing::Test {
 };
 
 TEST_F(SaveFolder, WorkedExampleRowByRow) {
-  Save("S1 - Aldo - Inn.ess");
-  Save("S2 - Beryl - Road.ess");
-  Save("S3 - Aldo - Road.ess");
-  Save("autosave.ess");
+  Save({"S1 - Aldo - Inn.ess", "S2 - Beryl - Road.ess", "S3 - Aldo - Road.ess", "autosave.ess"});
   state_.LoadedChar = "Aldo";
 
   EXPECT_TRUE(PrepareSaveFolder(state_).empty());
@@ -78,10 +78,7 @@ TEST_F(SaveFolder, WorkedExampleRowByRow) {
 }
 
 TEST_F(SaveFolder, FirstRunArchivesEverySaveAndKeepsOnlyThoseWithoutADash) {
-  Save("1 - Brutus - a.ess");
-  Save("2 - Mirelle - b.ess");
-  Save("autosave.ess");
-  Save("quicksave.ess");
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "autosave.ess", "quicksave.ess"});
   EXPECT_TRUE(StartUp().empty());
   EXPECT_EQ(In(), (Names{"autosave.ess", "quicksave.ess"}));
   EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
@@ -89,9 +86,7 @@ TEST_F(SaveFolder, FirstRunArchivesEverySaveAndKeepsOnlyThoseWithoutADash) {
 }
 
 TEST_F(SaveFolder, LoadedNameMatchesAsASubstring) {
-  Save("S - Alia - x.ess");
-  Save("S - Al - y.ess");
-  Save("Al - Bo - z.ess");
+  Save({"S - Alia - x.ess", "S - Al - y.ess", "Al - Bo - z.ess"});
   state_.LoadedChar = "Al";
   EXPECT_TRUE(StartUp().empty());
   EXPECT_EQ(In(), (Names{"S - Al - y.ess", "S - Alia - x.ess"}));
@@ -99,8 +94,7 @@ TEST_F(SaveFolder, LoadedNameMatchesAsASubstring) {
 }
 
 TEST_F(SaveFolder, ArchivingTwiceChangesNothingAndWritesNothing) {
-  Save("1 - Brutus - a.ess");
-  Save("2 - Mirelle - b.ess");
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess"});
   state_.LoadedChar = "Brutus";
   ASSERT_TRUE(StartUp().empty());
   auto written = files::Statistics();
@@ -112,9 +106,7 @@ TEST_F(SaveFolder, ArchivingTwiceChangesNothingAndWritesNothing) {
 }
 
 TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
-  Save("1 - Brutus - a.ess");
-  Save("2 - Brutus - b.ess");
-  Save("3 - Mirelle - c.ess");
+  Save({"1 - Brutus - a.ess", "2 - Brutus - b.ess", "3 - Mirelle - c.ess"});
   state_.LoadedChar = "Brutus";
   ASSERT_TRUE(StartUp().empty());
   EXPECT_TRUE(LoadCharacter(state_, "Mirelle").empty());
@@ -125,8 +117,7 @@ TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
 }
 
 TEST_F(SaveFolder, EmptyCharacterFolderRestoresNothing) {
-  Save("1 - Brutus - a.ess");
-  Save("autosave.ess");
+  Save({"1 - Brutus - a.ess", "autosave.ess"});
   ASSERT_TRUE(StartUp().empty());
   fs::create_directory(saves_ / "Nobody");
   EXPECT_TRUE(LoadCharacter(state_, "Nobody").empty());
@@ -138,8 +129,7 @@ TEST_F(SaveFolder, RestoreKeepsASaveNewerThanItsCopy) {
   state_.LoadedChar = "Brutus";
   ASSERT_TRUE(StartUp().empty());
   // The game saves again over the same name after the last archive.
-  WriteFile(saves_ / "1 - Brutus - a.ess", "newer");
-  SetModifiedSeconds(saves_ / "1 - Brutus - a.ess", 2'000);
+  WriteFile(saves_ / "1 - Brutus - a.ess", "newer", 2'000);
 
   EXPECT_TRUE(LoadCharacter(state_, "Brutus").empty());
   EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "newer");
@@ -150,17 +140,13 @@ TEST_F(SaveFolder, RestoreReplacesAnOlderSave) {
   Save("1 - Brutus - a.ess", 2'000);
   state_.LoadedChar = "Mirelle";
   ASSERT_TRUE(StartUp().empty());
-  Save("1 - Brutus - a.ess", 1'000);
-  WriteFile(saves_ / "1 - Brutus - a.ess", "stale");
-  SetModifiedSeconds(saves_ / "1 - Brutus - a.ess", 1'000);
+  WriteFile(saves_ / "1 - Brutus - a.ess", "stale", 1'000);
   EXPECT_TRUE(RestoreCharacter(state_, "Brutus").empty());
   EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "content of 1 - Brutus - a.ess");
 }
 
 TEST_F(SaveFolder, HostileCharacterNamesNeverReachTheFileSystem) {
-  Save("a - .. - b.ess");
-  Save("a - . - b.ess");
-  Save("x- -y.ess");
+  Save({"a - .. - b.ess", "a - . - b.ess", "x- -y.ess"});
   WriteFile(temp_.path() / "outside.txt", "untouched");
   ASSERT_EQ(ArchiveSaves(state_).size(), 3u);  // one report per save left in place
 
@@ -191,8 +177,7 @@ TEST_F(SaveFolder, UnusableSaveFolderIsReportedAndNothingIsTouched) {
 }
 
 TEST_F(SaveFolder, FailedCopyIsReportedAndTheSaveIsNotDeleted) {
-  Save("1 - Brutus - a.ess");
-  Save("2 - Mirelle - b.ess");
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess"});
   ASSERT_TRUE(PrepareSaveFolder(state_).empty());
   // A file where Brutus's folder should be makes both rename and copy fail.
   fs::remove(saves_ / "Brutus");
@@ -206,12 +191,8 @@ TEST_F(SaveFolder, FailedCopyIsReportedAndTheSaveIsNotDeleted) {
 }
 
 TEST_F(SaveFolder, CoSavesTravelWithTheirSave) {
-  Save("1 - Brutus - a.ess");
-  Save("1 - Brutus - a.obse");
-  Save("1 - Brutus - a.pluggy");
-  Save("2 - Mirelle - b.ess");
-  Save("2 - Mirelle - b.obse");
-  Save("9 - Orphan - z.obse");
+  Save({"1 - Brutus - a.ess", "1 - Brutus - a.obse", "1 - Brutus - a.pluggy", "2 - Mirelle - b.ess",
+        "2 - Mirelle - b.obse", "9 - Orphan - z.obse"});
   state_.LoadedChar = "Mirelle";
   ASSERT_TRUE(StartUp().empty());
   EXPECT_EQ(In(), (Names{"2 - Mirelle - b.ess", "2 - Mirelle - b.obse", "9 - Orphan - z.obse"}));
@@ -226,8 +207,7 @@ TEST_F(SaveFolder, CoSavesTravelWithTheirSave) {
 }
 
 TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
-  Save("b - x.ess");
-  Save("A - x.ess");
+  Save({"b - x.ess", "A - x.ess"});
   // Windows folders cannot hold two names that differ only in letter case.
 #ifdef _WIN32
   const std::string lower = "a - y.ESS";
@@ -235,8 +215,7 @@ TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
   const std::string lower = "a - x.ESS";
 #endif
   Save(lower);
-  Save("c.essx");
-  Save("note.txt");
+  Save({"c.essx", "note.txt"});
   fs::create_directory(saves_ / "dir.ess");
 #ifndef _WIN32
   Save(".hidden - x.ess");
@@ -258,9 +237,7 @@ TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
 }
 
 TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
-  Save("1 - Brutus - a.ess");
-  Save("2 - Brutus - b.ess");
-  Save("autosave.ess");
+  Save({"1 - Brutus - a.ess", "2 - Brutus - b.ess", "autosave.ess"});
   ASSERT_TRUE(PrepareSaveFolder(state_).empty());
   std::vector<std::pair<std::size_t, std::size_t>> calls;
   ArchiveSaves(state_,
