@@ -18,12 +18,6 @@ using namespace pelloquin::testing;
 const std::string kKey(kGameKey);
 const std::string kValue(kInstalledPathValue);
 
-std::string Dword(std::uint32_t number) {
-  std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
-  return bytes;
-}
-
 struct LocateCase {
   const char* label;
   std::optional<RecordingRegistry::Value> value_32;  // key present in the 32-bit view

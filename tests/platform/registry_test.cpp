@@ -14,12 +14,6 @@ using namespace std::string_literals;
 
 constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";
 
-std::string Dword(std::uint32_t number) {
-  std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
-  return bytes;
-}
-
 struct ValueCase {
   const char* label;
   RecordingRegistry::Value value;

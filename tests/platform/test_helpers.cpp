@@ -12,6 +12,12 @@ namespace pelloquin::testing {
 
 namespace fs = std::filesystem;
 
+std::string Dword(std::uint32_t number) {
+  std::string bytes;
+  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
+  return bytes;
+}
+
 long RecordingRegistry::OpenKey(RegRoot, std::string_view key_path, RegAccess, RegView view,
                                 RegHandle& handle) {
   ++opens;

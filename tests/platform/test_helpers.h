@@ -15,6 +15,9 @@
 
 namespace pelloquin::testing {
 
+// The four bytes a REG_DWORD value stores `number` as, lowest first.
+std::string Dword(std::uint32_t number);
+
 // A registry held in memory that counts and records every call.
 class RecordingRegistry : public RegistryApi {
  public:
