@@ -195,29 +195,32 @@ std::string Program(const TempFolder& folder, const std::string& name) {
   return folder.text() + kPathSeparator + name;
 }
 
+// The second place to look: a location folder that holds the program.
+void ProgramInLocation(FakeRegistry& registry, const TempFolder& folder) {
+  WriteFile(folder.path() / "MSINFO32.EXE", "");
+  registry.SetString(kLocationKey, "MSINFO", folder.text());
+}
+
 TEST(StartSysInfo, StartsTheProgramOrShowsTheOneMessage) {
   const std::vector<SysInfoCase> cases = {
       {"both values: only the first is used",
        [](FakeRegistry& registry, const TempFolder& folder) {
+         ProgramInLocation(registry, folder);
          WriteFile(folder.path() / "first.exe", "");
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
          registry.SetString(kInfoKey, "PATH", Program(folder, "first.exe"));
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
          return Program(folder, "first.exe");
        },
        false},
       {"first names a missing file",
        [](FakeRegistry& registry, const TempFolder& folder) {
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
+         ProgramInLocation(registry, folder);
          registry.SetString(kInfoKey, "PATH", Program(folder, "gone.exe"));
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
          return std::string();
        },
        false},
       {"first missing, folder holds the program",
        [](FakeRegistry& registry, const TempFolder& folder) {
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
+         ProgramInLocation(registry, folder);
          return Program(folder, "MSINFO32.EXE");
        },
        true},
@@ -253,25 +256,22 @@ TEST(StartSysInfo, StartsTheProgramOrShowsTheOneMessage) {
       {"both missing", [](FakeRegistry&, const TempFolder&) { return std::string(); }, true},
       {"first of 0 bytes",
        [](FakeRegistry& registry, const TempFolder& folder) {
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
+         ProgramInLocation(registry, folder);
          registry.Set(kInfoKey, "PATH", kRegSz, "");
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
          return std::string();
        },
        false},
       {"first longer than 1024 bytes counts as missing",
        [](FakeRegistry& registry, const TempFolder& folder) {
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
+         ProgramInLocation(registry, folder);
          registry.SetString(kInfoKey, "PATH", std::string(1024, 'x'));
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
          return Program(folder, "MSINFO32.EXE");
        },
        true},
       {"first is an expandable string",
        [](FakeRegistry& registry, const TempFolder& folder) {
-         WriteFile(folder.path() / "MSINFO32.EXE", "");
+         ProgramInLocation(registry, folder);
          registry.Set(kInfoKey, "PATH", kRegExpandSz, Program(folder, "MSINFO32.EXE") + '\0');
-         registry.SetString(kLocationKey, "MSINFO", folder.text());
          return std::string();
        },
        false},
@@ -315,11 +315,10 @@ TEST(StartSysInfo, StartsTheProgramOrShowsTheOneMessage) {
 TEST(StartSysInfo, HiddenOrSystemProgramCountsAsMissing) {
   for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     TempFolder folder;
-    const fs::path program = folder.path() / "MSINFO32.EXE";
-    WriteFile(program, "");
-    ASSERT_TRUE(SetFileAttributesW(program.c_str(), attribute));
     FakeRegistry registry;
-    registry.SetString(kLocationKey, "MSINFO", folder.text());
+    ProgramInLocation(registry, folder);
+    const fs::path program = folder.path() / "MSINFO32.EXE";
+    ASSERT_TRUE(SetFileAttributesW(program.c_str(), attribute));
     ScriptedPrompt prompt;
     RecordingStarter starter;
     StartSysInfo(&registry, prompt, starter);
