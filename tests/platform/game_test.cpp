@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "paths.h"
+#include "platform_doubles.h"
 #include "scripted_prompt.h"
 #include "temp_folder.h"
 #include "test_helpers.h"
@@ -20,8 +21,8 @@ const std::string kValue(kInstalledPathValue);
 
 struct LocateCase {
   const char* label;
-  std::optional<RecordingRegistry::Value> value_32;  // key present in the 32-bit view
-  std::optional<RecordingRegistry::Value> value_64;  // key present in the other view
+  std::optional<FakeRegistry::Value> value_32;  // key present in the 32-bit view
+  std::optional<FakeRegistry::Value> value_64;  // key present in the other view
   bool key_32 = false;
   bool key_64 = false;
   std::string expected;
@@ -35,7 +36,7 @@ class LocateGameTest : public ::testing::TestWithParam<LocateCase> {};
 
 TEST_P(LocateGameTest, StoresThePathWithoutAMessage) {
   const LocateCase& c = GetParam();
-  RecordingRegistry registry;
+  FakeRegistry registry;
   if (c.key_32) {
     auto& key = registry.keys_32[kKey];
     if (c.value_32) key[kValue] = *c.value_32;
@@ -56,29 +57,26 @@ TEST_P(LocateGameTest, StoresThePathWithoutAMessage) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LocateGameTest,
-    ::testing::Values(LocateCase{"ThirtyTwoBitViewWithTrailingBackslash",
-                                 RecordingRegistry::Value{kRegSz, "D:\\Games\\Oblivion\\\0"s},
-                                 std::nullopt, true, false, "D:\\Games\\Oblivion\\"},
-                      LocateCase{"WithoutTrailingBackslashStoredUnchanged",
-                                 RecordingRegistry::Value{kRegSz, "D:\\Games\\Oblivion\0"s},
-                                 std::nullopt, true, false, "D:\\Games\\Oblivion"},
-                      LocateCase{"OnlyTheSixtyFourBitView", std::nullopt,
-                                 RecordingRegistry::Value{kRegSz, "C:\\Native\\\0"s}, false, true,
-                                 "C:\\Native\\"},
-                      LocateCase{"NumberStoredAsItsDigits",
-                                 RecordingRegistry::Value{kRegDword, Dword(5)}, std::nullopt, true,
-                                 false, "5"},
-                      LocateCase{"NegativeNumberWithItsSign",
-                                 RecordingRegistry::Value{kRegDword, Dword(0xFFFFFFF9)},
-                                 std::nullopt, true, false, "-7"},
-                      LocateCase{"KeyWithoutTheValue", std::nullopt, std::nullopt, true, false, ""},
-                      LocateCase{"ValueOfAnotherType",
-                                 RecordingRegistry::Value{kRegExpandSz, "C:\\\0"s}, std::nullopt,
-                                 true, false, ""}),
+    ::testing::Values(
+        LocateCase{"ThirtyTwoBitViewWithTrailingBackslash",
+                   FakeRegistry::Value{kRegSz, "D:\\Games\\Oblivion\\\0"s}, std::nullopt, true,
+                   false, "D:\\Games\\Oblivion\\"},
+        LocateCase{"WithoutTrailingBackslashStoredUnchanged",
+                   FakeRegistry::Value{kRegSz, "D:\\Games\\Oblivion\0"s}, std::nullopt, true, false,
+                   "D:\\Games\\Oblivion"},
+        LocateCase{"OnlyTheSixtyFourBitView", std::nullopt,
+                   FakeRegistry::Value{kRegSz, "C:\\Native\\\0"s}, false, true, "C:\\Native\\"},
+        LocateCase{"NumberStoredAsItsDigits", FakeRegistry::Value{kRegDword, Dword(5)},
+                   std::nullopt, true, false, "5"},
+        LocateCase{"NegativeNumberWithItsSign", FakeRegistry::Value{kRegDword, Dword(0xFFFFFFF9)},
+                   std::nullopt, true, false, "-7"},
+        LocateCase{"KeyWithoutTheValue", std::nullopt, std::nullopt, true, false, ""},
+        LocateCase{"ValueOfAnotherType", FakeRegistry::Value{kRegExpandSz, "C:\\\0"s}, std::nullopt,
+                   true, false, ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(LocateGame, ThirtyTwoBitViewIsAskedFirstWithOneOpenPerRead) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys_32[kKey][kValue] = {kRegSz, "C:\\Wow\\\0"s};
   registry.keys[kKey][kValue] = {kRegSz, "C:\\Native\\\0"s};
   SharedState state;
@@ -93,7 +91,7 @@ TEST(LocateGame, ThirtyTwoBitViewIsAskedFirstWithOneOpenPerRead) {
 }
 
 TEST(LocateGame, MissingKeyShowsExactlyOneMessage) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   SharedState state;
   ScriptedPrompt prompt;
 

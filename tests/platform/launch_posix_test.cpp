@@ -4,6 +4,7 @@
 
 #include "game.h"
 #include "paths.h"
+#include "platform_doubles.h"
 #include "temp_folder.h"
 #include "test_helpers.h"
 

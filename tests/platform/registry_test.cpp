@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_helpers.h"
+#include "platform_doubles.h"
 
 namespace pelloquin {
 namespace {
@@ -16,7 +16,7 @@ constexpr std::string_view kKey = "SOFTWARE\\Bethesda Softworks\\Oblivion";
 
 struct ValueCase {
   const char* label;
-  RecordingRegistry::Value value;
+  FakeRegistry::Value value;
   RegValue expected;
 };
 
@@ -27,7 +27,7 @@ void PrintTo(const ValueCase& c, std::ostream* out) {
 class GetRegValueTest : public ::testing::TestWithParam<ValueCase> {};
 
 TEST_P(GetRegValueTest, ReadsTheValueAndClosesTheKeyOnce) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys[std::string(kKey)]["Installed Path"] = GetParam().value;
 
   const RegValue result = GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
@@ -60,21 +60,21 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(GetRegValue, PassesTheReportedSizeAsTheTextBuffer) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys[std::string(kKey)]["Installed Path"] = {kRegSz, "C:\\x\0"s};
   GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
   EXPECT_EQ(registry.read_buffer_sizes, std::vector<std::uint32_t>{5});
 }
 
 TEST(GetRegValue, NumberIsReadIntoFourBytes) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys[std::string(kKey)]["Installed Path"] = {kRegDword, Dword(5)};
   GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path");
   EXPECT_EQ(registry.read_buffer_sizes, std::vector<std::uint32_t>{4});
 }
 
 TEST(GetRegValue, MissingValueGivesEmptyTextWithoutARead) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys[std::string(kKey)]["Other"] = {kRegSz, "x\0"s};
   EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path"), RegValue(""s));
   EXPECT_EQ(registry.reads, 0);
@@ -82,7 +82,7 @@ TEST(GetRegValue, MissingValueGivesEmptyTextWithoutARead) {
 }
 
 TEST(GetRegValue, MissingKeyClosesTheZeroHandle) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   for (const char* name : {"Installed Path", "", "Anything"}) {
     EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, name), RegValue(""s)) << name;
   }
@@ -92,7 +92,7 @@ TEST(GetRegValue, MissingKeyClosesTheZeroHandle) {
 }
 
 TEST(GetRegValue, RemembersNothingBetweenCalls) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys[std::string(kKey)]["Installed Path"] = {kRegSz, "C:\\One\\\0"s};
   EXPECT_EQ(GetRegValue(registry, RegRoot::LocalMachine, kKey, "Installed Path"),
             RegValue("C:\\One\\"s));
@@ -104,7 +104,7 @@ TEST(GetRegValue, RemembersNothingBetweenCalls) {
 }
 
 TEST(RegKeyExists, OpensAndClosesOnceEitherWay) {
-  RecordingRegistry registry;
+  FakeRegistry registry;
   registry.keys["SOFTWARE\\Empty"];  // a key without values
 
   EXPECT_TRUE(RegKeyExists(registry, RegRoot::LocalMachine, "SOFTWARE\\Empty"));
