@@ -11,10 +11,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QWindow>
-#include <cstring>
 #include <filesystem>
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -27,6 +25,7 @@
 #include "app_info.h"
 #include "app_services.h"
 #include "paths.h"
+#include "platform_doubles.h"
 #include "scripted_prompt.h"
 #include "system_info.h"
 #include "temp_folder.h"
@@ -39,84 +38,6 @@ using namespace pelloquin::testing;
 
 constexpr const char* kInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-constexpr long kNotFound = 2;
-constexpr long kMoreData = 234;
-
-// A registry holding only what a test puts in it, answering like the system's.
-class FakeRegistry : public RegistryApi {
- public:
-  void Set(const std::string& key, const std::string& name, std::uint32_t type, std::string bytes) {
-    keys_[key][name] = {type, std::move(bytes)};
-  }
-  // A REG_SZ value stored the usual way, with its terminating NUL.
-  void SetString(const std::string& key, const std::string& name, const std::string& text) {
-    Set(key, name, kRegSz, text + '\0');
-  }
-
-  long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView,
-               RegHandle& handle) override {
-    opened.emplace_back(key_path);
-    if (opened_log) opened_log->emplace_back(key_path);
-    accesses.push_back(access);
-    auto key = keys_.find(std::string(key_path));
-    if (root != RegRoot::LocalMachine || key == keys_.end()) return kNotFound;
-    handle = next_handle_++;
-    open_handles_[handle] = key->first;
-    return 0;
-  }
-
-  long QueryValue(RegHandle handle, std::string_view value_name, std::uint32_t* type,
-                  std::uint8_t* data, std::uint32_t* size) override {
-    auto open = open_handles_.find(handle);
-    if (open == open_handles_.end()) return 6;
-    const auto& values = keys_[open->second];
-    auto value = values.find(std::string(value_name));
-    if (value == values.end()) return kNotFound;
-    if (type) *type = value->second.type;
-    const std::string& bytes = value->second.bytes;
-    const auto needed = static_cast<std::uint32_t>(bytes.size());
-    if (data && needed > *size) {
-      *size = needed;
-      return kMoreData;
-    }
-    if (data) std::memcpy(data, bytes.data(), bytes.size());
-    *size = needed;
-    return 0;
-  }
-
-  void CloseKey(RegHandle handle) override { open_handles_.erase(handle); }
-
-  std::size_t OpenHandles() const { return open_handles_.size(); }
-
-  std::vector<std::string> opened;
-  std::vector<RegAccess> accesses;
-  // Where the opened keys are also written, for a registry that is gone by the time they are looked
-  // at.
-  std::vector<std::string>* opened_log = nullptr;
-
- private:
-  struct Value {
-    std::uint32_t type;
-    std::string bytes;
-  };
-  std::map<std::string, std::map<std::string, Value>> keys_;
-  std::map<RegHandle, std::string> open_handles_;
-  RegHandle next_handle_ = 1;
-};
-
-// Records every start; a path that names no file fails as the system would.
-class RecordingStarter : public ProgramStarter {
- public:
-  std::error_code Start(const ProgramStart& start) override {
-    starts.push_back(start.program);
-    if (!fs::is_regular_file(PathFromUtf8(start.program))) {
-      return std::make_error_code(std::errc::no_such_file_or_directory);
-    }
-    return {};
-  }
-  std::vector<std::string> starts;
-};
-
 // --- GetKeyValue -----------------------------------------------------------
 
 struct ReadCase {
@@ -289,6 +210,7 @@ TEST(StartSysInfo, StartsTheProgramOrShowsTheOneMessage) {
     FakeRegistry registry;
     ScriptedPrompt prompt;
     RecordingStarter starter;
+    starter.fail_missing_programs = true;
     const std::string expected = c.arrange(registry, folder);
 
     StartSysInfo(&registry, prompt, starter);
@@ -298,15 +220,17 @@ TEST(StartSysInfo, StartsTheProgramOrShowsTheOneMessage) {
       EXPECT_EQ(prompt.messages[0].text, kSysInfoUnavailable);
       EXPECT_EQ(prompt.messages[0].icon, MessageIcon::None);
       EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
-      for (const auto& start : starter.starts) EXPECT_NE(start, Program(folder, "MSINFO32.EXE"));
+      for (const auto& start : starter.starts)
+        EXPECT_NE(start.program, Program(folder, "MSINFO32.EXE"));
     } else {
       EXPECT_TRUE(prompt.messages.empty());
-      EXPECT_EQ(starter.starts, std::vector<std::string>{expected});
+      EXPECT_EQ(starter.Programs(), std::vector<std::string>{expected});
     }
-    ASSERT_FALSE(registry.opened.empty());
-    EXPECT_EQ(registry.opened.front(), kInfoKey);
-    EXPECT_EQ(registry.opened.size() == 2 && registry.opened[1] == kLocationKey, c.location_tried);
-    EXPECT_EQ(registry.opened.size(), c.location_tried ? 2u : 1u);
+    ASSERT_FALSE(registry.opened_keys.empty());
+    EXPECT_EQ(registry.opened_keys.front(), kInfoKey);
+    EXPECT_EQ(registry.opened_keys.size() == 2 && registry.opened_keys[1] == kLocationKey,
+              c.location_tried);
+    EXPECT_EQ(registry.opened_keys.size(), c.location_tried ? 2u : 1u);
     EXPECT_EQ(registry.OpenHandles(), 0u);
   }
 }
@@ -363,7 +287,10 @@ void EnsureApplication() {
 
 class AboutDialog : public ::testing::Test {
  protected:
-  void SetUp() override { EnsureApplication(); }
+  void SetUp() override {
+    EnsureApplication();
+    starter_.fail_missing_programs = true;
+  }
 
   template <typename T>
   T* Child(const char* name) {
@@ -519,7 +446,7 @@ TEST_F(AboutDialog, SysInfoStartsTheProgramFromTheRegistry) {
   ShowAbout(services_);
   Child<QPushButton>("cmdSysInfo")->click();
   EXPECT_TRUE(prompt_.messages.empty());
-  EXPECT_EQ(starter_.starts, std::vector<std::string>{Program(folder, "MSINFO32.EXE")});
+  EXPECT_EQ(starter_.Programs(), std::vector<std::string>{Program(folder, "MSINFO32.EXE")});
 }
 
 TEST_F(AboutDialog, OutlivesTheMainWindowAndEndsTheProgramWhenClosed) {

@@ -22,12 +22,12 @@
 #include "game.h"
 #include "ini_file.h"
 #include "paths.h"
+#include "platform_doubles.h"
 #include "save_folder_prompt.h"
 #include "scripted_prompt.h"
 #include "settings.h"
 #include "shared_state.h"
 #include "temp_folder.h"
-#include "test_doubles.h"
 
 namespace pelloquin {
 namespace {
@@ -90,9 +90,13 @@ class MainWindowTest : public ::testing::Test {
     services.reset(new AppServices{state, prompt, starter,
                                    [this](std::string_view save_path) {
                                      registry_opened_for.emplace_back(save_path);
-                                     return std::make_unique<GameRegistry>(
-                                         game_installed ? std::optional(install_path)
-                                                        : std::nullopt);
+                                     auto registry = std::make_unique<FakeRegistry>();
+                                     if (game_installed) {
+                                       registry->SetString(std::string(kGameKey),
+                                                           std::string(kInstalledPathValue),
+                                                           install_path);
+                                     }
+                                     return registry;
                                    },
                                    ini_path, [this] { ++quit_calls; }, nullptr});
     window = std::make_unique<frmMain>(*services);
@@ -326,7 +330,7 @@ TEST_F(MainWindowTest, LaunchWritesTheSettingsStartsTheLauncherAndQuits) {
 
 TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
   PlayedBefore();
-  starter.error = std::make_error_code(std::errc::permission_denied);
+  starter.result = std::make_error_code(std::errc::permission_denied);
   Start();
   Select("Alena");
   Click("cmdLoad");
@@ -337,7 +341,7 @@ TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
   EXPECT_NE(prompt.messages[0].text.find(kLauncherName), std::string::npos);
-  EXPECT_NE(prompt.messages[0].text.find(DescribeError(starter.error)), std::string::npos);
+  EXPECT_NE(prompt.messages[0].text.find(DescribeError(starter.result)), std::string::npos);
   // The settings were written before the attempt.
   EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
 }
