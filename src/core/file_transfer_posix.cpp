@@ -89,7 +89,7 @@ std::error_code StreamContent(int in, int out, std::uint64_t size) {
     }
     copied += static_cast<std::uint64_t>(got);
   }
-  // A save the game rewrote meanwhile is not taken half-old, half-new.
+  // The file shrank or grew while it was read.
   if (copied != size) return std::make_error_code(std::errc::resource_unavailable_try_again);
   return {};
 }
@@ -198,6 +198,13 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   copy.size = static_cast<std::uint64_t>(status.st_size);
 
   if (auto error = CopyContent(in.get(), copy.out.get(), copy.size)) return copy.Abandon(error);
+  // A save the game rewrote meanwhile is not taken half-old, half-new, however
+  // the content was copied: a clone or an in-kernel copy reads no count to check.
+  struct stat after {};
+  if (::fstat(in.get(), &after) != 0) return copy.Abandon(LastError());
+  if (after.st_size != status.st_size || Ticks(after) != Ticks(status)) {
+    return copy.Abandon(std::make_error_code(std::errc::resource_unavailable_try_again));
+  }
   const timespec times[2] = {status.st_atim, status.st_mtim};
   if (fault::ShouldFail(fault::Call::SetTime)) return copy.Abandon(InjectedError());
   if (::futimens(copy.out.get(), times) != 0) return copy.Abandon(LastError());
