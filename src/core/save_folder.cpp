@@ -6,11 +6,11 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <limits>
 #include <map>
 #include <unordered_map>
 
+#include "ascii_case.h"
 #include "file_transfer.h"
 #include "paths.h"
 #include "save_names.h"
@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 constexpr std::array<std::string_view, 2> kCoSaveExtensions = {".obse", ".pluggy"};
 
 bool NameLess(const std::string& a, const std::string& b) {
-  auto folded = [](char c) { return std::tolower(static_cast<unsigned char>(c)); };
+  auto folded = [](char c) { return static_cast<unsigned char>(AsciiLower(c)); };
   auto [first, second] = std::mismatch(a.begin(), a.end(), b.begin(), b.end(),
                                        [&](char x, char y) { return folded(x) == folded(y); });
   if (first == a.end() || second == b.end()) {

@@ -1,9 +1,9 @@
 // Reading a save's file name.
 #include "save_names.h"
 
-#include <algorithm>
 #include <array>
-#include <cctype>
+
+#include "ascii_case.h"
 
 namespace pelloquin {
 
@@ -14,13 +14,6 @@ std::string_view TrimSpaces(std::string_view text) {
   if (first == std::string_view::npos) return {};
   auto last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 bool IsValidUtf8(std::string_view text) {
@@ -53,10 +46,10 @@ bool IsReservedDeviceName(std::string_view name) {
   // "CON.txt" names the device as well: only the part before the first dot counts.
   std::string_view stem = TrimSpaces(name.substr(0, name.find('.')));
   for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
-    if (EqualsIgnoringCase(stem, device)) return true;
+    if (EqualsIgnoringAsciiCase(stem, device)) return true;
   }
-  if (stem.size() == 4 && (EqualsIgnoringCase(stem.substr(0, 3), "COM") ||
-                           EqualsIgnoringCase(stem.substr(0, 3), "LPT"))) {
+  if (stem.size() == 4 && (EqualsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
+                           EqualsIgnoringAsciiCase(stem.substr(0, 3), "LPT"))) {
     return stem[3] >= '0' && stem[3] <= '9';
   }
   return false;
@@ -113,7 +106,8 @@ bool IsUsableFolderName(std::string_view name) {
 bool HasSaveExtension(std::string_view file_name) {
   constexpr std::string_view kExtension = ".ess";
   return file_name.size() > kExtension.size() &&
-         EqualsIgnoringCase(file_name.substr(file_name.size() - kExtension.size()), kExtension);
+         EqualsIgnoringAsciiCase(file_name.substr(file_name.size() - kExtension.size()),
+                                 kExtension);
 }
 
 }  // namespace pelloquin

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <system_error>
 
+#include "ascii_case.h"
 #include "paths.h"
 
 namespace pelloquin {
@@ -24,17 +25,6 @@ std::optional<std::string_view> Environment(const char* name) {
   return std::string_view(value);
 }
 
-bool SameFolded(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
 // The entry of `folder` named `level`, exactly or else in any letter case;
 // `level` itself when there is none, so the caller reports the path it looked for.
 fs::path MatchLevel(const fs::path& folder, std::string_view level) {
@@ -42,7 +32,7 @@ fs::path MatchLevel(const fs::path& folder, std::string_view level) {
   const fs::path exact = folder / PathFromUtf8(level);
   if (fs::exists(fs::symlink_status(exact, error))) return exact;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (SameFolded(Utf8FromPath(it->path().filename()), level)) return it->path();
+    if (EqualsIgnoringAsciiCase(Utf8FromPath(it->path().filename()), level)) return it->path();
   }
   return exact;
 }

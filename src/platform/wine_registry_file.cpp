@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "ascii_case.h"
 #include "registry.h"
 #include "utf16.h"
 
@@ -23,13 +24,9 @@ int HexDigit(char c) {
   return -1;
 }
 
-char FoldChar(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 std::string FoldName(std::string_view name) {
   std::string folded(name);
-  for (char& c : folded) c = FoldChar(c);
+  for (char& c : folded) c = AsciiLower(c);
   return folded;
 }
 

@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <vector>
 
+#include "ascii_case.h"
+
 namespace pelloquin::ini {
 
 namespace {
@@ -16,18 +18,6 @@ bool IsBlank(char c) {
 
 bool IsQuote(char c) {
   return c == '"' || c == '\'';
-}
-
-char FoldCase(char c) {
-  return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (FoldCase(a[i]) != FoldCase(b[i])) return false;
-  }
-  return true;
 }
 
 enum class LineKind { Blank, Comment, Section, Key };
@@ -109,7 +99,8 @@ struct SectionSpan {
 
 std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view section) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    if (lines[i].kind != LineKind::Section || !SameName(lines[i].name, section)) continue;
+    if (lines[i].kind != LineKind::Section || !EqualsIgnoringAsciiCase(lines[i].name, section))
+      continue;
     std::size_t end = i + 1;
     while (end < lines.size() && lines[end].kind != LineKind::Section) ++end;
     return SectionSpan{i, end};
@@ -120,7 +111,7 @@ std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::stri
 std::optional<std::size_t> FindKey(const std::vector<Line>& lines, SectionSpan span,
                                    std::string_view key) {
   for (std::size_t i = span.header + 1; i < span.end; ++i) {
-    if (lines[i].kind == LineKind::Key && SameName(lines[i].name, key)) return i;
+    if (lines[i].kind == LineKind::Key && EqualsIgnoringAsciiCase(lines[i].name, key)) return i;
   }
   return std::nullopt;
 }
