@@ -38,9 +38,12 @@ std::string DescribeError(std::error_code error) {
 std::string FormatFailures(const Failures& failures) {
   std::string text;
   for (const auto& failure : failures) {
-    if (!text.empty()) text += '\n';
-    text += failure.path;
-    text += ": ";
+    if (&failure != &failures.front()) text += '\n';
+    // A failure about no particular file (no save folder chosen) has no path to show.
+    if (!failure.path.empty()) {
+      text += failure.path;
+      text += ": ";
+    }
     text += failure.reason;
   }
   return text;

@@ -19,7 +19,7 @@ using Failures = std::vector<Failure>;
 // The system's message for an error code, in UTF-8.
 std::string DescribeError(std::error_code error);
 
-// "path: reason", one failure per line.
+// "path: reason" (the reason alone when there is no path), one failure per line.
 std::string FormatFailures(const Failures& failures);
 
 }  // namespace pelloquin

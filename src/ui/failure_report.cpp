@@ -17,13 +17,8 @@ Failures UniqueFailures(const Failures& failures) {
 
 std::string FailureReport(std::string_view heading, const Failures& failures) {
   std::string report(heading);
-  report += '\n';
-  for (const Failure& failure : UniqueFailures(failures)) {
-    report += '\n';
-    // A failure about no particular file (no save folder chosen) has no path to show.
-    if (!failure.path.empty()) report += failure.path + ": ";
-    report += failure.reason;
-  }
+  report += "\n\n";
+  report += FormatFailures(UniqueFailures(failures));
   return report;
 }
 
