@@ -35,10 +35,9 @@ Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKi
   state.SavePath = RemoveAutosaveName(*chosen);
   if (kind == SaveFolderPromptKind::FirstRun) return {};
 
+  // The failure names the settings file, so the user learns which file kept the old folder.
   Failure failure;
   if (WriteIni(kGeneralSection, kSavePathKey, state.SavePath, state.IniPath, &failure)) return {};
-  // The user must learn which file kept the old folder.
-  if (failure.path.empty()) failure.path = state.IniPath;
   return {failure};
 }
 
