@@ -33,6 +33,8 @@ QMessageBox::Icon QtIcon(MessageIcon icon) {
 void QtPrompt::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) {
   QMessageBox box(QtIcon(icon), FromUtf8(title), FromUtf8(text), QMessageBox::Ok,
                   QApplication::activeWindow());
+  // Paths and names may look like markup; Qt would then drop them and the line breaks.
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 

@@ -2,6 +2,7 @@
 #include "save_progress.h"
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QProgressDialog>
 #include <algorithm>
 #include <utility>
@@ -25,6 +26,10 @@ void SaveProgress::Report(std::size_t done, std::size_t total) {
   if (!dialog_) {
     if (done >= total || timer_.elapsed() < delay_ms_) return;
     dialog_ = std::make_unique<QProgressDialog>(parent_);
+    // The label holds a character's name, which may look like markup.
+    auto* label = new QLabel(dialog_.get());
+    label->setTextFormat(Qt::PlainText);
+    dialog_->setLabel(label);
     dialog_->setWindowTitle(QString::fromUtf8(kAppTitle));
     dialog_->setCancelButton(nullptr);
     dialog_->setWindowModality(Qt::ApplicationModal);
