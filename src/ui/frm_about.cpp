@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QPainter>
@@ -12,6 +11,7 @@
 #include <string>
 
 #include "app_info.h"
+#include "frm_main.h"
 #include "system_info.h"
 
 namespace pelloquin {
@@ -24,15 +24,10 @@ constexpr const char* kDescription =
     "The Pelloquin helps you keep track of all your save games between characters. Essentially "
     "you can swap in and out your save games depending on which character you would like to play.";
 
-// The application's icon, else the program's own icon resources.
-QIcon ProgramIcon() {
+// The application's icon, else the program's own.
+QIcon AboutIcon() {
   QIcon icon = QApplication::windowIcon();
-  if (!icon.isNull()) return icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-    const QString file = QStringLiteral(":/icons/pelloquin-%1.png").arg(size);
-    if (QFile::exists(file)) icon.addFile(file);
-  }
-  return icon;
+  return icon.isNull() ? ProgramIcon() : icon;
 }
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
@@ -70,7 +65,7 @@ frmAbout::frmAbout(AppServices& services) : QWidget(nullptr), services_(services
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(Px(kClientWidth), Px(kClientHeight));
-  const QIcon icon = ProgramIcon();
+  const QIcon icon = AboutIcon();
   setWindowIcon(icon);
 
   picIcon_ = new QLabel(this);

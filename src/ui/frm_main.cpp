@@ -45,14 +45,6 @@ QFont WindowFont() {
   return font;
 }
 
-QIcon ProgramIcon() {
-  QIcon icon;
-  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-    icon.addFile(QStringLiteral(":/icons/pelloquin-%1.png").arg(size), QSize(size, size));
-  }
-  return icon;
-}
-
 QPushButton* MakeButton(const char* name, const QString& text, QWidget* parent) {
   auto* button = new QPushButton(text, parent);
   button->setObjectName(QString::fromLatin1(name));
@@ -63,6 +55,14 @@ QPushButton* MakeButton(const char* name, const QString& text, QWidget* parent) 
 }
 
 }  // namespace
+
+QIcon ProgramIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/pelloquin-%1.png").arg(size), QSize(size, size));
+  }
+  return icon;
+}
 
 QRect TwipsToPixels(const QRect& twips, double scale) {
   auto pixels = [scale](int value) {

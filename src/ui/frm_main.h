@@ -3,6 +3,7 @@
 // item and About.
 #pragma once
 
+#include <QIcon>
 #include <QMainWindow>
 #include <QRect>
 #include <string_view>
@@ -34,6 +35,9 @@ inline constexpr QRect kLaunchButtonTwips{2520, 1320, 2175, 375};
 // Twips to device-independent pixels; `scale` is the screen's logical dpi / 96.
 // Edges are rounded, not sizes, so controls that meet in twips meet on screen.
 QRect TwipsToPixels(const QRect& twips, double scale);
+
+// The program's own icon, in every size it ships with.
+QIcon ProgramIcon();
 
 class frmMain : public QMainWindow {
   Q_OBJECT
