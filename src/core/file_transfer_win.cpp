@@ -100,9 +100,14 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files)
   std::error_code error;
   do {
     if (!IsOrdinaryFile(data.dwFileAttributes)) continue;
-    files.push_back({Utf8FromPath(fs::path(data.cFileName)),
-                     Size(data.nFileSizeHigh, data.nFileSizeLow), Ticks(data.ftLastWriteTime),
-                     IsHidden(data.dwFileAttributes)});
+    std::string name;
+    try {
+      name = Utf8FromPath(fs::path(data.cFileName));
+    } catch (const std::system_error&) {
+      continue;  // a name with no UTF-8 form (a lone surrogate) is left alone
+    }
+    files.push_back({std::move(name), Size(data.nFileSizeHigh, data.nFileSizeLow),
+                     Ticks(data.ftLastWriteTime), IsHidden(data.dwFileAttributes)});
   } while (::FindNextFileW(found, &data));
   if (::GetLastError() != ERROR_NO_MORE_FILES) error = LastError();
   ::FindClose(found);

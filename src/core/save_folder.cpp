@@ -160,7 +160,12 @@ SaveListing ListSaves(const std::string& folder_text) {
 
 Failures CheckSaveFolder(const std::string& save_path) {
   if (save_path.empty()) return {{"", "No save folder has been chosen"}};
-  fs::path path = PathFromUtf8(save_path);
+  fs::path path;
+  try {
+    path = PathFromUtf8(save_path);
+  } catch (const std::system_error&) {
+    return {{save_path, "the save folder is not a valid path"}};
+  }
   if (!path.is_absolute()) return {{save_path, "the save folder is not a full path"}};
   std::error_code error;
   auto status = fs::status(path, error);
