@@ -135,16 +135,17 @@ void frmMain::BuildControls() {
   setTabOrder(lst_chars_, cmd_launch_);
   cmd_load_->setFocus();
 
-  connect(cmd_load_, &QPushButton::clicked, this, &frmMain::LoadSave);
-  connect(cmd_launch_, &QPushButton::clicked, this, &frmMain::Launch);
+  connect(cmd_load_, &QPushButton::clicked, this, [this] { Guarded([this] { LoadSave(); }); });
+  connect(cmd_launch_, &QPushButton::clicked, this, [this] { Guarded([this] { Launch(); }); });
 
   // Top-level items only: they act when chosen, like buttons.
   mnu_config_ = menuBar()->addAction(QStringLiteral("Config Save Location"));
   mnu_config_->setObjectName(QStringLiteral("mnuConfig"));
   mnu_about_ = menuBar()->addAction(QStringLiteral("About"));
   mnu_about_->setObjectName(QStringLiteral("mnuAbout"));
-  connect(mnu_config_, &QAction::triggered, this, &frmMain::ConfigSaveLocation);
-  connect(mnu_about_, &QAction::triggered, this, &frmMain::About);
+  connect(mnu_config_, &QAction::triggered, this,
+          [this] { Guarded([this] { ConfigSaveLocation(); }); });
+  connect(mnu_about_, &QAction::triggered, this, [this] { Guarded([this] { About(); }); });
 
   // The window is exactly the menu bar over the client area; sized now so it
   // can be centred before it is shown.
@@ -157,7 +158,20 @@ void frmMain::BuildControls() {
   }
 }
 
+void frmMain::Guarded(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    services_.prompt.ShowMessage(std::string("Pelloquin could not finish: ") + error.what(),
+                                 MessageIcon::Critical);
+  }
+}
+
 void frmMain::Load() {
+  Guarded([this] { RunStartup(); });
+}
+
+void frmMain::RunStartup() {
   SharedState& state = services_.state;
   ClearCharacterTable(state);
   state.IniPath = services_.ini_path;
@@ -173,8 +187,11 @@ void frmMain::Load() {
   failures.insert(failures.end(), prepared.begin(), prepared.end());
 
   lst_chars_->clear();
-  FillCharacterList(state,
-                    [this](const std::string& name) { lst_chars_->addItem(FromUtf8(name)); });
+  listed_names_.clear();
+  FillCharacterList(state, [this](const std::string& name) {
+    listed_names_.push_back(name);
+    lst_chars_->addItem(FromUtf8(name));
+  });
 
   {
     SaveProgress progress(this, QStringLiteral("Sorting the saves into their characters' folders"));
@@ -197,7 +214,8 @@ void frmMain::LoadSave() {
     services_.prompt.ShowMessage(kNoSelectionMessage, MessageIcon::Critical);
     return;
   }
-  const std::string name = selected.front()->text().toStdString();
+  const std::string name =
+      listed_names_.at(static_cast<std::size_t>(lst_chars_->row(selected.front())));
   Failures failures;
   {
     SaveProgress progress(this, QStringLiteral("Loading %1").arg(selected.front()->text()));
@@ -232,7 +250,7 @@ void frmMain::ShowSettingsFailures(const Failures& failures) {
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {
-  ShowSettingsFailures(SaveSettings(services_.state));
+  Guarded([this] { ShowSettingsFailures(SaveSettings(services_.state)); });
   event->accept();
 }
 

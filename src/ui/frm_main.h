@@ -6,7 +6,10 @@
 #include <QIcon>
 #include <QMainWindow>
 #include <QRect>
+#include <functional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 #include "app_services.h"
 #include "failure.h"
@@ -56,6 +59,9 @@ class frmMain : public QMainWindow {
 
  private:
   void BuildControls();
+  void RunStartup();
+  // Runs a command; an exception it throws is shown, never let into Qt's event loop.
+  void Guarded(const std::function<void()>& command);
   void LoadSave();
   void Launch();
   void ConfigSaveLocation();
@@ -64,6 +70,8 @@ class frmMain : public QMainWindow {
 
   AppServices& services_;
   double scale_ = 1.0;
+  // The names as stored, row by row: the list's text may not hold them byte for byte.
+  std::vector<std::string> listed_names_;
   QGroupBox* frame_chars_ = nullptr;
   QListWidget* lst_chars_ = nullptr;
   QGroupBox* frame_loaded_ = nullptr;

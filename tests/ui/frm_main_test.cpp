@@ -250,6 +250,23 @@ TEST_F(MainWindowTest, LoadingAnotherCharacterSwapsTheSaves) {
   EXPECT_EQ(ListedCharacters(), (std::vector<std::string>{"Brutus", "Alena"}));
 }
 
+TEST_F(MainWindowTest, LoadSaveTakesTheNameAsStoredNotAsTheListShowsIt) {
+  PlayedBefore();
+  // A hand-edited table may hold bytes the list can only show as a replacement.
+  const std::string stored_name = "Bad\xffName";
+  ASSERT_TRUE(WriteIni(kCharsSection, kCharsKey, "Brutus,Alena," + stored_name + ",", ini_path));
+  Start();
+
+  Child<QListWidget>("lstChars")->item(2)->setSelected(true);
+  Click("cmdLoad");
+
+  EXPECT_EQ(state.LoadedChar, stored_name);
+  // No folder can carry that name, so nothing is restored and the user is told.
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(FileNames(saves / "Brutus"), Sorted({kBrutus1, kBrutus2}));
+}
+
 TEST_F(MainWindowTest, ConfigSaveLocationWritesTheFolderAtOnce) {
   PlayedBefore();
   Start();
