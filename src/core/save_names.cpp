@@ -1,9 +1,8 @@
 // Reading a save's file name.
 #include "save_names.h"
 
-#include <array>
-
 #include "ascii_case.h"
+#include "utf8.h"
 
 namespace pelloquin {
 
@@ -14,31 +13,6 @@ std::string_view TrimSpaces(std::string_view text) {
   if (first == std::string_view::npos) return {};
   auto last = text.find_last_not_of(' ');
   return text.substr(first, last - first + 1);
-}
-
-bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  while (i < text.size()) {
-    auto byte = static_cast<unsigned char>(text[i]);
-    std::size_t length = byte < 0x80           ? 1
-                         : (byte >> 5) == 0x6  ? 2
-                         : (byte >> 4) == 0xE  ? 3
-                         : (byte >> 3) == 0x1E ? 4
-                                               : 0;
-    if (length == 0 || i + length > text.size()) return false;
-    char32_t code = length == 1 ? byte : byte & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-      auto next = static_cast<unsigned char>(text[i + k]);
-      if ((next & 0xC0) != 0x80) return false;
-      code = (code << 6) | (next & 0x3F);
-    }
-    static constexpr std::array<char32_t, 5> kSmallest = {0, 0, 0x80, 0x800, 0x10000};
-    if (code < kSmallest[length] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      return false;
-    }
-    i += length;
-  }
-  return true;
 }
 
 #ifdef _WIN32

@@ -1,15 +1,9 @@
 // UTF-8 and UTF-16 conversions that accept any input.
 #include "utf16.h"
 
+#include "utf8.h"
+
 namespace pelloquin {
-
-namespace {
-
-bool IsContinuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-}  // namespace
 
 void AppendUtf16(std::u16string& out, char32_t code_point) {
   if (code_point < 0x10000) {
@@ -22,39 +16,8 @@ void AppendUtf16(std::u16string& out, char32_t code_point) {
 }
 
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
-  const auto lead = static_cast<unsigned char>(text[pos]);
-  std::size_t length = 0;
-  char32_t code_point = 0;
-  char32_t minimum = 0;
-  if (lead < 0x80) {
-    ++pos;
-    return lead;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, code_point = lead & 0x1F, minimum = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, code_point = lead & 0x0F, minimum = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, code_point = lead & 0x07, minimum = 0x10000;
-  }
-  if (length == 0 || text.size() - pos < length) {
-    ++pos;
-    return lead;
-  }
-  for (std::size_t i = 1; i < length; ++i) {
-    const auto byte = static_cast<unsigned char>(text[pos + i]);
-    if (!IsContinuation(byte)) {
-      ++pos;
-      return lead;
-    }
-    code_point = (code_point << 6) | (byte & 0x3F);
-  }
-  const bool surrogate = code_point >= 0xD800 && code_point <= 0xDFFF;
-  if (code_point < minimum || code_point > 0x10FFFF || surrogate) {
-    ++pos;
-    return lead;
-  }
-  pos += length;
-  return code_point;
+  if (std::optional<char32_t> code_point = NextCodePoint(text, pos)) return *code_point;
+  return static_cast<unsigned char>(text[pos++]);
 }
 
 void AppendUtf8(std::string& out, char32_t code_point) {
