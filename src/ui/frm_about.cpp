@@ -81,10 +81,8 @@ frmAbout::frmAbout(AppServices& services) : QWidget(nullptr), services_(services
   cmdOK_ = MakeButton(this, "cmdOK", "OK");
   cmdSysInfo_ = MakeButton(this, "cmdSysInfo", "&System Info...");
 
-  // Edges are scaled rather than sizes, so neighbouring controls keep their gaps.
   const auto place = [this](QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(Px(left), Px(top), Px(left + width) - Px(left),
-                         Px(top + height) - Px(top));
+    control->setGeometry(TwipsToPixels(QRect(left, top, width, height), logicalDpiX() / 96.0));
   };
   place(picIcon_, 240, 240, 540, 540);
   place(lblTitle_, 1050, 240, 3885, 480);
@@ -104,7 +102,7 @@ frmAbout::frmAbout(AppServices& services) : QWidget(nullptr), services_(services
 frmAbout::~frmAbout() = default;
 
 int frmAbout::Px(int twips) const {
-  return qRound(twips * logicalDpiX() / 1440.0);
+  return TwipsToPixels(twips, logicalDpiX() / 96.0);
 }
 
 void frmAbout::Load() {

@@ -64,10 +64,12 @@ QIcon ProgramIcon() {
   return icon;
 }
 
+int TwipsToPixels(int twips, double scale) {
+  return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
+}
+
 QRect TwipsToPixels(const QRect& twips, double scale) {
-  auto pixels = [scale](int value) {
-    return static_cast<int>(std::lround(value * scale / kTwipsPerPixel));
-  };
+  auto pixels = [scale](int value) { return TwipsToPixels(value, scale); };
   const int left = pixels(twips.x());
   const int top = pixels(twips.y());
   return QRect(left, top, pixels(twips.x() + twips.width()) - left,

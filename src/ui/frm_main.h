@@ -37,6 +37,7 @@ inline constexpr QRect kLaunchButtonTwips{2520, 1320, 2175, 375};
 
 // Twips to device-independent pixels; `scale` is the screen's logical dpi / 96.
 // Edges are rounded, not sizes, so controls that meet in twips meet on screen.
+int TwipsToPixels(int twips, double scale);
 QRect TwipsToPixels(const QRect& twips, double scale);
 
 // The program's own icon, in every size it ships with.
