@@ -22,7 +22,9 @@ set(CPACK_PACKAGE_CONTACT "Pelloquin developers <pelloquin@users.noreply.github.
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Pelloquin keeps each Oblivion character's saves in a folder of its own and swaps the chosen character's saves into the game's save folder.")
-set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}")
+if(PELLOQUIN_HOMEPAGE_URL)
+  set(CPACK_PACKAGE_HOMEPAGE_URL "${PELLOQUIN_HOMEPAGE_URL}")
+endif()
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)

@@ -1,42 +1,15 @@
-// The About dialog: its controls, the load steps and the one-instance lifecycle.
+// The About dialog in Qt.
 #include "frm_about.h"
 
-#include <QApplication>
-#include <QCloseEvent>
-#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
-#include <memory>
-#include <string>
 
-#include "app_info.h"
-#include "frm_main.h"
-#include "system_info.h"
+#include "qt_widgets.h"
 
 namespace pelloquin {
 
 namespace {
-
-constexpr int kClientWidth = 5730;
-constexpr int kClientHeight = 3555;
-constexpr const char* kDescription =
-    "The Pelloquin helps you keep track of all your save games between characters. Essentially "
-    "you can swap in and out your save games depending on which character you would like to play.";
-
-// The application's icon, else the program's own.
-QIcon AboutIcon() {
-  QIcon icon = QApplication::windowIcon();
-  return icon.isNull() ? ProgramIcon() : icon;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text) {
-  auto* label = new QLabel(text, parent);
-  label->setObjectName(name);
-  label->setWordWrap(true);
-  label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  return label;
-}
 
 // The label sizes were laid out for a small system font; with a larger one the
 // text would be cut off at the bottom, so the font shrinks until it fits.
@@ -48,113 +21,77 @@ void FitText(QLabel* label) {
   }
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text) {
-  auto* button = new QPushButton(text, parent);
-  button->setObjectName(name);
-  // Enter presses the focused button, as on any dialog.
-  button->setAutoDefault(true);
-  return button;
-}
-
 }  // namespace
 
-frmAbout::frmAbout(AppServices& services) : QWidget(nullptr), services_(services) {
-  setObjectName("frmAbout");
-  // No parent and an ordinary window, so it has no owner and keeps the
-  // program running on its own once the main window is closed.
+frmAbout::frmAbout(AboutDialog& behaviour) : QDialog(nullptr), behaviour_(behaviour) {
+  setObjectName(FromUtf8(kAboutLayout.name));
+  // No parent and not modal, so it has no owner and keeps the program
+  // running on its own once the main window is closed.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(Px(kClientWidth), Px(kClientHeight));
-  const QIcon icon = AboutIcon();
-  setWindowIcon(icon);
+  setFont(WindowFont());
+  dpi_ = ScreenDpi(*this);
+  setFixedSize(TwipsToPixels(kAboutLayout.client_width, dpi_),
+               TwipsToPixels(kAboutLayout.client_height, dpi_));
+  setWindowIcon(ProgramIcon());
 
-  picIcon_ = new QLabel(this);
-  picIcon_->setObjectName("picIcon");
-  picIcon_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  if (!icon.isNull()) picIcon_->setPixmap(icon.pixmap(QSize(Px(540), Px(540))));
-  lblTitle_ = MakeLabel(this, "lblTitle", QString());
-  lblVersion_ = MakeLabel(this, "lblVersion", QString());
-  lblDescription_ =
-      MakeLabel(this, "lblDescription",
-                QString::fromUtf8(kDescription) + ' ' + QString::fromUtf8(kHomepageUrl));
-  lblDisclaimer_ = MakeLabel(this, "lblDisclaimer", QString());
-  cmdOK_ = MakeButton(this, "cmdOK", "OK");
-  cmdSysInfo_ = MakeButton(this, "cmdSysInfo", "&System Info...");
+  auto controls = MakeControls(this, kAboutLayout, dpi_);
+  auto* picIcon = static_cast<QLabel*>(controls.at("picIcon"));
+  picIcon->setPixmap(windowIcon().pixmap(picIcon->size()));
+  lblTitle_ = static_cast<QLabel*>(controls.at("lblTitle"));
+  lblVersion_ = static_cast<QLabel*>(controls.at("lblVersion"));
+  auto* lblDescription = static_cast<QLabel*>(controls.at("lblDescription"));
+  lblDescription->setText(FromUtf8(AboutDescription()));
+  static_cast<QLabel*>(controls.at("lblDisclaimer"))->setText(FromUtf8(kAboutDisclaimer));
+  for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "lblDisclaimer"}) {
+    static_cast<QLabel*>(controls.at(name))->setWordWrap(true);
+  }
+  FitText(lblDescription);
 
-  const auto place = [this](QWidget* control, int left, int top, int width, int height) {
-    control->setGeometry(TwipsToPixels(QRect(left, top, width, height), logicalDpiX() / 96.0));
-  };
-  place(picIcon_, 240, 240, 540, 540);
-  place(lblTitle_, 1050, 240, 3885, 480);
-  place(lblVersion_, 1050, 780, 3885, 225);
-  place(lblDescription_, 1050, 1125, 3885, 1170);
-  place(lblDisclaimer_, 255, 2625, 3870, 825);
-  place(cmdOK_, 4245, 2625, 1260, 345);
-  place(cmdSysInfo_, 4260, 3075, 1245, 345);
-
-  // Of the controls only the buttons take the focus; OK comes first.
-  setTabOrder(cmdOK_, cmdSysInfo_);
-
-  connect(cmdOK_, &QPushButton::clicked, this, &QWidget::close);
-  connect(cmdSysInfo_, &QPushButton::clicked, this, &frmAbout::OnSysInfo);
+  auto* cmdOK = static_cast<QPushButton*>(controls.at("cmdOK"));
+  auto* cmdSysInfo = static_cast<QPushButton*>(controls.at("cmdSysInfo"));
+  // Enter presses the focused button, as on any dialog.
+  cmdOK->setAutoDefault(true);
+  cmdSysInfo->setAutoDefault(true);
+  cmdOK_ = cmdOK;
+  connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cmdSysInfo, &QPushButton::clicked, this, [this] { behaviour_.SysInfo(); });
+  // OK, Escape and the window's close button all end here.
+  connect(this, &QDialog::finished, this, [this] { behaviour_.Closed(); });
 }
 
 frmAbout::~frmAbout() = default;
 
-int frmAbout::Px(int twips) const {
-  return TwipsToPixels(twips, logicalDpiX() / 96.0);
+void frmAbout::SetCaption(std::string_view caption) {
+  setWindowTitle(FromUtf8(caption));
 }
 
-void frmAbout::Load() {
-  setWindowTitle(QStringLiteral("About ") + QString::fromUtf8(kAppTitle));
-  lblVersion_->setText(QStringLiteral("Version %1.%2.%3")
-                           .arg(kVersionMajor)
-                           .arg(kVersionMinor)
-                           .arg(kVersionRevision));
-  lblTitle_->setText(QString::fromUtf8(kAppTitle));
-  for (QLabel* label : {lblTitle_, lblVersion_, lblDescription_, lblDisclaimer_}) FitText(label);
+void frmAbout::SetTitle(std::string_view title) {
+  lblTitle_->setText(FromUtf8(title));
+  FitText(lblTitle_);
+}
+
+void frmAbout::SetVersion(std::string_view version) {
+  lblVersion_->setText(FromUtf8(version));
+  FitText(lblVersion_);
+}
+
+void frmAbout::ShowInFront() {
+  setWindowState(windowState() & ~Qt::WindowMinimized);
+  show();
+  raise();
+  activateWindow();
   cmdOK_->setFocus();
-  loaded_ = true;
 }
 
 void frmAbout::paintEvent(QPaintEvent* event) {
-  QWidget::paintEvent(event);
-  // The etched rule: a grey line with a white one a pixel below and a pixel
-  // further right.
+  QDialog::paintEvent(event);
   QPainter painter(this);
-  const int left = Px(90);
-  const int right = Px(5654);
-  const int top = Px(2445);
-  painter.setPen(QColor(128, 128, 128));
-  painter.drawLine(left, top, right, top);
-  painter.setPen(QColor(255, 255, 255));
-  painter.drawLine(left + 1, top + 1, right, top + 1);
-}
-
-void frmAbout::closeEvent(QCloseEvent* event) {
-  loaded_ = false;
-  event->accept();
-}
-
-void frmAbout::OnSysInfo() {
-  std::unique_ptr<RegistryApi> registry;
-  try {
-    if (services_.open_registry) registry = services_.open_registry(services_.state.SavePath);
-  } catch (...) {
-    // No registry to read: the command reports it as unavailable.
-    registry.reset();
+  for (const LineLayout& line : kAboutLayout.lines) {
+    painter.setPen(QColor(line.colour.red, line.colour.green, line.colour.blue));
+    painter.drawLine(TwipsToPixels(line.x1, dpi_), TwipsToPixels(line.y1, dpi_),
+                     TwipsToPixels(line.x2, dpi_), TwipsToPixels(line.y2, dpi_));
   }
-  StartSysInfo(registry.get(), services_.prompt, services_.starter);
-}
-
-void ShowAbout(AppServices& services) {
-  if (!services.about) services.about = std::make_unique<frmAbout>(services);
-  frmAbout& about = *services.about;
-  if (!about.IsLoaded()) about.Load();
-  about.setWindowState(about.windowState() & ~Qt::WindowMinimized);
-  about.show();
-  about.raise();
-  about.activateWindow();
 }
 
 }  // namespace pelloquin

@@ -1,47 +1,37 @@
-// The About dialog: title, version, description, and the System Info button.
+// The About dialog in Qt: the controls of the layout table and the etched
+// rule, showing what the About behaviour tells it.
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
 
-#include "app_services.h"
+#include "about_dialog.h"
+#include "views.h"
 
 class QLabel;
-class QPushButton;
 
 namespace pelloquin {
 
-class frmAbout : public QWidget {
+class frmAbout : public QDialog, public AboutView {
   Q_OBJECT
 
  public:
-  explicit frmAbout(AppServices& services);
+  explicit frmAbout(AboutDialog& behaviour);
   ~frmAbout() override;
 
-  bool IsLoaded() const { return loaded_; }
-  // Sets the caption and the title and version labels; the dialog is then loaded.
-  void Load();
+  void SetCaption(std::string_view caption) override;
+  void SetTitle(std::string_view title) override;
+  void SetVersion(std::string_view version) override;
+  void ShowInFront() override;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
 
  private:
-  void OnSysInfo();
-  int Px(int twips) const;
-
-  AppServices& services_;
-  bool loaded_ = false;
-  QLabel* picIcon_;
-  QLabel* lblTitle_;
-  QLabel* lblVersion_;
-  QLabel* lblDescription_;
-  QLabel* lblDisclaimer_;
-  QPushButton* cmdOK_;
-  QPushButton* cmdSysInfo_;
+  AboutDialog& behaviour_;
+  int dpi_;
+  QLabel* lblTitle_ = nullptr;
+  QLabel* lblVersion_ = nullptr;
+  QWidget* cmdOK_ = nullptr;
 };
-
-// Opens the program's one About dialog: created on first use, loaded unless it
-// is loaded already, shown modeless with no owner and brought to the front.
-void ShowAbout(AppServices& services);
 
 }  // namespace pelloquin

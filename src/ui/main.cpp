@@ -1,15 +1,12 @@
-// Starts Pelloquin: the main window on the system's registry, launcher and dialogs.
+// Starts Pelloquin: the Qt windows on the system's registry, launcher and dialogs.
 #include <QApplication>
 
 #include "app_info.h"
-#include "app_services.h"
-#include "frm_about.h"
 #include "frm_main.h"
-#include "program_start.h"
+#include "program.h"
+#include "qt_desktop.h"
 #include "qt_prompt.h"
-#include "registry.h"
 #include "settings.h"
-#include "shared_state.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -19,23 +16,22 @@ int main(int argc, char** argv) {
                                           .arg(pelloquin::kVersionMinor)
                                           .arg(pelloquin::kVersionRevision));
   QApplication::setDesktopFileName(QStringLiteral("pelloquin"));
-  // An open About dialog keeps the program running after the main window closes.
-  QApplication::setQuitOnLastWindowClosed(true);
+  // The program ends by its own rule: when its last window closes, or at once on Launch.
+  QApplication::setQuitOnLastWindowClosed(false);
 
   pelloquin::SharedState state;
   pelloquin::QtPrompt prompt;
   std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
-  pelloquin::AppServices services{
-      state,
-      prompt,
-      *starter,
-      [](std::string_view save_path) { return pelloquin::MakeSystemRegistry(save_path); },
-      pelloquin::DefaultIniPath(),
-      [] { QCoreApplication::exit(0); },
-      nullptr};
+  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry,
+                                  pelloquin::DefaultIniPath()};
+  pelloquin::QtDesktop desktop;
+  pelloquin::Program program(services, desktop);
+  pelloquin::frmMain window(program.main);
+  pelloquin::EndSessionOnSignals([&program] { program.main.EndSession(); });
 
-  pelloquin::frmMain window(services);
-  window.Load();
+  program.main.StartUp();
+  // A signal during the start-up ended the program before the event loop ran.
+  if (program.lifetime.Ended()) return 0;
   window.show();
   return QApplication::exec();
 }

@@ -6,22 +6,21 @@
 #include <cstdio>
 #include <iostream>
 
-#include "app_services.h"
-#include "frm_about.h"
 #include "frm_main.h"
-#include "program_start.h"
-#include "registry.h"
-#include "shared_state.h"
+#include "program.h"
+#include "qt_desktop.h"
 
 namespace {
 
 // Nobody is there to answer: messages go to stderr, dialogs are cancelled.
 class UnattendedPrompt : public pelloquin::Prompt {
  public:
-  void ShowMessage(std::string_view text, pelloquin::MessageIcon, std::string_view) override {
+  void ShowMessage(std::string_view text, pelloquin::MessageIcon, std::string_view,
+                   std::string_view) override {
     std::cerr << "message: " << text << '\n';
   }
-  std::optional<std::string> ChooseFile(std::string_view, std::string_view) override {
+  std::optional<std::string> ChooseFile(std::string_view, std::string_view,
+                                        std::string_view) override {
     std::cerr << "file dialog cancelled\n";
     return std::nullopt;
   }
@@ -38,14 +37,11 @@ int main(int argc, char** argv) {
   pelloquin::SharedState state;
   UnattendedPrompt prompt;
   std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
-  pelloquin::AppServices services{
-      state,    prompt,
-      *starter, [](std::string_view save_path) { return pelloquin::MakeSystemRegistry(save_path); },
-      argv[1],  [] {},
-      nullptr};
-
-  pelloquin::frmMain window(services);
-  window.Load();
+  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry, argv[1]};
+  pelloquin::QtDesktop desktop;
+  pelloquin::Program program(services, desktop);
+  pelloquin::frmMain window(program.main);
+  program.main.StartUp();
   if (argc == 4) {
     auto* list = window.findChild<QListWidget*>(QStringLiteral("lstChars"));
     for (QListWidgetItem* item : list->findItems(QString::fromUtf8(argv[3]), Qt::MatchExactly)) {

@@ -14,13 +14,16 @@ struct ShownMessage {
   std::string text;
   MessageIcon icon;
   std::string title;
+  std::string details;
 };
 
 class ScriptedPrompt : public Prompt {
  public:
-  void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title) override;
+  void ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
+                   std::string_view details) override;
   std::optional<std::string> ChooseFile(std::string_view filter_description,
-                                        std::string_view filter_pattern) override;
+                                        std::string_view filter_pattern,
+                                        std::string_view start_folder) override;
 
   // The next file dialog returns this path; std::nullopt stands for Cancel.
   void QueueFileChoice(std::optional<std::string> choice) { file_choices_.push_back(choice); }
@@ -29,6 +32,7 @@ class ScriptedPrompt : public Prompt {
   struct FileDialog {
     std::string filter_description;
     std::string filter_pattern;
+    std::string start_folder;
   };
   std::vector<FileDialog> file_dialogs;
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "scripted_prompt.h"
 
 namespace pelloquin {
@@ -26,6 +28,19 @@ TEST(ShowFailures, ListsEachDistinctFailureOnceInOneCriticalBox) {
 TEST(FailureReport, AFailureWithoutPathShowsItsReasonAlone) {
   EXPECT_EQ(FailureReport("Heading:", {{"", "No save folder has been chosen"}, {"/a", "gone"}}),
             "Heading:\n\nNo save folder has been chosen\n/a: gone");
+}
+
+TEST(ShowFailures, ManyFailuresFitOneScreenWithEveryOneInTheDetails) {
+  testing::ScriptedPrompt prompt;
+  Failures failures;
+  for (int i = 0; i < 25; ++i) failures.push_back({"/saves/" + std::to_string(i), "gone"});
+  ShowFailures(prompt, "Heading:", failures);
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  const std::string& text = prompt.messages[0].text;
+  EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2 + 20);
+  EXPECT_NE(text.find("/saves/19: gone\nand 5 more"), std::string::npos) << text;
+  EXPECT_EQ(prompt.messages[0].details, FormatFailures(failures));
 }
 
 TEST(ShowFailures, ShowsNothingWithoutFailures) {

@@ -1,6 +1,7 @@
 // Telling the user, in one message box, what a command could not do.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -9,14 +10,19 @@
 
 namespace pelloquin {
 
+// A box taller than this many failures would push its OK button off the screen.
+inline constexpr std::size_t kReportedFailures = 20;
+
 // The failures in their first order, each one once.
 Failures UniqueFailures(const Failures& failures);
 
 // The heading, a blank line, then "path: reason" (or the reason alone when
-// there is no path) for each distinct failure.
+// there is no path) for each distinct failure, at most kReportedFailures of
+// them, then "and N more" for the rest.
 std::string FailureReport(std::string_view heading, const Failures& failures);
 
-// One critical message box holding the report; nothing when there is no failure.
+// One critical message box holding the report, with every failure in its
+// details when the report had to leave some out; nothing when there is none.
 void ShowFailures(Prompt& prompt, std::string_view heading, const Failures& failures);
 
 }  // namespace pelloquin

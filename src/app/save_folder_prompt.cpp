@@ -26,11 +26,12 @@ std::string RemoveAutosaveName(std::string_view chosen_path) {
   return folder;
 }
 
-Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind) {
+Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind,
+                          std::string_view start_folder) {
   prompt.ShowMessage(
       kind == SaveFolderPromptKind::FirstRun ? kFirstRunPromptMessage : kMenuPromptMessage,
       MessageIcon::None);
-  std::optional<std::string> chosen = prompt.ChooseFile(kAutosaveName, kAutosaveName);
+  std::optional<std::string> chosen = prompt.ChooseFile(kAutosaveName, kAutosaveName, start_folder);
   if (!chosen) return {};
   state.SavePath = RemoveAutosaveName(*chosen);
   if (kind == SaveFolderPromptKind::FirstRun) return {};

@@ -1,33 +1,20 @@
-// The About dialog: its registry lookup, the System Info command, its texts,
-// layout and the one-instance lifecycle, on the offscreen platform.
-#include "frm_about.h"
+// Finding System Information: the registry lookup and the System Info command.
+#include "system_info.h"
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QImage>
-#include <QKeySequence>
-#include <QLabel>
-#include <QPushButton>
-#include <QTimer>
-#include <QWindow>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
-#include <utility>
 #include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #endif
 
-#include "app_info.h"
-#include "app_services.h"
 #include "paths.h"
 #include "platform_doubles.h"
 #include "scripted_prompt.h"
-#include "system_info.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
@@ -38,7 +25,6 @@ using namespace pelloquin::testing;
 
 constexpr const char* kInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
 constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
-// --- GetKeyValue -----------------------------------------------------------
 
 struct ReadCase {
   const char* label;
@@ -101,8 +87,6 @@ TEST(GetKeyValue, EmptyValueIsAnErrorAndStillClosesTheKey) {
                std::runtime_error);
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
-
-// --- StartSysInfo ----------------------------------------------------------
 
 struct SysInfoCase {
   const char* label;
@@ -273,209 +257,5 @@ TEST(StartSysInfo, NoRegistryShowsTheMessage) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].text, kSysInfoUnavailable);
 }
-
-// --- The dialog ------------------------------------------------------------
-
-void EnsureApplication() {
-  if (QApplication::instance()) return;
-  static int argc = 1;
-  static char name[] = "frm_about_test";
-  static char* argv[] = {name, nullptr};
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  new QApplication(argc, argv);
-}
-
-class AboutDialog : public ::testing::Test {
- protected:
-  void SetUp() override {
-    EnsureApplication();
-    starter_.fail_missing_programs = true;
-  }
-
-  template <typename T>
-  T* Child(const char* name) {
-    T* child = services_.about ? services_.about->findChild<T*>(name) : nullptr;
-    EXPECT_NE(child, nullptr) << name;
-    return child;
-  }
-  int Px(int twips) const { return qRound(twips * services_.about->logicalDpiX() / 1440.0); }
-
-  SharedState state_;
-  ScriptedPrompt prompt_;
-  RecordingStarter starter_;
-  std::vector<std::string> opened_keys_;  // by every registry the factory handed out
-  AppServices services_{state_,
-                        prompt_,
-                        starter_,
-                        [this](std::string_view) {
-                          auto registry = std::make_unique<FakeRegistry>();
-                          registry->opened_log = &opened_keys_;
-                          return std::unique_ptr<RegistryApi>(std::move(registry));
-                        },
-                        "",
-                        [] {},
-                        nullptr};
-};
-
-TEST_F(AboutDialog, LoadSetsTheTexts) {
-  ShowAbout(services_);
-  frmAbout* about = services_.about.get();
-  ASSERT_NE(about, nullptr);
-  EXPECT_TRUE(about->IsLoaded());
-  EXPECT_EQ(about->windowTitle(), "About Pelloquin");
-  EXPECT_EQ(Child<QLabel>("lblTitle")->text(), "Pelloquin");
-  EXPECT_EQ(
-      Child<QLabel>("lblVersion")->text(),
-      QString("Version %1.%2.%3").arg(kVersionMajor).arg(kVersionMinor).arg(kVersionRevision));
-  EXPECT_EQ(Child<QLabel>("lblDescription")->text(),
-            QString("The Pelloquin helps you keep track of all your save games between "
-                    "characters. Essentially you can swap in and out your save games depending "
-                    "on which character you would like to play. ") +
-                kHomepageUrl);
-  EXPECT_EQ(Child<QLabel>("lblDisclaimer")->text(), "");
-  EXPECT_EQ(Child<QPushButton>("cmdOK")->text(), "OK");
-  EXPECT_EQ(Child<QPushButton>("cmdSysInfo")->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
-  // The description wraps within its label and is not cut off at the bottom.
-  QLabel* description = Child<QLabel>("lblDescription");
-  EXPECT_TRUE(description->wordWrap());
-  EXPECT_LE(description->heightForWidth(description->width()), description->height());
-}
-
-TEST_F(AboutDialog, ControlsSitAtTheirPlacesWithOkFocused) {
-  ShowAbout(services_);
-  frmAbout* about = services_.about.get();
-  EXPECT_EQ(about->size(), QSize(Px(5730), Px(3555)));
-  const struct {
-    const char* name;
-    int left, top, width, height;
-  } places[] = {
-      {"picIcon", 240, 240, 540, 540},         {"lblTitle", 1050, 240, 3885, 480},
-      {"lblVersion", 1050, 780, 3885, 225},    {"lblDescription", 1050, 1125, 3885, 1170},
-      {"lblDisclaimer", 255, 2625, 3870, 825}, {"cmdOK", 4245, 2625, 1260, 345},
-      {"cmdSysInfo", 4260, 3075, 1245, 345},
-  };
-  for (const auto& place : places) {
-    SCOPED_TRACE(place.name);
-    EXPECT_EQ(Child<QWidget>(place.name)->geometry(),
-              QRect(QPoint(Px(place.left), Px(place.top)),
-                    QPoint(Px(place.left + place.width) - 1, Px(place.top + place.height) - 1)));
-  }
-  EXPECT_FALSE(Child<QLabel>("picIcon")->pixmap().isNull());
-  EXPECT_FALSE(about->windowIcon().isNull());
-  EXPECT_EQ(about->focusWidget(), Child<QPushButton>("cmdOK"));
-  EXPECT_EQ(Child<QPushButton>("cmdOK")->nextInFocusChain(), Child<QPushButton>("cmdSysInfo"));
-}
-
-TEST_F(AboutDialog, DrawsTheEtchedRule) {
-  ShowAbout(services_);
-  // Rendered at one image pixel per logical pixel, whatever the screen's scale.
-  QImage image(services_.about->size(), QImage::Format_ARGB32);
-  services_.about->render(&image);
-  const int x = Px(3000);
-  const int y = Px(2445);
-  EXPECT_EQ(image.pixelColor(x, y), QColor(128, 128, 128));
-  EXPECT_EQ(image.pixelColor(x, y + 1), QColor(255, 255, 255));
-  // The white line starts one pixel further right than the grey one.
-  EXPECT_EQ(image.pixelColor(Px(90), y), QColor(128, 128, 128));
-  EXPECT_NE(image.pixelColor(Px(90), y + 1), QColor(255, 255, 255));
-  EXPECT_EQ(image.pixelColor(Px(90) + 1, y + 1), QColor(255, 255, 255));
-}
-
-TEST_F(AboutDialog, ShownAgainWhileOpenKeepsOneDialogInFrontWithoutReloading) {
-  QWidget main_window;
-  main_window.show();
-  ShowAbout(services_);
-  frmAbout* first = services_.about.get();
-  Child<QLabel>("lblVersion")->setText("changed");
-  main_window.activateWindow();
-  QApplication::processEvents();
-  ASSERT_EQ(QApplication::activeWindow(), &main_window);
-
-  ShowAbout(services_);
-  QApplication::processEvents();
-  EXPECT_EQ(services_.about.get(), first);
-  EXPECT_TRUE(first->isVisible());
-  EXPECT_EQ(Child<QLabel>("lblVersion")->text(), "changed");
-  EXPECT_EQ(QApplication::activeWindow(), first);
-  EXPECT_EQ(first->parentWidget(), nullptr);
-  ASSERT_NE(first->windowHandle(), nullptr);
-  EXPECT_EQ(first->windowHandle()->transientParent(), nullptr);
-}
-
-TEST_F(AboutDialog, OkUnloadsAndTheNextShowLoadsAfresh) {
-  ShowAbout(services_);
-  frmAbout* about = services_.about.get();
-  Child<QPushButton>("cmdOK")->click();
-  EXPECT_FALSE(about->isVisible());
-  EXPECT_FALSE(about->IsLoaded());
-
-  Child<QLabel>("lblVersion")->setText("changed");
-  about->setWindowTitle("changed");
-  ShowAbout(services_);
-  EXPECT_EQ(services_.about.get(), about);
-  EXPECT_TRUE(about->isVisible());
-  EXPECT_EQ(about->windowTitle(), "About Pelloquin");
-  EXPECT_TRUE(Child<QLabel>("lblVersion")->text().startsWith("Version "));
-  EXPECT_EQ(about->focusWidget(), Child<QPushButton>("cmdOK"));
-
-  // Closing the window any other way unloads it too.
-  about->close();
-  EXPECT_FALSE(about->IsLoaded());
-}
-
-TEST_F(AboutDialog, SysInfoFailureLeavesTheDialogOpenAndUsable) {
-  ShowAbout(services_);
-  for (int press = 1; press <= 2; ++press) {
-    Child<QPushButton>("cmdSysInfo")->click();
-    ASSERT_EQ(prompt_.messages.size(), static_cast<std::size_t>(press));
-    EXPECT_EQ(prompt_.messages.back().text, kSysInfoUnavailable);
-    EXPECT_EQ(opened_keys_.size(), 2u * press);
-  }
-  EXPECT_TRUE(services_.about->isVisible());
-  EXPECT_TRUE(services_.about->IsLoaded());
-}
-
-TEST_F(AboutDialog, SysInfoStartsTheProgramFromTheRegistry) {
-  TempFolder folder;
-  WriteFile(folder.path() / "MSINFO32.EXE", "");
-  services_.open_registry = [&folder](std::string_view) {
-    auto registry = std::make_unique<FakeRegistry>();
-    registry->SetString(kLocationKey, "MSINFO", folder.text());
-    return std::unique_ptr<RegistryApi>(std::move(registry));
-  };
-  ShowAbout(services_);
-  Child<QPushButton>("cmdSysInfo")->click();
-  EXPECT_TRUE(prompt_.messages.empty());
-  EXPECT_EQ(starter_.Programs(), std::vector<std::string>{Program(folder, "MSINFO32.EXE")});
-}
-
-TEST_F(AboutDialog, OutlivesTheMainWindowAndEndsTheProgramWhenClosed) {
-  QWidget main_window;
-  main_window.show();
-  ShowAbout(services_);
-  frmAbout* about = services_.about.get();
-
-  bool open_after_main_closed = false;
-  int windows_closed_signals = 0;
-  QObject::connect(qApp, &QGuiApplication::lastWindowClosed,
-                   [&windows_closed_signals] { ++windows_closed_signals; });
-  QTimer::singleShot(0, [&] {
-    main_window.close();
-    QTimer::singleShot(0, [&] {
-      open_after_main_closed = about->isVisible() && windows_closed_signals == 0;
-      about->close();
-    });
-  });
-  // Only a watchdog: without it a dialog that failed to end the program would hang the test.
-  QTimer watchdog;
-  watchdog.setSingleShot(true);
-  QObject::connect(&watchdog, &QTimer::timeout, [] { QApplication::exit(1); });
-  watchdog.start(30000);
-
-  EXPECT_EQ(QApplication::exec(), 0);
-  EXPECT_TRUE(open_after_main_closed);
-  EXPECT_EQ(windows_closed_signals, 1);
-}
-
 }  // namespace
 }  // namespace pelloquin

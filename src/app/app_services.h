@@ -1,6 +1,8 @@
-// What the windows need from the outside world, handed in by main() or a test.
+// What the windows' behaviour needs from the outside world, handed in by a
+// front end's main() or by a test.
 #pragma once
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <string>
@@ -13,22 +15,19 @@
 
 namespace pelloquin {
 
-class frmAbout;
-
 struct AppServices {
   SharedState& state;
   Prompt& prompt;
   ProgramStarter& starter;
   // The registry to read; the save folder decides which one off Windows.
   std::function<std::unique_ptr<RegistryApi>(std::string_view save_path)> open_registry;
-  // Where the settings live; main() passes DefaultIniPath().
+  // Where the settings live.
   std::string ini_path;
-  // Ends the program at once (after Launch); main() quits the event loop.
-  std::function<void()> quit;
-  // The program's one About dialog, created on first use; it outlives the main window.
-  std::unique_ptr<frmAbout> about;
-
-  ~AppServices();
+  // Where the save-folder dialog opens; empty for the dialog's own choice.
+  std::function<std::string()> save_folder_start = [] { return std::string(); };
+  std::function<std::chrono::steady_clock::time_point()> clock = [] {
+    return std::chrono::steady_clock::now();
+  };
 };
 
 }  // namespace pelloquin

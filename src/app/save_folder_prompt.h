@@ -24,9 +24,11 @@ inline constexpr std::string_view kAutosaveName = "autosave.ess";
 // "autosave.ess" is removed, left to right, letter case kept.
 std::string RemoveAutosaveName(std::string_view chosen_path);
 
-// Shows the kind's message, then the open-file dialog. A chosen file sets
-// SavePath; the menu kind also writes it to the settings file at once and
-// returns that write's failure. A cancelled dialog changes nothing.
-Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind);
+// Shows the kind's message, then the open-file dialog (in `start_folder`
+// when given). A chosen file sets SavePath; the menu kind also writes it to
+// the settings file at once and returns that write's failure. A cancelled
+// dialog changes nothing.
+Failures ChooseSaveFolder(SharedState& state, Prompt& prompt, SaveFolderPromptKind kind,
+                          std::string_view start_folder = {});
 
 }  // namespace pelloquin

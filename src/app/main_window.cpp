@@ -1,0 +1,131 @@
+// What the main window does, over any window system.
+#include "main_window.h"
+
+#include <stdexcept>
+
+#include "failure_report.h"
+#include "game.h"
+#include "progress_rule.h"
+#include "save_folder.h"
+#include "save_folder_prompt.h"
+#include "settings.h"
+
+namespace pelloquin {
+
+namespace {
+
+void Append(Failures& failures, Failures more) {
+  failures.insert(failures.end(), std::make_move_iterator(more.begin()),
+                  std::make_move_iterator(more.end()));
+}
+
+}  // namespace
+
+MainWindow::MainWindow(AppServices& services, Lifetime& lifetime, AboutDialog& about)
+    : services_(services), lifetime_(lifetime), about_(about) {}
+
+void MainWindow::RunReportingErrors(const std::function<void()>& command) {
+  try {
+    command();
+  } catch (const std::exception& error) {
+    services_.prompt.ShowMessage(std::string("Pelloquin could not finish: ") + error.what(),
+                                 MessageIcon::Critical);
+  }
+}
+
+void MainWindow::StartUp() {
+  if (view_ == nullptr) throw std::logic_error("the main window has no view");
+  lifetime_.WindowOpened();
+  RunReportingErrors([this] {
+    SharedState& state = services_.state;
+    ClearCharacterTable(state);
+    state.IniPath = services_.ini_path;
+    LoadSettings(state);
+    view_->SetLoadedName(state.LoadedChar);
+
+    Failures failures;
+    if (!FileExists(state.IniPath)) {
+      failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
+                                  services_.save_folder_start());
+    }
+    Append(failures, PrepareSaveFolder(state));
+
+    listed_names_.clear();
+    FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
+    view_->SetCharacterList(listed_names_);
+
+    {
+      ProgressRule progress(*view_, "Sorting the saves into their characters' folders",
+                            services_.clock);
+      Append(failures, ArchiveSaves(state, progress.Callback()));
+    }
+
+    if (services_.open_registry) {
+      if (auto registry = services_.open_registry(state.SavePath)) {
+        LocateGame(state, *registry, services_.prompt);
+      }
+    }
+    ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
+  });
+}
+
+void MainWindow::LoadSave() {
+  RunReportingErrors([this] {
+    const std::optional<std::size_t> row = view_->SelectedRow();
+    if (!row || *row >= listed_names_.size()) {
+      services_.prompt.ShowMessage(kNoSelectionMessage, MessageIcon::Critical);
+      return;
+    }
+    const std::string name = listed_names_[*row];
+    Failures failures;
+    {
+      ProgressRule progress(*view_, "Loading " + name, services_.clock);
+      failures = LoadCharacter(services_.state, name, progress.Callback());
+    }
+    view_->SetLoadedName(services_.state.LoadedChar);
+    ShowFailures(services_.prompt, "Some saves of " + name + " could not be loaded:", failures);
+  });
+}
+
+void MainWindow::Launch() {
+  RunReportingErrors([this] {
+    // The characters found in this run live on only in the settings file.
+    ShowSettingsFailures(SaveSettings(services_.state));
+    if (std::optional<Failure> failure = LaunchGame(services_.state, services_.starter)) {
+      ShowFailures(services_.prompt, "The game could not be started:", {*failure});
+      return;
+    }
+    lifetime_.EndNow();
+  });
+}
+
+void MainWindow::ConfigSaveLocation() {
+  RunReportingErrors([this] {
+    ShowSettingsFailures(ChooseSaveFolder(services_.state, services_.prompt,
+                                          SaveFolderPromptKind::Menu,
+                                          services_.save_folder_start()));
+  });
+}
+
+void MainWindow::About() {
+  RunReportingErrors([this] { about_.Open(); });
+}
+
+void MainWindow::Close() {
+  if (closed_) return;
+  closed_ = true;
+  RunReportingErrors([this] { ShowSettingsFailures(SaveSettings(services_.state)); });
+  lifetime_.WindowClosed();
+}
+
+void MainWindow::EndSession() {
+  Close();
+  lifetime_.EndNow();
+}
+
+void MainWindow::ShowSettingsFailures(const Failures& failures) {
+  ShowFailures(services_.prompt,
+               "The settings could not be written to " + services_.state.IniPath + ":", failures);
+}
+
+}  // namespace pelloquin

@@ -1,0 +1,56 @@
+// What the main window does: the start-up that puts the save folder in order,
+// Load Save, Launch, Config Save Location, About and closing. A front end's
+// window shows it through a MainView and calls these on its events.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "about_dialog.h"
+#include "app_services.h"
+#include "failure.h"
+#include "lifetime.h"
+#include "views.h"
+
+namespace pelloquin {
+
+inline constexpr std::string_view kNoSelectionMessage = "You must select a character to load.";
+
+class MainWindow {
+ public:
+  MainWindow(AppServices& services, Lifetime& lifetime, AboutDialog& about);
+
+  // The window to show the state in; set before StartUp.
+  void Attach(MainView& view) { view_ = &view; }
+
+  // The start-up sequence; the window is shown once it has returned.
+  void StartUp();
+  void LoadSave();
+  void Launch();
+  void ConfigSaveLocation();
+  void About();
+  // The user closed the window: the settings are written.
+  void Close();
+  // The session ends (logout, a termination signal): closed as by the user,
+  // and the program ends, an open About dialog included.
+  void EndSession();
+
+ private:
+  // Runs a command; an exception it throws is shown, never let into the
+  // window system's event loop.
+  void RunReportingErrors(const std::function<void()>& command);
+  void ShowSettingsFailures(const Failures& failures);
+
+  AppServices& services_;
+  Lifetime& lifetime_;
+  AboutDialog& about_;
+  MainView* view_ = nullptr;
+  bool closed_ = false;
+  // The names as stored, row by row: the list's text may not hold them byte for byte.
+  std::vector<std::string> listed_names_;
+};
+
+}  // namespace pelloquin

@@ -1,0 +1,388 @@
+// The main window's behaviour on real save folders, as a user drives it:
+// start-up, Load Save, Launch, the save-folder menu item and closing.
+#include "main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "game.h"
+#include "ini_file.h"
+#include "paths.h"
+#include "platform_doubles.h"
+#include "program.h"
+#include "recording_views.h"
+#include "save_folder_prompt.h"
+#include "scripted_prompt.h"
+#include "settings.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pelloquin::testing;
+
+const std::string kBrutus1 = "Save 1 - Brutus - Imperial City, Level 4.ess";
+const std::string kBrutus2 = "Save 4 - Brutus - Weye, Level 5.ess";
+const std::string kAlena1 = "Save 2 - Alena - Chorrol, Level 2.ess";
+const std::string kAlena2 = "Save 3 - Alena - Bravil, Level 3.ess";
+const std::string kAutosave = "autosave.ess";
+const std::string kQuicksave = "quicksave.ess";
+
+// Every file below a folder, by relative path, with its content.
+std::map<std::string, std::string> Snapshot(const fs::path& folder) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    if (entry.is_regular_file()) {
+      files[Utf8FromPath(entry.path().lexically_relative(folder))] = ReadFile(entry.path());
+    }
+  }
+  return files;
+}
+
+Names Sorted(Names names) {
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+class MainWindowTest : public ::testing::Test {
+ protected:
+  MainWindowTest() {
+    install_path = JoinPath(Utf8FromPath(temp.path() / "Oblivion"), "");
+    WriteFile(temp.path() / "Oblivion" / std::string(kLauncherName), "launcher");
+  }
+
+  std::string SaveFolder() const { return Utf8FromPath(saves); }
+  std::string AutosaveIn(const fs::path& folder) const {
+    return JoinPath(Utf8FromPath(folder), kAutosave);
+  }
+
+  // The save folder of a player who played both characters before, Brutus last.
+  void PlayedBefore() {
+    for (const auto& name : {kBrutus1, kBrutus2, kAutosave, kQuicksave}) {
+      WriteFile(saves / name, "in play: " + name);
+    }
+    for (const auto& name : {kBrutus1, kBrutus2}) WriteFile(saves / "Brutus" / name, "old");
+    for (const auto& name : {kAlena1, kAlena2}) WriteFile(saves / "Alena" / name, name);
+    SharedState stored;
+    stored.SavePath = SaveFolder();
+    stored.LoadedChar = "Brutus";
+    stored.IniPath = ini_path;
+    RegisterCharacter(stored, "Brutus");
+    RegisterCharacter(stored, "Alena");
+    ASSERT_TRUE(SaveSettings(stored).empty());
+  }
+
+  MainWindow& Start() {
+    state = SharedState();
+    services = std::make_unique<AppServices>(
+        AppServices{state, prompt, starter,
+                    [this](std::string_view save_path) {
+                      registry_opened_for.emplace_back(save_path);
+                      auto registry = std::make_unique<FakeRegistry>();
+                      if (game_installed) {
+                        registry->SetString(std::string(kGameKey), std::string(kInstalledPathValue),
+                                            install_path);
+                      }
+                      return registry;
+                    },
+                    ini_path});
+    if (clock) services->clock = clock;
+    program = std::make_unique<Program>(*services, desktop);
+    program->main.Attach(view);
+    program->main.StartUp();
+    return program->main;
+  }
+
+  void Select(const std::string& name) {
+    auto found = std::find(view.list.begin(), view.list.end(), name);
+    ASSERT_NE(found, view.list.end()) << name;
+    view.selected = static_cast<std::size_t>(found - view.list.begin());
+  }
+
+  TempFolder temp;
+  fs::path saves = temp.path() / "Saves";
+  std::string ini_path = Utf8FromPath(temp.path() / std::string(kIniFileName));
+  std::string install_path;
+  bool game_installed = true;
+  SharedState state;
+  ScriptedPrompt prompt;
+  RecordingStarter starter;
+  RecordingMainView view;
+  RecordingDesktop desktop;
+  std::vector<std::string> registry_opened_for;
+  std::function<std::chrono::steady_clock::time_point()> clock;
+  std::unique_ptr<AppServices> services;
+  std::unique_ptr<Program> program;
+};
+
+TEST_F(MainWindowTest, FirstRunSortsTwoCharactersIntoTheirFolders) {
+  for (const auto& name : {kBrutus1, kAlena1, kBrutus2, kAutosave, kQuicksave}) {
+    WriteFile(saves / name, name);
+  }
+  prompt.QueueFileChoice(AutosaveIn(saves));
+  Start();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kFirstRunPromptMessage);
+  ASSERT_EQ(prompt.file_dialogs.size(), 1u);
+  EXPECT_EQ(state.SavePath, SaveFolder());
+  EXPECT_EQ(view.list, (Names{"Brutus", "Alena"}));
+  EXPECT_EQ(FileNames(saves / "Brutus"), Sorted({kBrutus1, kBrutus2}));
+  EXPECT_EQ(ReadFile(saves / "Alena" / kAlena1), kAlena1);
+  // No character is loaded yet, so every character's save has left.
+  EXPECT_EQ(FileNames(saves), Sorted({kAutosave, kQuicksave}));
+  EXPECT_EQ(view.loaded, "");
+  // The game is looked up in the registry of the chosen save folder.
+  EXPECT_EQ(registry_opened_for, Names{SaveFolder()});
+  EXPECT_EQ(state.InstallPath, install_path);
+  // The first run's choice reaches the settings file when the window closes.
+  EXPECT_FALSE(FileExists(ini_path));
+}
+
+TEST_F(MainWindowTest, ClosingWritesTheSettingsTheNextStartReadsAndEndsTheProgram) {
+  for (const auto& name : {kBrutus1, kAlena1, kAutosave}) WriteFile(saves / name, name);
+  prompt.QueueFileChoice(AutosaveIn(saves));
+  Start().Close();
+  EXPECT_EQ(desktop.quits, 1);
+  EXPECT_EQ(ReadIni(kGeneralSection, kSavePathKey, ini_path), SaveFolder());
+
+  // No prompt at the next start, and the characters whose saves all sit in
+  // their folders now are still known.
+  prompt = ScriptedPrompt();
+  Start();
+  EXPECT_TRUE(prompt.file_dialogs.empty());
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(view.list, (Names{"Brutus", "Alena"}));
+}
+
+TEST_F(MainWindowTest, LoadSaveWithoutSelectionOnlyComplains) {
+  PlayedBefore();
+  Start();
+  const auto before = Snapshot(temp.path());
+
+  program->main.LoadSave();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, "You must select a character to load.");
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
+  EXPECT_EQ(Snapshot(temp.path()), before);
+  EXPECT_EQ(state.LoadedChar, "Brutus");
+}
+
+TEST_F(MainWindowTest, LoadingTheLoadedCharacterChangesNoFile) {
+  PlayedBefore();
+  Start();
+  EXPECT_EQ(view.loaded, "Brutus");
+  // Start-up has just archived the saves in play over the older copies.
+  EXPECT_EQ(ReadFile(saves / "Brutus" / kBrutus1), "in play: " + kBrutus1);
+  const auto before = Snapshot(temp.path());
+
+  Select("Brutus");
+  program->main.LoadSave();
+
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(Snapshot(temp.path()), before);
+}
+
+TEST_F(MainWindowTest, LoadingAnotherCharacterSwapsTheSaves) {
+  PlayedBefore();
+  Start();
+
+  Select("Alena");
+  program->main.LoadSave();
+
+  EXPECT_TRUE(prompt.messages.empty());
+  EXPECT_EQ(FileNames(saves), Sorted({kAlena1, kAlena2, kAutosave, kQuicksave}));
+  EXPECT_EQ(ReadFile(saves / "Brutus" / kBrutus2), "in play: " + kBrutus2);
+  EXPECT_EQ(state.LoadedChar, "Alena");
+  EXPECT_EQ(view.loaded, "Alena");
+}
+
+TEST_F(MainWindowTest, LoadSaveTakesTheSelectedRowsNameAsStored) {
+  PlayedBefore();
+  // A hand-edited table may hold bytes a list can only show as a replacement.
+  const std::string stored_name = "Bad\xffName";
+  ASSERT_TRUE(WriteIni(kCharsSection, kCharsKey, "Brutus,Alena," + stored_name + ",", ini_path));
+  Start();
+
+  view.selected = 2;
+  program->main.LoadSave();
+
+  EXPECT_EQ(state.LoadedChar, stored_name);
+  // No folder can carry that name, so nothing is restored and the user is told.
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+}
+
+TEST_F(MainWindowTest, ConfigSaveLocationWritesTheFolderAtOnceAndRescansNothing) {
+  PlayedBefore();
+  Start();
+  const fs::path moved = temp.path() / "New Saves";
+  WriteFile(moved / kAutosave, "autosave");
+  WriteFile(moved / "Alena" / kAlena1, kAlena1);
+  prompt.QueueFileChoice(AutosaveIn(moved));
+
+  program->main.ConfigSaveLocation();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kMenuPromptMessage);
+  EXPECT_EQ(ReadIni(kGeneralSection, kSavePathKey, ini_path), Utf8FromPath(moved));
+  EXPECT_EQ(view.list, (Names{"Brutus", "Alena"}));
+  EXPECT_EQ(FileNames(saves), Sorted({kBrutus1, kBrutus2, kAutosave, kQuicksave}));
+
+  // The next Load Save works in the new folder.
+  Select("Alena");
+  program->main.LoadSave();
+  EXPECT_EQ(FileNames(moved), Sorted({kAlena1, kAutosave}));
+  EXPECT_EQ(FileNames(saves), Sorted({kBrutus1, kBrutus2, kAutosave, kQuicksave}));
+}
+
+TEST_F(MainWindowTest, CancelledPromptsChangeNothing) {
+  PlayedBefore();
+  Start();
+  const std::string settings_before = ReadFile(ini_path);
+  prompt.QueueFileChoice(std::nullopt);
+  program->main.ConfigSaveLocation();
+  EXPECT_EQ(state.SavePath, SaveFolder());
+  EXPECT_EQ(ReadFile(ini_path), settings_before);
+
+  // A first run whose dialog is cancelled has no folder to work on, and says so once.
+  fs::remove(ini_path);
+  const auto before = Snapshot(temp.path());
+  prompt = ScriptedPrompt();
+  prompt.QueueFileChoice(std::nullopt);
+  Start();
+  EXPECT_EQ(state.SavePath, "");
+  EXPECT_TRUE(view.list.empty());
+  EXPECT_EQ(Snapshot(temp.path()), before);
+  ASSERT_EQ(prompt.messages.size(), 2u);
+  EXPECT_EQ(prompt.messages[1].icon, MessageIcon::Critical);
+  const std::string& report = prompt.messages[1].text;
+  const std::string listed = report.substr(report.find("\n\n") + 2);
+  EXPECT_FALSE(listed.empty());
+  EXPECT_EQ(listed.find('\n'), std::string::npos) << report;
+}
+
+TEST_F(MainWindowTest, LaunchWritesTheSettingsStartsTheLauncherAndEndsTheProgram) {
+  PlayedBefore();
+  Start();
+  program->about.Open();
+  Select("Alena");
+  program->main.LoadSave();
+
+  program->main.Launch();
+
+  EXPECT_TRUE(prompt.messages.empty());
+  ASSERT_EQ(starter.starts.size(), 1u);
+  EXPECT_TRUE(StartsProgramNamed(starter.starts[0], kLauncherName));
+  // At once, an open About dialog included.
+  EXPECT_EQ(desktop.quits, 1);
+  // Alena's run is not forgotten when the game takes over.
+  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+}
+
+TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
+  PlayedBefore();
+  starter.result = std::make_error_code(std::errc::permission_denied);
+  Start();
+
+  program->main.Launch();
+
+  EXPECT_EQ(desktop.quits, 0);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_NE(prompt.messages[0].text.find(kLauncherName), std::string::npos);
+  EXPECT_NE(prompt.messages[0].text.find(DescribeError(starter.result)), std::string::npos);
+}
+
+TEST_F(MainWindowTest, GameNotInstalledIsSaidOnceAndTheWindowWorks) {
+  PlayedBefore();
+  game_installed = false;
+  Start();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kNotInstalledMessage);
+  Select("Alena");
+  program->main.LoadSave();
+  EXPECT_EQ(view.loaded, "Alena");
+}
+
+TEST_F(MainWindowTest, SettingsThatCannotBeWrittenOnCloseAreReported) {
+  // A file stands where the settings file's folder should be.
+  WriteFile(temp.path() / "blocked", "");
+  ini_path = Utf8FromPath(temp.path() / "blocked" / std::string(kIniFileName));
+  WriteFile(saves / kAutosave, "");
+  prompt.QueueFileChoice(AutosaveIn(saves));
+  Start();
+  prompt.messages.clear();
+
+  program->main.Close();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_NE(prompt.messages[0].text.find(ini_path), std::string::npos);
+}
+
+TEST_F(MainWindowTest, StartUpFailuresAreShownTogetherAndNoSaveIsLost) {
+  PlayedBefore();
+  // A file where Alena's folder should be: her saves cannot be archived.
+  fs::remove_all(saves / "Alena");
+  WriteFile(saves / "Alena", "not a folder");
+  WriteFile(saves / kAlena1, kAlena1);
+  Start();
+
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_NE(prompt.messages[0].text.find(JoinPath(SaveFolder(), "Alena")), std::string::npos);
+  EXPECT_EQ(ReadFile(saves / kAlena1), kAlena1);
+}
+
+TEST_F(MainWindowTest, AnErrorInACommandIsShownNotThrown) {
+  PlayedBefore();
+  Start();
+  services->open_registry = [](std::string_view) -> std::unique_ptr<RegistryApi> {
+    throw std::runtime_error("registry gone");
+  };
+  program->main.StartUp();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_NE(prompt.messages[0].text.find("registry gone"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, LongFileWorkShowsProgressAndClosesIt) {
+  PlayedBefore();
+  // Every look at the clock finds a second gone.
+  auto now = std::chrono::steady_clock::time_point();
+  clock = [&now] { return now += std::chrono::seconds(1); };
+  Start();
+  EXPECT_EQ(view.progress_begun, view.progress_ended);
+  Select("Alena");
+  program->main.LoadSave();
+  EXPECT_GE(view.progress_begun, 1);
+  EXPECT_EQ(view.progress_begun, view.progress_ended);
+  ASSERT_FALSE(view.progress.empty());
+  EXPECT_EQ(view.progress.back().done, view.progress.back().total);
+  EXPECT_NE(view.progress.back().text.find("Alena"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, EndOfSessionWritesTheSettingsAndEndsTheProgram) {
+  PlayedBefore();
+  Start();
+  program->about.Open();
+  Select("Alena");
+  program->main.LoadSave();
+
+  program->main.EndSession();
+
+  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+  EXPECT_EQ(desktop.quits, 1);
+}
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,180 @@
+// What only the Qt windows can get wrong: wiring the controls to the
+// behaviour, focus and keys, fonts, accessibility, plain text, and the end of
+// a session by a signal. The behaviour itself is tested without Qt.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QKeySequence>
+#include <QLabel>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+#include <csignal>
+
+#include "frm_about.h"
+#include "frm_main.h"
+#include "platform_doubles.h"
+#include "program.h"
+#include "qt_desktop.h"
+#include "qt_prompt.h"
+#include "scripted_prompt.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace pelloquin::testing;
+
+class QtWindowsTest : public ::testing::Test {
+ protected:
+  QtWindowsTest() {
+    WriteFile(temp.path() / "Saves" / "Save 1 - Brutus - Weye.ess", "save");
+    prompt.QueueFileChoice(temp.text() + "/Saves/autosave.ess");
+    window.show();
+    program.main.StartUp();
+    prompt.messages.clear();
+  }
+
+  template <typename T>
+  T* Child(QWidget* parent, const char* name) {
+    T* child = parent->findChild<T*>(QString::fromLatin1(name));
+    EXPECT_NE(child, nullptr) << name;
+    return child;
+  }
+  frmAbout* About() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* about = qobject_cast<frmAbout*>(widget)) return about;
+    }
+    return nullptr;
+  }
+
+  TempFolder temp;
+  SharedState state;
+  ScriptedPrompt prompt;
+  RecordingStarter starter;
+  AppServices services{state, prompt, starter, nullptr, temp.text() + "/pelloquin.ini"};
+  QtDesktop desktop;
+  Program program{services, desktop};
+  frmMain window{program.main};
+};
+
+TEST_F(QtWindowsTest, ControlsReachTheBehaviour) {
+  Child<QPushButton>(&window, "cmdLoad")->click();
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kNoSelectionMessage);
+
+  Child<QListWidget>(&window, "lstChars")->item(0)->setSelected(true);
+  Child<QPushButton>(&window, "cmdLoad")->click();
+  EXPECT_EQ(Child<QLabel>(&window, "lblLoaded")->text(), "Brutus");
+
+  window.findChild<QAction*>("mnuAbout")->trigger();
+  ASSERT_NE(About(), nullptr);
+  EXPECT_TRUE(About()->isVisible());
+  Child<QPushButton>(About(), "cmdOK")->click();
+  EXPECT_FALSE(About()->isVisible());
+  EXPECT_FALSE(program.about.IsLoaded());
+}
+
+TEST_F(QtWindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterPressesNothing) {
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "cmdLoad"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "lstChars"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "cmdLaunch"));
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  EXPECT_TRUE(starter.starts.empty());
+  // Tabbing through the list selects no character.
+  EXPECT_TRUE(Child<QListWidget>(&window, "lstChars")->selectedItems().isEmpty());
+}
+
+TEST_F(QtWindowsTest, MainWindowIsTheMenuBarOverAFixedClientArea) {
+  QWidget* client = window.centralWidget();
+  EXPECT_GE(client->y(), window.menuBar()->geometry().bottom() + 1);
+  EXPECT_EQ(window.height(), client->y() + client->height());
+  EXPECT_EQ(window.minimumSize(), window.maximumSize());
+  EXPECT_FALSE(window.windowIcon().availableSizes().isEmpty());
+  // Frame captions are bold; the name inside a frame is not.
+  EXPECT_TRUE(Child<QGroupBox>(&window, "Frame1")->font().bold());
+  EXPECT_FALSE(Child<QLabel>(&window, "lblLoaded")->font().bold());
+  EXPECT_FALSE(Child<QWidget>(&window, "lstChars")->font().bold());
+}
+
+TEST_F(QtWindowsTest, ScreenReadersMeetADialogAndANamedLabel) {
+  window.findChild<QAction*>("mnuAbout")->trigger();
+  QAccessibleInterface* about = QAccessible::queryAccessibleInterface(About());
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(about->role(), QAccessible::Dialog);
+  EXPECT_EQ(About()->windowHandle()->transientParent(), nullptr);
+  EXPECT_EQ(Child<QPushButton>(About(), "cmdSysInfo")->shortcut(),
+            QKeySequence(Qt::ALT | Qt::Key_S));
+  QLabel* description = Child<QLabel>(About(), "lblDescription");
+  EXPECT_LE(description->heightForWidth(description->width()), description->height());
+
+  QAccessibleInterface* label =
+      QAccessible::queryAccessibleInterface(Child<QLabel>(&window, "lblLoaded"));
+  EXPECT_NE(label->text(QAccessible::Name), "Loaded Character");
+}
+
+// Text that Qt would take for rich text: a tag on the first line.
+const char kMarkupLike[] = "Some saves of <b>Bob</b> could not be loaded:\n\n/saves/a.ess: gone";
+
+TEST_F(QtWindowsTest, MessagesAndProgressShowMarkupLikeTextAsItStands) {
+  ASSERT_TRUE(Qt::mightBeRichText(QString::fromUtf8(kMarkupLike)));
+  QtPrompt real_prompt;
+  QMessageBox* seen = nullptr;
+  Qt::TextFormat format = Qt::AutoText;
+  QString details;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QMessageBox*>(widget);
+      if (box == nullptr || !box->isVisible()) continue;
+      seen = box;
+      format = box->textFormat();
+      details = box->detailedText();
+      box->accept();
+    }
+  });
+  poll.start(10);
+  real_prompt.ShowMessage(kMarkupLike, MessageIcon::Critical, "Pelloquin", "every line");
+  poll.stop();
+  ASSERT_NE(seen, nullptr);
+  EXPECT_EQ(format, Qt::PlainText);
+  EXPECT_EQ(details, "every line");
+
+  window.BeginProgress();
+  window.AdvanceProgress("Loading <b>Bob</b>\n1 of 4 saves", 1, 4);
+  auto* progress = window.findChild<QProgressDialog*>();
+  ASSERT_NE(progress, nullptr);
+  EXPECT_TRUE(progress->isModal());
+  auto* label = progress->findChild<QLabel*>();
+  EXPECT_EQ(label->textFormat(), Qt::PlainText);
+  EXPECT_TRUE(label->text().contains(QStringLiteral("<b>Bob</b>")));
+  window.EndProgress();
+  EXPECT_EQ(window.findChild<QProgressDialog*>(), nullptr);
+}
+
+TEST(QtSession, ATerminationSignalEndsTheSessionFromTheEventLoop) {
+  int ended = 0;
+  EndSessionOnSignals([&ended] {
+    ++ended;
+    QCoreApplication::exit(0);
+  });
+  QTimer::singleShot(0, [] { std::raise(SIGTERM); });
+  // Only a watchdog: without it a signal that never arrived would hang the test.
+  QTimer::singleShot(30000, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_EQ(ended, 1);
+}
+
+}  // namespace
+}  // namespace pelloquin
