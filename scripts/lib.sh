@@ -23,7 +23,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
-GUI_PACKAGES=(qt6-base-dev libgl-dev xvfb xauth)
+GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev xvfb xauth)
 
 # configure_and_build PRESET [extra cmake arguments...]
 configure_and_build() {
