@@ -9,6 +9,7 @@
 
 #include "little_endian.h"
 #include "paths.h"
+#include "save_names.h"
 #include "utf8.h"
 
 namespace pelloquin {
@@ -169,6 +170,13 @@ std::optional<SaveHeader> ReadSaveHeader(std::string_view path, ScreenshotPixels
   statistics.bytes_read += bytes_read;
   statistics.time += std::chrono::steady_clock::now() - start;
   return header;
+}
+
+std::string CharacterOfSave(std::string_view folder, std::string_view file_name) {
+  if (!MayCutHyphenatedName(file_name)) return CharacterNameOf(file_name);
+  std::optional<SaveHeader> header =
+      ReadSaveHeader(JoinPath(folder, file_name), ScreenshotPixels::kSkip);
+  return header ? CharacterNameOf(file_name, header->player_name) : CharacterNameOf(file_name);
 }
 
 std::string FormatPlayTime(std::uint32_t milliseconds) {

@@ -42,6 +42,11 @@ enum class ScreenshotPixels { kSkip, kRead };
 std::optional<SaveHeader> ReadSaveHeader(std::string_view path,
                                          ScreenshotPixels pixels = ScreenshotPixels::kRead);
 
+// The save's character: the header's name when the file name cut it at a
+// hyphen (CharacterNameOf with the header's name), else the file-name rule.
+// Reads the header only when MayCutHyphenatedName holds.
+std::string CharacterOfSave(std::string_view folder, std::string_view file_name);
+
 // "h:mm:ss"; the hours are not wrapped.
 std::string FormatPlayTime(std::uint32_t milliseconds);
 
