@@ -47,7 +47,7 @@ bool MayCutHyphenatedName(std::string_view file_name) {
   auto first = file_name.find('-');
   if (first == std::string_view::npos) return false;
   auto second = file_name.find('-', first + 1);
-  return second != std::string_view::npos && second > first + 1 && file_name[second - 1] != ' ';
+  return second != std::string_view::npos && file_name[second - 1] != ' ';
 }
 
 std::string CharacterNameOf(std::string_view file_name, std::string_view player_name) {
