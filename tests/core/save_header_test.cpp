@@ -8,7 +8,6 @@
 #include "paths.h"
 #include "save_header_bytes.h"
 #include "temp_folder.h"
-#include "utf8.h"
 
 namespace pelloquin {
 namespace {
@@ -19,64 +18,63 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-TEST(SaveHeader, ReadsEveryFieldAndNothingAfterTheHeader) {
+class SaveHeaderTest : public ::testing::Test {
+ protected:
+  // Writes the file and reads its header, counting the bytes read.
+  std::optional<SaveHeader> Read(const std::string& bytes, ScreenshotPixels pixels) {
+    WriteFile(PathFromUtf8(path_), bytes);
+    const std::uint64_t before = HeaderReadStatistics().bytes_read;
+    auto header = ReadSaveHeader(path_, pixels);
+    bytes_read_ = HeaderReadStatistics().bytes_read - before;
+    return header;
+  }
+  void ExpectNoHeader(const std::string& bytes, const std::string& what) {
+    EXPECT_FALSE(ParseSaveHeader(Bytes(bytes))) << what;
+    EXPECT_FALSE(Read(bytes, ScreenshotPixels::kRead)) << what;
+    EXPECT_FALSE(Read(bytes, ScreenshotPixels::kSkip)) << what;
+  }
+
+  TempFolder temp_;
+  std::string path_ = JoinPath(temp_.text(), "Save 12 - \xC3\x81sgeir - x.ess");  // UTF-8
+  std::uint64_t bytes_read_ = 0;
+};
+
+TEST_F(SaveHeaderTest, ReadsEveryFieldAndNothingAfterTheHeader) {
   HeaderFields fields;
-  fields.player_name = "\xC1sgeir \x80";  // Windows-1252
+  fields.player_name = "\xC1sgeir \x80\x9F\x81";  // Windows-1252; 0x81 is undefined there
   fields.player_location = "Balmora, Kriegergilde";
   const std::string header = SaveHeaderBytes(fields);
   const std::string save = header + std::string(1 << 20, 'x');
+  std::vector<std::uint8_t> pixels(256 * 144 * 3);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = PixelByte(i);
 
-  auto parsed = ParseSaveHeader(Bytes(save));
-  ASSERT_TRUE(parsed);
-  EXPECT_EQ(parsed->player_name, "\xC3\x81sgeir \xE2\x82\xAC");
-  EXPECT_EQ(parsed->player_level, 7);
-  EXPECT_EQ(parsed->player_location, "Balmora, Kriegergilde");
-  EXPECT_EQ(parsed->play_time_ms, 3'723'000u);
-  EXPECT_EQ(parsed->screenshot.width, 256u);
-  EXPECT_EQ(parsed->screenshot.height, 144u);
-  ASSERT_EQ(parsed->screenshot.rgb.size(), 256u * 144 * 3);
-  for (std::size_t i : {std::size_t{0}, std::size_t{1}, std::size_t{256 * 144 * 3 - 1}}) {
-    EXPECT_EQ(parsed->screenshot.rgb[i], PixelByte(i)) << i;
-  }
-
-  TempFolder temp;
-  const std::string path = Utf8FromPath(temp.path() / "Save 12 - \xC3\x81sgeir - x.ess");
-  WriteFile(PathFromUtf8(path), save);
-  for (auto pixels : {ScreenshotPixels::kRead, ScreenshotPixels::kSkip}) {
-    const HeaderStatistics before = HeaderReadStatistics();
-    auto read = ReadSaveHeader(path, pixels);
+  for (auto pixels_read : {ScreenshotPixels::kRead, ScreenshotPixels::kSkip}) {
+    auto read = Read(save, pixels_read);
     ASSERT_TRUE(read);
-    EXPECT_EQ(read->player_name, parsed->player_name);
+    EXPECT_EQ(read->player_name, "\xC3\x81sgeir \xE2\x82\xAC\xC5\xB8\xC2\x81");
+    EXPECT_EQ(read->player_level, 7);
+    EXPECT_EQ(read->player_location, "Balmora, Kriegergilde");
+    EXPECT_EQ(read->play_time_ms, 3'723'000u);
     EXPECT_EQ(read->screenshot.width, 256u);
-    const std::uint64_t bytes_read = HeaderReadStatistics().bytes_read - before.bytes_read;
-    if (pixels == ScreenshotPixels::kRead) {
-      EXPECT_EQ(read->screenshot.rgb, parsed->screenshot.rgb);
-      EXPECT_EQ(bytes_read, header.size());
-    } else {
-      EXPECT_TRUE(read->screenshot.rgb.empty());
-      EXPECT_LT(bytes_read, 600u);
-    }
-    EXPECT_EQ(HeaderReadStatistics().reads, before.reads + 1);
+    EXPECT_EQ(read->screenshot.height, 144u);
+    const bool all = pixels_read == ScreenshotPixels::kRead;
+    EXPECT_EQ(read->screenshot.rgb, all ? pixels : std::vector<std::uint8_t>{});
+    EXPECT_LE(bytes_read_, all ? header.size() : 592u);
   }
-  EXPECT_FALSE(ReadSaveHeader(Utf8FromPath(temp.path() / "absent.ess")));
+  EXPECT_EQ(ParseSaveHeader(Bytes(save))->screenshot.rgb, pixels);
+
+  // The longest texts reach furthest into the fields read without the pixels.
+  fields.player_name = std::string(254, 'n');
+  fields.player_location = std::string(254, 'l');
+  auto longest = Read(SaveHeaderBytes(fields), ScreenshotPixels::kSkip);
+  ASSERT_TRUE(longest);
+  EXPECT_EQ(longest->player_location, fields.player_location);
+  EXPECT_FALSE(ReadSaveHeader(JoinPath(temp_.text(), "absent.ess")));
 }
 
-TEST(SaveHeader, Windows1252BecomesUtf8) {
-  EXPECT_EQ(Utf8FromWindows1252("a\x80\x8A\x9F\xA0\xE9\xFF"),
-            "a\xE2\x82\xAC\xC5\xA0\xC5\xB8\xC2\xA0\xC3\xA9\xC3\xBF");
-  // Undefined in the code page: the C1 control, which no folder name may hold.
-  EXPECT_EQ(Utf8FromWindows1252("\x81\x8D\x8F\x90\x9D"),
-            "\xC2\x81\xC2\x8D\xC2\x8F\xC2\x90\xC2\x9D");
-}
-
-TEST(SaveHeader, ScreenshotsUpTo1024OnASide) {
-  const std::tuple<std::uint32_t, std::uint32_t, bool> cases[] = {
-      {kMaxScreenshotSide, kMaxScreenshotSide, true},
-      {0, 0, true},
-      {kMaxScreenshotSide + 1, 1, false},
-      {1, kMaxScreenshotSide + 1, false},
-  };
-  for (const auto& [width, height, read] : cases) {
+TEST_F(SaveHeaderTest, ScreenshotsUpTo1024OnASide) {
+  for (auto [width, height, read] : {std::tuple{1024u, 1024u, true}, std::tuple{0u, 0u, true},
+                                     std::tuple{1025u, 1u, false}, std::tuple{1u, 1025u, false}}) {
     HeaderFields fields;
     fields.width = width;
     fields.height = height;
@@ -84,36 +82,27 @@ TEST(SaveHeader, ScreenshotsUpTo1024OnASide) {
   }
 }
 
-// Parsed from memory and read from a file in both ways: nothing each time.
-void ExpectNoHeader(const std::string& bytes, const std::string& what) {
-  static TempFolder temp;
-  const std::string path = Utf8FromPath(temp.path() / "s.ess");
-  EXPECT_FALSE(ParseSaveHeader(Bytes(bytes))) << what;
-  WriteFile(PathFromUtf8(path), bytes);
-  EXPECT_FALSE(ReadSaveHeader(path, ScreenshotPixels::kRead)) << what;
-  EXPECT_FALSE(ReadSaveHeader(path, ScreenshotPixels::kSkip)) << what;
-}
-
-TEST(SaveHeader, EveryLyingLengthIsNotAHeader) {
+TEST_F(SaveHeaderTest, EveryLyingLengthIsNotAHeader) {
   HeaderFields fields;
   fields.width = 2;
   fields.height = 1;
   const std::string header = SaveHeaderBytes(fields);
-  ASSERT_TRUE(ParseSaveHeader(Bytes(header)));
   const LengthOffsets at = LengthFieldOffsets(fields);
-  const std::pair<std::size_t, int> lengths[] = {{at.header_size, 4},     {at.name_length, 1},
-                                                 {at.location_length, 1}, {at.shot_size, 4},
-                                                 {at.width, 4},           {at.height, 4}};
   // With the rest of a save behind the header, so only the header's own sizes can tell.
   const std::string rest(4096, '\0');
-  for (const auto& [offset, width] : lengths) {
+  for (auto [offset, width] : {std::pair{at.header_size, 4},
+                               {at.name_length, 1},
+                               {at.location_length, 1},
+                               {at.shot_size, 4},
+                               {at.width, 4},
+                               {at.height, 4}}) {
     for (int change : {1, -1, 0x7F}) {
       std::string lying = header;
       lying[offset] = static_cast<char>(static_cast<unsigned char>(lying[offset]) + change);
       ExpectNoHeader(lying + rest, std::to_string(offset) + " " + std::to_string(change));
     }
     std::string largest = header;
-    for (int i = 0; i < width; ++i) largest[offset + i] = '\xFF';
+    largest.replace(offset, width, width, '\xFF');
     ExpectNoHeader(largest + rest, std::to_string(offset) + " at its largest");
   }
   for (auto [offset, byte] : {std::pair<std::size_t, char>{0, 't'},  // magic
@@ -126,40 +115,18 @@ TEST(SaveHeader, EveryLyingLengthIsNotAHeader) {
   }
   fields.player_name = std::string("Al\0do", 5);
   ExpectNoHeader(SaveHeaderBytes(fields), "a NUL inside the name");
-  ExpectNoHeader(std::string(4096, '\x7D'), "no header at all");
+
+  // A size one byte beyond the longest texts and largest screenshot, in a
+  // file that long: nothing is read after the size.
+  const std::uint32_t beyond = 4 + 256 + 2 + 256 + 4 + 4 + 16 + 12 + 3 * 1024 * 1024 + 1;
+  std::string huge = header;
+  for (int i = 0; i < 4; ++i) huge[34 + i] = static_cast<char>((beyond >> (8 * i)) & 0xFF);
+  huge.resize(38 + beyond, '\0');
+  EXPECT_FALSE(Read(huge, ScreenshotPixels::kRead));
+  EXPECT_EQ(bytes_read_, 38u);
 }
 
-TEST(SaveHeader, SizeBeyondAnyHeaderIsNotRead) {
-  // One byte more than the longest texts and the largest screenshot need,
-  // in a file that long.
-  const std::uint32_t size = 4 + 256 + 2 + 256 + 4 + 4 + 16 + 12 + 3 * 1024 * 1024 + 1;
-  std::string header = SaveHeaderBytes({});
-  for (int i = 0; i < 4; ++i) header[34 + i] = static_cast<char>((size >> (8 * i)) & 0xFF);
-  header.resize(38 + size, '\0');
-  TempFolder temp;
-  const std::string path = Utf8FromPath(temp.path() / "s.ess");
-  WriteFile(PathFromUtf8(path), header);
-  const HeaderStatistics before = HeaderReadStatistics();
-  EXPECT_FALSE(ReadSaveHeader(path));
-  EXPECT_EQ(HeaderReadStatistics().bytes_read - before.bytes_read, 38u);
-}
-
-TEST(SaveHeader, LongestTextsAreRead) {
-  HeaderFields fields;
-  fields.player_name = std::string(254, 'n');
-  fields.player_location = std::string(254, 'l');
-  TempFolder temp;
-  const std::string path = Utf8FromPath(temp.path() / "s.ess");
-  WriteFile(PathFromUtf8(path), SaveHeaderBytes(fields));
-  for (auto pixels : {ScreenshotPixels::kRead, ScreenshotPixels::kSkip}) {
-    auto header = ReadSaveHeader(path, pixels);
-    ASSERT_TRUE(header);
-    EXPECT_EQ(header->player_name, fields.player_name);
-    EXPECT_EQ(header->player_location, fields.player_location);
-  }
-}
-
-TEST(SaveHeader, CutShortAtEveryByteIsNotAHeader) {
+TEST_F(SaveHeaderTest, CutShortAtEveryByteIsNotAHeader) {
   HeaderFields fields;
   fields.width = 2;
   fields.height = 1;
@@ -173,14 +140,13 @@ TEST(SaveHeader, CutShortAtEveryByteIsNotAHeader) {
 }
 
 TEST(SaveHeader, PlayTimeAsHoursMinutesSeconds) {
-  const std::pair<std::uint32_t, std::string> cases[] = {
-      {0, "0:00:00"},
-      {999, "0:00:00"},
-      {3'723'000, "1:02:03"},
-      {36'000'000, "10:00:00"},
-      {4'294'967'295u, "1193:02:47"},
-  };
-  for (const auto& [ms, text] : cases) EXPECT_EQ(FormatPlayTime(ms), text) << ms;
+  for (auto [ms, text] : {std::pair<std::uint32_t, const char*>{0, "0:00:00"},
+                          {999, "0:00:00"},
+                          {3'723'000, "1:02:03"},
+                          {36'000'000, "10:00:00"},
+                          {4'294'967'295u, "1193:02:47"}}) {
+    EXPECT_EQ(FormatPlayTime(ms), text) << ms;
+  }
 }
 
 }  // namespace

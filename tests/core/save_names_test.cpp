@@ -44,18 +44,6 @@ TEST(SaveNames, HeaderNameKeepsAHyphenatedNameWhole) {
   }
 }
 
-TEST(SaveNames, OnlyANameCutAtAHyphenNeedsTheHeader) {
-  const std::pair<std::string, bool> cases[] = {
-      {"Save 12 - Walks-In-Shadows - Bruma.ess", true},
-      {"a-b-c.ess", true},
-      {"Save 4 - Aldo - Inn.ess", false},
-      {"A - B.ess", false},
-      {"x--y.ess", false},
-      {"autosave.ess", false},
-  };
-  for (const auto& [file, may] : cases) EXPECT_EQ(MayCutHyphenatedName(file), may) << file;
-}
-
 TEST(SaveNames, OnlyNamesWithADashQualify) {
   EXPECT_TRUE(IsQualifyingSave("a-b.ess"));
   EXPECT_FALSE(IsQualifyingSave("autosave.ess"));
