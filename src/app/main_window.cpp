@@ -123,6 +123,16 @@ void MainWindow::EndSession() {
   lifetime_.EndNow();
 }
 
+std::optional<CharacterTip> MainWindow::TipForRow(std::size_t row) const {
+  if (row >= listed_names_.size()) return std::nullopt;
+  try {
+    return MakeCharacterTip(FindLatestSave(services_.state, listed_names_[row]));
+  } catch (const std::exception&) {
+    // A tip is a courtesy; a folder that cannot be read shows none.
+    return std::nullopt;
+  }
+}
+
 void MainWindow::ShowSettingsFailures(const Failures& failures) {
   ShowFailures(services_.prompt,
                "The settings could not be written to " + services_.state.IniPath + ":", failures);

@@ -11,6 +11,7 @@
 
 #include "about_dialog.h"
 #include "app_services.h"
+#include "character_tip.h"
 #include "failure.h"
 #include "lifetime.h"
 #include "views.h"
@@ -37,6 +38,10 @@ class MainWindow {
   // The session ends (logout, a termination signal): closed as by the user,
   // and the program ends, an open About dialog included.
   void EndSession();
+
+  // For the pointer resting on a row of the character list: read then, for
+  // that character alone. Nothing for a row that is not there.
+  std::optional<CharacterTip> TipForRow(std::size_t row) const;
 
  private:
   // Runs a command; an exception it throws is shown, never let into the

@@ -2,8 +2,11 @@
 #include "frm_main.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QHelpEvent>
+#include <QImage>
 #include <QLabel>
 #include <QLayout>
 #include <QListWidget>
@@ -11,6 +14,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
+#include <QToolTip>
 #include <algorithm>
 
 #include "app_info.h"
@@ -39,6 +43,7 @@ frmMain::frmMain(MainWindow& behaviour) : QMainWindow(nullptr), behaviour_(behav
   lstChars_ = static_cast<QListWidget*>(controls.at("lstChars"));
   lblLoaded_ = static_cast<QLabel*>(controls.at("lblLoaded"));
   SetLoadedName("");
+  lstChars_->viewport()->installEventFilter(this);
   connect(static_cast<QPushButton*>(controls.at("cmdLoad")), &QPushButton::clicked, this,
           [this] { behaviour_.LoadSave(); });
   connect(static_cast<QPushButton*>(controls.at("cmdLaunch")), &QPushButton::clicked, this,
@@ -116,6 +121,48 @@ void frmMain::AdvanceProgress(std::string_view text, std::size_t done, std::size
 
 void frmMain::EndProgress() {
   progress_.reset();
+}
+
+namespace {
+
+// The tip as rich text, the screenshot inline at its own size; the words are
+// escaped, since names and places may look like markup.
+QString TipHtml(const CharacterTip& tip) {
+  QString html;
+  if (tip.picture) {
+    const SaveScreenshot& shot = *tip.picture;
+    const QImage image(shot.rgb.data(), static_cast<int>(shot.width), static_cast<int>(shot.height),
+                       static_cast<int>(shot.width) * 3, QImage::Format_RGB888);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    html += QStringLiteral("<img src=\"data:image/png;base64,%1\"><br>")
+                .arg(QString::fromLatin1(png.toBase64()));
+  }
+  QStringList lines;
+  for (const std::string& line : tip.lines) lines << FromUtf8(line).toHtmlEscaped();
+  return html + lines.join(QStringLiteral("<br>"));
+}
+
+}  // namespace
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != lstChars_->viewport() || event->type() != QEvent::ToolTip) {
+    return QMainWindow::eventFilter(watched, event);
+  }
+  const QPoint pos = static_cast<QHelpEvent*>(event)->pos();
+  QListWidgetItem* item = lstChars_->itemAt(pos);
+  const std::optional<CharacterTip> tip =
+      item != nullptr ? behaviour_.TipForRow(static_cast<std::size_t>(lstChars_->row(item)))
+                      : std::nullopt;
+  if (!tip) {
+    QToolTip::hideText();
+  } else {
+    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), TipHtml(*tip),
+                       lstChars_->viewport(), lstChars_->visualItemRect(item));
+  }
+  return true;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

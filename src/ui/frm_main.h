@@ -31,6 +31,8 @@ class frmMain : public QMainWindow, public MainView {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  // Tooltips of the character list, made when the pointer rests on a row.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   MainWindow& behaviour_;

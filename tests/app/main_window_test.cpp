@@ -17,6 +17,7 @@
 #include "program.h"
 #include "recording_views.h"
 #include "save_folder_prompt.h"
+#include "save_header_bytes.h"
 #include "scripted_prompt.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -369,6 +370,32 @@ TEST_F(MainWindowTest, LongFileWorkShowsProgressAndClosesIt) {
   ASSERT_FALSE(view.progress.empty());
   EXPECT_EQ(view.progress.back().done, view.progress.back().total);
   EXPECT_NE(view.progress.back().text.find("Alena"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, TipShowsTheNewestSaveOfTheCharacterUnderThePointer) {
+  PlayedBefore();
+  HeaderFields fields;
+  fields.player_name = "Alena";
+  WriteFile(saves / "Alena" / "Save 9 - Alena - Skingrad.ess", SaveHeaderBytes(fields) + "rest",
+            2'000'000'000);
+  Start();
+
+  const std::optional<CharacterTip> alena = program->main.TipForRow(1);
+  ASSERT_TRUE(alena.has_value());
+  ASSERT_EQ(alena->lines.size(), 5u);
+  EXPECT_EQ(alena->lines[0], "Skingrad");
+  EXPECT_EQ(alena->lines[1], "Level 7");
+  EXPECT_EQ(alena->lines[2], "Played 1:02:03");
+  EXPECT_EQ(alena->lines[4], "3 saves");
+  ASSERT_TRUE(alena->picture.has_value());
+  EXPECT_EQ(alena->picture->rgb.size(), 256u * 144u * 3u);
+
+  // Saves without a header show their file name and date alone.
+  const std::optional<CharacterTip> brutus = program->main.TipForRow(0);
+  ASSERT_TRUE(brutus.has_value());
+  EXPECT_FALSE(brutus->picture.has_value());
+  EXPECT_NE(brutus->lines[0].find(" - Brutus - "), std::string::npos);
+  EXPECT_FALSE(program->main.TipForRow(2).has_value());
 }
 
 TEST_F(MainWindowTest, EndOfSessionWritesTheSettingsAndEndsTheProgram) {

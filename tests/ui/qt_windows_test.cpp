@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
+#include <QHelpEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QListWidget>
@@ -16,6 +17,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QWindow>
 #include <csignal>
 
@@ -81,6 +83,17 @@ TEST_F(QtWindowsTest, ControlsReachTheBehaviour) {
   Child<QPushButton>(About(), "cmdOK")->click();
   EXPECT_FALSE(About()->isVisible());
   EXPECT_FALSE(program.about.IsLoaded());
+}
+
+TEST_F(QtWindowsTest, PointerRestingOnACharacterShowsItsLatestSave) {
+  auto* list = Child<QListWidget>(&window, "lstChars");
+  const QPoint pos = list->visualItemRect(list->item(0)).center();
+  QHelpEvent event(QEvent::ToolTip, pos, list->viewport()->mapToGlobal(pos));
+  QApplication::sendEvent(list->viewport(), &event);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_TRUE(QToolTip::text().contains("Save 1 - Brutus - Weye.ess"))
+      << QToolTip::text().toStdString();
+  QToolTip::hideText();
 }
 
 TEST_F(QtWindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterPressesNothing) {
