@@ -8,6 +8,7 @@
 #include "fault_injection.h"
 #include "ini_storage.h"
 #include "paths.h"
+#include "win_handle.h"
 
 namespace pelloquin::ini {
 
@@ -16,33 +17,10 @@ namespace fs = std::filesystem;
 namespace {
 
 using fault::InjectedError;
+using win::Handle;
+using win::LastError;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-std::error_code LastError() {
-  return {static_cast<int>(GetLastError()), std::system_category()};
-}
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    bool closed = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Files written by code-page programs stay in the code page; a file someone
 // saved as UTF-8 with a byte-order mark, or a system whose code page is
