@@ -139,4 +139,33 @@ std::string ExecutableFolder() {
   return Utf8FromPath(executable.parent_path());
 }
 
+bool IsWritableFolder(const std::string& folder) {
+  const fs::path path = folder.empty() ? fs::path(".") : PathFromUtf8(folder);
+  struct stat status {};
+  // access() also refuses a write on a read-only mount or to an immutable folder.
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+         ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserSettingsFolder(const Environment& environment) {
+  // Relative values are no valid place, and are ignored as the XDG rules say.
+  auto absolute = [&](std::string_view name) {
+    std::optional<std::string> value = environment(name);
+    return value && value->starts_with('/') ? *value : std::string();
+  };
+  fs::path config = PathFromUtf8(absolute("XDG_CONFIG_HOME"));
+  if (config.empty()) {
+    const std::string home = absolute("HOME");
+    if (home.empty()) return "";
+    config = PathFromUtf8(home) / ".config";
+  }
+  return Utf8FromPath(config / "pelloquin");
+}
+
+std::error_code MakeFolder(const std::string& folder) {
+  // Settings are the user's own; the XDG rules ask for 0700 too.
+  if (::mkdir(PathFromUtf8(folder).c_str(), 0700) == 0 || errno == EEXIST) return {};
+  return LastError();
+}
+
 }  // namespace pelloquin::ini

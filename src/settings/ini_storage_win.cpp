@@ -174,4 +174,33 @@ std::string ExecutableFolder() {
   return Utf8FromPath(fs::path(buffer).parent_path());
 }
 
+bool IsWritableFolder(const std::string& folder) {
+  // The folder's rights, the volume's and any policy all take part: only a
+  // file made and removed again tells. A 64-bit program is never redirected
+  // to the VirtualStore, so the probe lands where the settings would.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const fs::path probe =
+        PathFromUtf8(folder) / PathFromUtf8(".pelloquin-" + RandomTag() + ".tmp");
+    Handle file(CreateFileW(
+        probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file.valid()) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+std::string UserSettingsFolder(const Environment& /*environment*/) {
+  const std::string app_data = KnownFolderPath(KnownFolder::RoamingAppData);
+  return app_data.empty() ? "" : JoinPath(app_data, "Pelloquin");
+}
+
+std::error_code MakeFolder(const std::string& folder) {
+  if (CreateDirectoryW(PathFromUtf8(folder).c_str(), nullptr) ||
+      GetLastError() == ERROR_ALREADY_EXISTS) {
+    return {};
+  }
+  return LastError();
+}
+
 }  // namespace pelloquin::ini
