@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <random>
 
+#include "file_transfer.h"
 #include "paths.h"
 
 namespace pelloquin::ini {
@@ -21,7 +22,7 @@ std::error_code MakeUserSettingsFolder(const std::string& settings_file) {
   if (user_folder.empty()) return {};
   const auto folder = PathFromUtf8(settings_file).parent_path().lexically_normal();
   if (folder != PathFromUtf8(user_folder).lexically_normal()) return {};
-  return MakeFolder(user_folder);
+  return files::CreateFolder(PathFromUtf8(user_folder));
 }
 
 }  // namespace pelloquin::ini

@@ -51,10 +51,6 @@ bool IsWritableFolder(const std::string& folder);
 // list (the environment is not asked there). "" when the user has none.
 std::string UserSettingsFolder(const Environment& environment);
 
-// Makes one folder whose parent exists, private to the user where the system
-// has such rights. A folder already there is no error.
-std::error_code MakeFolder(const std::string& folder);
-
 // Makes the folder of `settings_file` when it is the user's settings folder
 // and missing: that one folder, never its parents nor any other.
 std::error_code MakeUserSettingsFolder(const std::string& settings_file);

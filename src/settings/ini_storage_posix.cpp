@@ -162,10 +162,4 @@ std::string UserSettingsFolder(const Environment& environment) {
   return Utf8FromPath(config / "pelloquin");
 }
 
-std::error_code MakeFolder(const std::string& folder) {
-  // Settings are the user's own; the XDG rules ask for 0700 too.
-  if (::mkdir(PathFromUtf8(folder).c_str(), 0700) == 0 || errno == EEXIST) return {};
-  return LastError();
-}
-
 }  // namespace pelloquin::ini

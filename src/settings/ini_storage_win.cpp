@@ -195,12 +195,4 @@ std::string UserSettingsFolder(const Environment& /*environment*/) {
   return app_data.empty() ? "" : JoinPath(app_data, "Pelloquin");
 }
 
-std::error_code MakeFolder(const std::string& folder) {
-  if (CreateDirectoryW(PathFromUtf8(folder).c_str(), nullptr) ||
-      GetLastError() == ERROR_ALREADY_EXISTS) {
-    return {};
-  }
-  return LastError();
-}
-
 }  // namespace pelloquin::ini

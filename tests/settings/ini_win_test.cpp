@@ -242,19 +242,13 @@ TEST(IniPlace, UserSettingsFolderIsInRoamingAppData) {
             Utf8FromPath(fs::path(app_data) / "Pelloquin"));
 }
 
-TEST(IniPlace, WritableFoldersAreProbedAndFoldersMadeOneAtATime) {
+TEST(IniPlace, WritabilityIsProbedWithoutLeavingAFile) {
   TempFolder temp;
   WriteFile(temp.path() / "file", "");
   EXPECT_TRUE(ini::IsWritableFolder(temp.text()));
   EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(temp.path() / "missing")));
   EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(temp.path() / "file")));
-
-  EXPECT_FALSE(ini::MakeFolder(Utf8FromPath(temp.path() / "made")));
-  EXPECT_FALSE(ini::MakeFolder(Utf8FromPath(temp.path() / "made")));
-  EXPECT_TRUE(ini::MakeFolder(Utf8FromPath(temp.path() / "a" / "b")));
   EXPECT_EQ(FileNames(temp.path()), Names{"file"});
-  EXPECT_TRUE(fs::is_directory(temp.path() / "made"));
-  EXPECT_FALSE(fs::exists(temp.path() / "a"));
 }
 
 }  // namespace
