@@ -2,11 +2,10 @@
 #include "wine_registry.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "paths.h"
 #include "utf16.h"
 
 namespace pelloquin {
@@ -19,14 +18,6 @@ constexpr long kFileNotFound = 2;
 constexpr long kInvalidHandle = 6;
 constexpr long kInvalidParameter = 87;
 constexpr long kMoreData = 234;
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return text;
-}
 
 // A 32-bit program on a 64-bit system sees Software\X as Software\Wow6432Node\X.
 std::string Wow64Path(std::string_view key_path) {
