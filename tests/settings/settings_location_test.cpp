@@ -50,8 +50,7 @@ TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
 #ifndef _WIN32
 
 TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
-  using Variables = std::map<std::string, std::string, std::less<>>;
-  const std::pair<Variables, std::string> cases[] = {
+  const std::pair<std::map<std::string, std::string, std::less<>>, std::string> cases[] = {
       {{{"XDG_CONFIG_HOME", "/config"}, {"HOME", "/home/me"}}, "/config/pelloquin"},
       {{{"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
       {{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
@@ -59,12 +58,7 @@ TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
       {{{"HOME", "relative"}}, ""},
       {{}, ""}};
   for (const auto& [variables, expected] : cases) {
-    const Environment environment = [&](std::string_view name) -> std::optional<std::string> {
-      auto found = variables.find(name);
-      if (found == variables.end()) return std::nullopt;
-      return found->second;
-    };
-    EXPECT_EQ(ini::UserSettingsFolder(environment), expected);
+    EXPECT_EQ(ini::UserSettingsFolder(FixedEnvironment(variables)), expected);
   }
 }
 

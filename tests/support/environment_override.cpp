@@ -1,4 +1,4 @@
-// Setting and restoring one environment variable.
+// Environment variables for tests.
 #include "environment_override.h"
 
 #include <cstdlib>
@@ -25,6 +25,14 @@ void EnvironmentOverride::Set(const std::optional<std::string>& value) {
     ::unsetenv(name_.c_str());
   }
 #endif
+}
+
+Environment FixedEnvironment(std::map<std::string, std::string, std::less<>> variables) {
+  return [variables = std::move(variables)](std::string_view name) -> std::optional<std::string> {
+    const auto found = variables.find(name);
+    if (found == variables.end()) return std::nullopt;
+    return found->second;
+  };
 }
 
 }  // namespace pelloquin::testing

@@ -1,8 +1,12 @@
-// An environment variable changed for one scope of a test.
+// Environment variables for a test: the process's changed for one scope, or a
+// set of the test's own.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
+
+#include "environment.h"
 
 namespace pelloquin::testing {
 
@@ -20,5 +24,8 @@ class EnvironmentOverride {
   std::string name_;
   std::optional<std::string> old_value_;
 };
+
+// An environment holding these variables and no others.
+Environment FixedEnvironment(std::map<std::string, std::string, std::less<>> variables);
 
 }  // namespace pelloquin::testing
