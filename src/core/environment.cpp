@@ -1,4 +1,4 @@
-// The process's environment variables.
+// The process's environment variables, and the folders they name.
 #include "environment.h"
 
 #include <cstdlib>
@@ -20,6 +20,20 @@ Environment ProcessEnvironment() {
     return std::string(value);
 #endif
   };
+}
+
+std::filesystem::path AbsolutePathIn(const Environment& environment, std::string_view name) {
+  const std::optional<std::string> value = environment(name);
+  std::filesystem::path path = PathFromUtf8(value.value_or(""));
+  return path.is_absolute() ? path : std::filesystem::path();
+}
+
+std::filesystem::path XdgFolder(const Environment& environment, std::string_view variable,
+                                std::string_view below_home) {
+  std::filesystem::path folder = AbsolutePathIn(environment, variable);
+  if (!folder.empty()) return folder;
+  const std::filesystem::path home = AbsolutePathIn(environment, "HOME");
+  return home.empty() ? home : home / PathFromUtf8(below_home);
 }
 
 }  // namespace pelloquin

@@ -78,18 +78,12 @@ std::vector<fs::path> SaveFolderCandidates([[maybe_unused]] const Environment& e
   if (documents.empty()) return {};
   return {PathFromUtf8(documents) / "My Games" / "Oblivion" / "Saves"};
 #else
-  // Relative values name no place and are ignored, as the XDG rules say.
-  auto absolute = [&](std::string_view name) {
-    const std::optional<std::string> value = environment(name);
-    return value && value->starts_with('/') ? PathFromUtf8(*value) : fs::path();
-  };
-  const fs::path home = absolute("HOME");
-  const fs::path wineprefix = absolute("WINEPREFIX");
+  const fs::path home = AbsolutePathIn(environment, "HOME");
+  const fs::path wineprefix = AbsolutePathIn(environment, "WINEPREFIX");
   const std::string user = environment("USER").value_or("");
   std::vector<fs::path> candidates;
   if (!home.empty()) {
-    fs::path data_home = absolute("XDG_DATA_HOME");
-    if (data_home.empty()) data_home = home / ".local" / "share";
+    const fs::path data_home = XdgFolder(environment, "XDG_DATA_HOME", ".local/share");
     for (const fs::path& library : SteamLibraries(home, data_home)) {
       const fs::path prefix =
           library / "steamapps" / "compatdata" / std::string(kOblivionAppId) / "pfx";

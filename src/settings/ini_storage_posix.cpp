@@ -148,18 +148,8 @@ bool IsWritableFolder(const std::string& folder) {
 }
 
 std::string UserSettingsFolder(const Environment& environment) {
-  // Relative values are no valid place, and are ignored as the XDG rules say.
-  auto absolute = [&](std::string_view name) {
-    std::optional<std::string> value = environment(name);
-    return value && value->starts_with('/') ? *value : std::string();
-  };
-  fs::path config = PathFromUtf8(absolute("XDG_CONFIG_HOME"));
-  if (config.empty()) {
-    const std::string home = absolute("HOME");
-    if (home.empty()) return "";
-    config = PathFromUtf8(home) / ".config";
-  }
-  return Utf8FromPath(config / "pelloquin");
+  const fs::path config = XdgFolder(environment, "XDG_CONFIG_HOME", ".config");
+  return config.empty() ? "" : Utf8FromPath(config / "pelloquin");
 }
 
 }  // namespace pelloquin::ini

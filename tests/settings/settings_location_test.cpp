@@ -2,17 +2,12 @@
 // else in the user's settings folder, which the first write into it makes.
 #include <gtest/gtest.h>
 
+#include "environment_override.h"
 #include "ini_file.h"
 #include "ini_storage.h"
 #include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
-
-#ifndef _WIN32
-#include <map>
-
-#include "environment_override.h"
-#endif
 
 namespace pelloquin {
 namespace {
