@@ -17,6 +17,8 @@ struct KeyValues {
 
   // The first entry of a block under `key`, in any letter case as Steam reads it.
   const KeyValues* Find(std::string_view key) const;
+
+  bool operator==(const KeyValues&) const = default;
 };
 
 // The file as the block of its top-level entries. Nothing for a broken file:
