@@ -68,14 +68,12 @@ TEST(UserSettingsFolder, TheFirstWriteMakesItAndNoOtherFolder) {
 
   // Neither the user folder's missing parent nor any other folder is made.
   EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp.path() / "missing"));
+  const std::string missing =
+      DescribeError(std::make_error_code(std::errc::no_such_file_or_directory));
   for (const fs::path& file : {temp.path() / "missing" / "pelloquin" / "pelloquin.ini",
                                temp.path() / "other" / "pelloquin.ini"}) {
     state.IniPath = Utf8FromPath(file);
-    const Failures failures = SaveSettings(state);
-    ASSERT_EQ(failures.size(), 1u) << file;
-    EXPECT_EQ(failures[0].path, state.IniPath);
-    EXPECT_EQ(failures[0].reason,
-              DescribeError(std::make_error_code(std::errc::no_such_file_or_directory)));
+    EXPECT_EQ(SaveSettings(state), (Failures{{state.IniPath, missing}}));
   }
   EXPECT_FALSE(fs::exists(temp.path() / "missing"));
   EXPECT_FALSE(fs::exists(temp.path() / "other"));
