@@ -8,16 +8,15 @@
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
+#include "win_handle.h"
 
 namespace pelloquin::files {
 
 namespace {
 
 using fault::InjectedError;
-
-std::error_code LastError() {
-  return {static_cast<int>(::GetLastError()), std::system_category()};
-}
+using win::Handle;
+using win::LastError;
 
 // 100 ns ticks since 1601, the file system's own unit.
 std::int64_t Ticks(const FILETIME& time) {
@@ -38,31 +37,6 @@ bool IsOrdinaryFile(DWORD attributes) {
   return (attributes &
           (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) ::CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  void Reset(HANDLE handle) {
-    if (valid()) ::CloseHandle(handle_);
-    handle_ = handle;
-  }
-  bool Close() {
-    bool closed = ::CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 std::wstring TemporaryName() {
   static unsigned long counter = 0;

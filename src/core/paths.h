@@ -1,7 +1,9 @@
-// UTF-8 text to and from file-system paths, and joining with the platform's separator.
+// UTF-8 text to and from file-system paths, joining with the platform's
+// separator, reading a small file whole, and on Windows the user's known folders.
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,5 +20,17 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 
 // folder + separator + name, as text; no separator is doubled or dropped.
 std::string JoinPath(std::string_view folder, std::string_view name);
+
+// The bytes of a file read whole (a registry or Steam file); nothing when it
+// cannot be read.
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
+
+#ifdef _WIN32
+enum class KnownFolder { RoamingAppData, Documents };
+
+// The user's folder of that kind, as the system's known-folder list gives it
+// (it may have been moved); "" when the system has none.
+std::string KnownFolderPath(KnownFolder folder);
+#endif
 
 }  // namespace pelloquin

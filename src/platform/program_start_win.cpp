@@ -6,6 +6,7 @@
 #include <map>
 
 #include "program_start.h"
+#include "win_handle.h"
 
 namespace pelloquin {
 
@@ -89,7 +90,7 @@ class Win32ProgramStarter final : public ProgramStarter {
         nullptr, command_line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT,
         environment.empty() ? nullptr : environment.data(),
         folder.empty() ? nullptr : folder.c_str(), &startup, &process);
-    if (!started) return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    if (!started) return win::LastError();
     // The new program may bring its window to the front although we are the foreground.
     AllowSetForegroundWindow(process.dwProcessId);
     CloseHandle(process.hThread);

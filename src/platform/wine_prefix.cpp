@@ -1,10 +1,10 @@
 // Choosing the Wine prefix and finding Windows paths inside it.
 #include "wine_prefix.h"
 
-#include <cstdlib>
 #include <system_error>
 
 #include "ascii_case.h"
+#include "environment.h"
 #include "paths.h"
 
 namespace pelloquin {
@@ -17,12 +17,6 @@ bool IsPrefix(const fs::path& folder) {
   std::error_code error;
   return fs::is_regular_file(folder / "system.reg", error) &&
          fs::is_directory(folder / "drive_c", error);
-}
-
-std::optional<std::string_view> Environment(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr) return std::nullopt;
-  return std::string_view(value);
 }
 
 // The entry of `folder` named `level`, exactly or else in any letter case;
@@ -63,7 +57,8 @@ fs::path ChooseWinePrefix(std::string_view save_path, std::optional<std::string_
 }
 
 fs::path ChooseWinePrefix(std::string_view save_path) {
-  return ChooseWinePrefix(save_path, Environment("WINEPREFIX"), Environment("HOME"));
+  const Environment environment = ProcessEnvironment();
+  return ChooseWinePrefix(save_path, environment("WINEPREFIX"), environment("HOME"));
 }
 
 std::optional<std::string> ProtonAppId(const fs::path& prefix) {

@@ -2,11 +2,10 @@
 #include "wine_registry.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 
+#include "paths.h"
 #include "utf16.h"
 
 namespace pelloquin {
@@ -19,14 +18,6 @@ constexpr long kFileNotFound = 2;
 constexpr long kInvalidHandle = 6;
 constexpr long kInvalidParameter = 87;
 constexpr long kMoreData = 234;
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return text;
-}
 
 // A 32-bit program on a 64-bit system sees Software\X as Software\Wow6432Node\X.
 std::string Wow64Path(std::string_view key_path) {
@@ -46,20 +37,30 @@ bool IsText(std::uint32_t type) {
 
 }  // namespace
 
+RegistryFile* WineRegistry::File() {
+  if (!loaded_) {
+    loaded_ = true;
+    const std::filesystem::path path = prefix_ / "system.reg";
+    std::optional<std::string> text = read_file_ ? read_file_(path) : ReadWholeFile(path);
+    if (text) {
+      text_ = std::move(*text);
+      file_ = IndexRegistryFile(text_);
+    }
+  }
+  return file_ ? &*file_ : nullptr;
+}
+
 long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess /*access*/,
                            RegView view, RegHandle& handle) {
   if (root != RegRoot::LocalMachine) return kFileNotFound;
-  const auto text = ReadWholeFile(prefix_ / "system.reg");
-  if (!text) return kFileNotFound;
-  const std::string plain_path = FoldRegistryPath(key_path);
-  const std::string wow64_path = Wow64Path(key_path);
-  const auto file = ParseRegistryFile(*text, {plain_path, wow64_path});
-  if (!file) return kFileNotFound;
+  RegistryFile* file = File();
+  if (file == nullptr) return kFileNotFound;
   const bool redirected = view == RegView::Wow64_32 && file->win64;
-  const RegistryFileKey* key = FindRegistryKey(*file, redirected ? wow64_path : plain_path);
-  if (key == nullptr) return kFileNotFound;
+  const auto key = file->keys.find(redirected ? Wow64Path(key_path) : FoldRegistryPath(key_path));
+  if (key == file->keys.end()) return kFileNotFound;
+  ReadRegistryValues(text_, key->second);
   handle = next_handle_++;
-  open_keys_[handle] = *key;
+  open_keys_[handle] = &key->second;
   return kSuccess;
 }
 
@@ -67,7 +68,7 @@ long WineRegistry::QueryValue(RegHandle handle, std::string_view value_name, std
                               std::uint8_t* data, std::uint32_t* size) {
   const auto key = open_keys_.find(handle);
   if (key == open_keys_.end()) return kInvalidHandle;
-  const RegistryFileValue* value = FindRegistryValue(key->second, value_name);
+  const RegistryFileValue* value = FindRegistryValue(*key->second, value_name);
   if (value == nullptr) return kFileNotFound;
 
   // Text is handed over as UTF-8, NULs kept, as the ANSI calls hand over ANSI.

@@ -3,18 +3,26 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <map>
+#include <optional>
+#include <string>
 
 #include "registry.h"
 #include "wine_registry_file.h"
 
 namespace pelloquin {
 
-// Read-only. Each open reads the file afresh, as the live registry would
-// answer; a key's values are held only while its handle is open.
+// Read-only. The file is read and its keys listed once, at the first open; a
+// key's values are decoded when it is first opened. Each use of the registry
+// makes its own object, so each use sees the file as it is then.
 class WineRegistry final : public RegistryApi {
  public:
-  explicit WineRegistry(std::filesystem::path prefix) : prefix_(std::move(prefix)) {}
+  // Reads system.reg; empty for the file itself (a test may count the reads).
+  using FileReader = std::function<std::optional<std::string>(const std::filesystem::path&)>;
+
+  explicit WineRegistry(std::filesystem::path prefix, FileReader read_file = {})
+      : prefix_(std::move(prefix)), read_file_(std::move(read_file)) {}
 
   const std::filesystem::path& prefix() const { return prefix_; }
 
@@ -25,8 +33,15 @@ class WineRegistry final : public RegistryApi {
   void CloseKey(RegHandle handle) override;
 
  private:
+  // The listed file; nothing when it cannot be read or is no registry file.
+  RegistryFile* File();
+
   std::filesystem::path prefix_;
-  std::map<RegHandle, RegistryFileKey> open_keys_;
+  FileReader read_file_;
+  bool loaded_ = false;
+  std::string text_;
+  std::optional<RegistryFile> file_;
+  std::map<RegHandle, const RegistryFileKey*> open_keys_;
   RegHandle next_handle_ = 1;
 };
 

@@ -1,8 +1,6 @@
 // Reading Wine's registry files, following the rules Wine's own loader applies.
 #include "wine_registry_file.h"
 
-#include <algorithm>
-
 #include "ascii_case.h"
 #include "registry.h"
 #include "utf16.h"
@@ -12,6 +10,7 @@ namespace pelloquin {
 namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool IsSpace(char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -33,7 +32,10 @@ std::string FoldName(std::string_view name) {
 // Hands out the file's lines one at a time, without their line ends.
 class LineReader {
  public:
-  explicit LineReader(std::string_view text) : text_(text) {}
+  LineReader(std::string_view text, std::size_t pos) : text_(text), pos_(pos) {}
+
+  // Where the next line starts.
+  std::size_t position() const { return pos_; }
 
   bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
@@ -47,7 +49,7 @@ class LineReader {
 
  private:
   std::string_view text_;
-  std::size_t pos_ = 0;
+  std::size_t pos_;
 };
 
 // A quoted text from just after its opening delimiter up to `end_char`, with
@@ -57,7 +59,12 @@ std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& po
   std::u16string out;
   while (pos < line.size() && line[pos] != end_char) {
     if (line[pos] != '\\') {
-      AppendUtf16(out, DecodeUtf8(line, pos));
+      // ASCII, most of any file, needs no decoding.
+      if (static_cast<unsigned char>(line[pos]) < 0x80) {
+        out.push_back(static_cast<char16_t>(line[pos++]));
+      } else {
+        AppendUtf16(out, DecodeUtf8(line, pos));
+      }
       continue;
     }
     ++pos;
@@ -238,30 +245,27 @@ std::string JoinLevels(std::string_view path, bool fold) {
   return joined;
 }
 
-RegistryFileKey& AddKey(RegistryFile& file, std::string_view path) {
+// The key's entry, keyed by its folded path.
+std::pair<const std::string, RegistryFileKey>& AddKey(RegistryFile& file, std::string_view path) {
   // Folding keeps every byte in place, so a cut in one form is a cut in the other.
   const std::string display = JoinLevels(path, false);
   const std::string folded = JoinLevels(path, true);
   // Wine creates the parents of every key it loads; so do we, so that they open too.
-  for (std::size_t cut = folded.find('\\'); cut != std::string::npos;
-       cut = folded.find('\\', cut + 1)) {
-    RegistryFileKey& parent = file.keys[folded.substr(0, cut)];
-    if (parent.path.empty()) parent.path = display.substr(0, cut);
+  // A parent already listed has its own parents listed.
+  for (std::size_t cut = folded.rfind('\\'); cut != std::string::npos && cut > 0;
+       cut = folded.rfind('\\', cut - 1)) {
+    auto [parent, added] = file.keys.try_emplace(folded.substr(0, cut));
+    if (!added) break;
+    parent->second.path = display.substr(0, cut);
   }
-  RegistryFileKey& key = file.keys[folded];
-  if (key.path.empty()) key.path = display;
-  return key;
+  auto& entry = *file.keys.try_emplace(folded).first;
+  if (entry.second.path.empty()) entry.second.path = display;
+  return entry;
 }
 
 bool IsAtOrBelow(std::string_view folded, std::string_view key) {
   return folded.substr(0, key.size()) == key &&
          (folded.size() == key.size() || folded[key.size()] == '\\');
-}
-
-bool IsWanted(std::string_view folded, const std::vector<std::string>& wanted) {
-  return wanted.empty() || std::any_of(wanted.begin(), wanted.end(), [&](const std::string& key) {
-           return IsAtOrBelow(folded, key);
-         });
 }
 
 }  // namespace
@@ -270,53 +274,63 @@ std::string FoldRegistryPath(std::string_view path) {
   return JoinLevels(path, true);
 }
 
-std::optional<RegistryFile> ParseRegistryFile(std::string_view text,
-                                              const std::vector<std::string>& only_keys) {
-  std::vector<std::string> wanted;
-  for (const std::string& key : only_keys) wanted.push_back(FoldRegistryPath(key));
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  LineReader lines(text);
+std::optional<RegistryFile> IndexRegistryFile(std::string_view text) {
+  LineReader lines(text, text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0);
   std::string_view line;
   if (!lines.Next(line) || line != kHeader) return std::nullopt;
 
   RegistryFile file;
-  RegistryFileKey* key = nullptr;
   while (lines.Next(line)) {
     std::size_t pos = 0;
     SkipSpaces(line, pos);
-    if (pos >= line.size() || line[pos] == ';') continue;
-    const char first = line[pos];
-    if (first == '#') {
-      if (line.substr(pos) == "#arch=win64") file.win64 = true;
-      continue;
-    }
-    if (first == '[') {
-      ++pos;
-      key = nullptr;
-      auto name = ParseQuoted(line, pos, ']');
-      if (!name) continue;
-      const std::string path = Utf8FromUtf16(*name);
-      const std::string folded = FoldRegistryPath(path);
-      if (IsAtOrBelow(folded, "software\\wow6432node")) file.win64 = true;
-      if (IsWanted(folded, wanted)) key = &AddKey(file, path);
-      continue;
-    }
-    if (key == nullptr || (first != '"' && first != '@')) continue;
-
-    std::string value_name;
+    if (line.substr(pos) == "#arch=win64") file.win64 = true;
+    if (pos >= line.size() || line[pos] != '[') continue;
     ++pos;
-    if (first == '"') {
-      auto name = ParseQuoted(line, pos, '"');
-      if (!name) continue;
-      value_name = Utf8FromUtf16(*name);
+    auto name = ParseQuoted(line, pos, ']');
+    if (!name) continue;
+    auto& [folded, key] = AddKey(file, Utf8FromUtf16(*name));
+    if (IsAtOrBelow(folded, "software\\wow6432node")) file.win64 = true;
+    key.sections.push_back(lines.position());
+  }
+  return file;
+}
+
+void ReadRegistryValues(std::string_view text, RegistryFileKey& key) {
+  for (const std::size_t section : key.sections) {
+    LineReader lines(text, section);
+    std::string_view line;
+    while (lines.Next(line)) {
+      std::size_t pos = 0;
+      SkipSpaces(line, pos);
+      if (pos >= line.size()) continue;
+      const char first = line[pos];
+      // The next key's header ends the section, whether or not it could be read.
+      if (first == '[') break;
+      if (first != '"' && first != '@') continue;
+
+      std::string value_name;
+      ++pos;
+      if (first == '"') {
+        auto name = ParseQuoted(line, pos, '"');
+        if (!name) continue;
+        value_name = Utf8FromUtf16(*name);
+      }
+      SkipSpaces(line, pos);
+      if (!Consume(line, pos, "=")) continue;
+      SkipSpaces(line, pos);
+      auto value = ParseData(line, pos, lines);
+      if (!value) continue;
+      value->name = value_name;
+      key.values[FoldName(value_name)] = std::move(*value);
     }
-    SkipSpaces(line, pos);
-    if (!Consume(line, pos, "=")) continue;
-    SkipSpaces(line, pos);
-    auto value = ParseData(line, pos, lines);
-    if (!value) continue;
-    value->name = value_name;
-    key->values[FoldName(value_name)] = std::move(*value);
+  }
+  key.sections.clear();
+}
+
+std::optional<RegistryFile> ParseRegistryFile(std::string_view text) {
+  auto file = IndexRegistryFile(text);
+  if (file) {
+    for (auto& [folded, key] : file->keys) ReadRegistryValues(text, key);
   }
   return file;
 }

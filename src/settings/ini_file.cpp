@@ -41,6 +41,10 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
       return fail("the value of " + std::string(key) +
                   " holds characters the system's code page cannot store");
     }
+    // The user's settings folder is made by the first write into it; no other folder is.
+    if (missing) {
+      if (auto error = ini::MakeUserSettingsFolder(file)) return fail(DescribeError(error));
+    }
     if (auto error = ini::ReplaceFileAtomically(file, *encoded)) return fail(DescribeError(error));
     return true;
   } catch (const std::system_error& error) {

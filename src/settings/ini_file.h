@@ -13,9 +13,10 @@ namespace pelloquin {
 // Section and key names match regardless of letter case.
 std::string ReadIni(std::string_view section, std::string_view key, const std::string& file);
 
-// Stores the value, creating file, section and key as needed and leaving every
-// other byte of the file as it was. The file is replaced atomically, so a
-// failed write leaves the old file whole; `failure`, when given, then says why.
+// Stores the value, creating file, section and key as needed (and the user's
+// settings folder, for its first file) and leaving every other byte of the
+// file as it was. The file is replaced atomically, so a failed write leaves
+// the old file whole; `failure`, when given, then says why.
 bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
               const std::string& file, Failure* failure = nullptr);
 

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <random>
 
+#include "file_transfer.h"
+#include "paths.h"
+
 namespace pelloquin::ini {
 
 std::string RandomTag() {
@@ -12,6 +15,14 @@ std::string RandomTag() {
   std::string tag;
   for (std::uint32_t bits = generator(), i = 0; i < 8; ++i, bits >>= 4) tag += kDigits[bits & 15];
   return tag;
+}
+
+std::error_code MakeUserSettingsFolder(const std::string& settings_file) {
+  const std::string user_folder = UserSettingsFolder(ProcessEnvironment());
+  if (user_folder.empty()) return {};
+  const auto folder = PathFromUtf8(settings_file).parent_path().lexically_normal();
+  if (folder != PathFromUtf8(user_folder).lexically_normal()) return {};
+  return files::CreateFolder(PathFromUtf8(user_folder));
 }
 
 }  // namespace pelloquin::ini

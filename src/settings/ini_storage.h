@@ -1,11 +1,13 @@
 // The settings file on disk: whole-file reads, atomic replacement, the file's
-// text encoding and the folder of the running executable.
+// text encoding, and the folders it may live in.
 #pragma once
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
+
+#include "environment.h"
 
 namespace pelloquin::ini {
 
@@ -39,5 +41,18 @@ std::optional<std::string> EncodeText(std::string_view text);
 // The folder holding the running executable, links resolved; "" when the
 // system cannot tell.
 std::string ExecutableFolder();
+
+// True when new files can be made in the folder: its permissions allow it and
+// its file system is not read-only, as the system itself judges a write.
+bool IsWritableFolder(const std::string& folder);
+
+// The user's own settings folder: $XDG_CONFIG_HOME/pelloquin (by default
+// ~/.config/pelloquin), or on Windows %APPDATA%\Pelloquin from the known-folder
+// list (the environment is not asked there). "" when the user has none.
+std::string UserSettingsFolder(const Environment& environment);
+
+// Makes the folder of `settings_file` when it is the user's settings folder
+// and missing: that one folder, never its parents nor any other.
+std::error_code MakeUserSettingsFolder(const std::string& settings_file);
 
 }  // namespace pelloquin::ini

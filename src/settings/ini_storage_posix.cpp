@@ -139,4 +139,17 @@ std::string ExecutableFolder() {
   return Utf8FromPath(executable.parent_path());
 }
 
+bool IsWritableFolder(const std::string& folder) {
+  const fs::path path = folder.empty() ? fs::path(".") : PathFromUtf8(folder);
+  struct stat status {};
+  // access() also refuses a write on a read-only mount or to an immutable folder.
+  return ::stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode) &&
+         ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+std::string UserSettingsFolder(const Environment& environment) {
+  const fs::path config = XdgFolder(environment, "XDG_CONFIG_HOME", ".config");
+  return config.empty() ? "" : Utf8FromPath(config / "pelloquin");
+}
+
 }  // namespace pelloquin::ini

@@ -8,6 +8,7 @@
 #include "fault_injection.h"
 #include "ini_storage.h"
 #include "paths.h"
+#include "win_handle.h"
 
 namespace pelloquin::ini {
 
@@ -16,33 +17,10 @@ namespace fs = std::filesystem;
 namespace {
 
 using fault::InjectedError;
+using win::Handle;
+using win::LastError;
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-std::error_code LastError() {
-  return {static_cast<int>(GetLastError()), std::system_category()};
-}
-
-class Handle {
- public:
-  explicit Handle(HANDLE handle) : handle_(handle) {}
-  ~Handle() {
-    if (valid()) CloseHandle(handle_);
-  }
-  Handle(const Handle&) = delete;
-  Handle& operator=(const Handle&) = delete;
-
-  HANDLE get() const { return handle_; }
-  bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-  bool Close() {
-    bool closed = CloseHandle(handle_) != 0;
-    handle_ = INVALID_HANDLE_VALUE;
-    return closed;
-  }
-
- private:
-  HANDLE handle_;
-};
 
 // Files written by code-page programs stay in the code page; a file someone
 // saved as UTF-8 with a byte-order mark, or a system whose code page is
@@ -194,6 +172,27 @@ std::string ExecutableFolder() {
     buffer.resize(buffer.size() * 2);
   }
   return Utf8FromPath(fs::path(buffer).parent_path());
+}
+
+bool IsWritableFolder(const std::string& folder) {
+  // The folder's rights, the volume's and any policy all take part: only a
+  // file made and removed again tells. A 64-bit program is never redirected
+  // to the VirtualStore, so the probe lands where the settings would.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    const fs::path probe =
+        PathFromUtf8(folder) / PathFromUtf8(".pelloquin-" + RandomTag() + ".tmp");
+    Handle file(CreateFileW(
+        probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    if (file.valid()) return true;
+    if (GetLastError() != ERROR_FILE_EXISTS) return false;
+  }
+  return false;
+}
+
+std::string UserSettingsFolder(const Environment& /*environment*/) {
+  const std::string app_data = KnownFolderPath(KnownFolder::RoamingAppData);
+  return app_data.empty() ? "" : JoinPath(app_data, "Pelloquin");
 }
 
 }  // namespace pelloquin::ini

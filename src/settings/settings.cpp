@@ -20,11 +20,38 @@ bool FileExists(const std::string& path) {
   }
 }
 
+SettingsLocation ChooseSettingsLocation(const std::string& program_folder,
+                                        const std::string& user_folder) {
+  const std::string beside =
+      program_folder.empty() ? std::string(kIniFileName) : JoinPath(program_folder, kIniFileName);
+  if (FileExists(beside)) return {beside, SettingsPlace::ExistingFile};
+  if (ini::IsWritableFolder(program_folder)) return {beside, SettingsPlace::ProgramFolder};
+  if (!user_folder.empty()) return {JoinPath(user_folder, kIniFileName), SettingsPlace::UserFolder};
+  return {beside, SettingsPlace::NoWritableFolder};
+}
+
+SettingsLocation ChooseSettingsLocation() {
+  return ChooseSettingsLocation(ini::ExecutableFolder(),
+                                ini::UserSettingsFolder(ProcessEnvironment()));
+}
+
+std::string_view DescribeSettingsPlace(SettingsPlace place) {
+  switch (place) {
+    case SettingsPlace::ExistingFile:
+      return "the settings file found beside the program";
+    case SettingsPlace::ProgramFolder:
+      return "beside the program, whose folder is writable";
+    case SettingsPlace::UserFolder:
+      return "in the user's settings folder, as the program's folder is not writable";
+    case SettingsPlace::NoWritableFolder:
+      return "beside the program, though its folder is not writable and the user has no "
+             "settings folder";
+  }
+  return "";
+}
+
 std::string DefaultIniPath() {
-  std::string folder = ini::ExecutableFolder();
-  // Without the executable's folder the current one is the only place left.
-  if (folder.empty()) return std::string(kIniFileName);
-  return JoinPath(folder, kIniFileName);
+  return ChooseSettingsLocation().path;
 }
 
 std::string JoinCharacterList(const SharedState& state) {

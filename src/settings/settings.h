@@ -1,4 +1,4 @@
-// The settings file beside the executable: what is stored, and when.
+// The settings file: where it lives, what is stored, and when.
 #pragma once
 
 #include <string>
@@ -20,7 +20,33 @@ inline constexpr std::string_view kCharsKey = "Chars";
 // True when the path names an existing entry that is not a folder.
 bool FileExists(const std::string& path);
 
-// The running executable's folder (links resolved), separator, "pelloquin.ini".
+// Which rule placed the settings file.
+enum class SettingsPlace {
+  ExistingFile,     // pelloquin.ini already beside the program (a portable copy)
+  ProgramFolder,    // none yet, but the program's folder is writable
+  UserFolder,       // the program's folder is not writable: the user's settings folder
+  NoWritableFolder  // neither is there: beside the program, where writes will fail
+};
+
+struct SettingsLocation {
+  std::string path;
+  SettingsPlace place;
+};
+
+// The settings file by the first rule that holds: a pelloquin.ini that exists
+// in `program_folder`; a new one there when that folder is writable; one in
+// `user_folder` (made by the first write into it); else
+// beside the program all the same. An empty `program_folder` is the current one.
+SettingsLocation ChooseSettingsLocation(const std::string& program_folder,
+                                        const std::string& user_folder);
+
+// The same for the running executable's folder and this user's settings folder.
+SettingsLocation ChooseSettingsLocation();
+
+// The rule in words, for the help text.
+std::string_view DescribeSettingsPlace(SettingsPlace place);
+
+// ChooseSettingsLocation().path.
 std::string DefaultIniPath();
 
 // The stored character list: every slot followed by ",".

@@ -36,6 +36,11 @@ TmpfsMount::~TmpfsMount() {
   if (mounted_) ::umount2(folder_.c_str(), MNT_DETACH);
 }
 
+bool TmpfsMount::MakeReadOnly() {
+  return mounted_ && ::mount(nullptr, folder_.c_str(), nullptr,
+                             MS_REMOUNT | MS_RDONLY | MS_NOSUID | MS_NODEV, nullptr) == 0;
+}
+
 void FillUp(const std::filesystem::path& file) {
   int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (fd < 0) throw std::runtime_error("cannot create " + file.string());
@@ -59,6 +64,10 @@ TmpfsMount::TmpfsMount(const std::filesystem::path& folder, std::size_t) : folde
 }
 
 TmpfsMount::~TmpfsMount() = default;
+
+bool TmpfsMount::MakeReadOnly() {
+  return false;
+}
 
 void FillUp(const std::filesystem::path&) {
   throw std::runtime_error("filling a file system needs Linux");

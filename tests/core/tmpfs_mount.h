@@ -1,5 +1,5 @@
 // A small RAM file system mounted for the length of one test, so that a test
-// can run an operation out of room without filling a real disk.
+// can run an operation out of room, or on a read-only disk, without a real one.
 #pragma once
 
 #include <cstddef>
@@ -18,6 +18,8 @@ class TmpfsMount {
   TmpfsMount& operator=(const TmpfsMount&) = delete;
 
   bool mounted() const { return mounted_; }
+  // Mounts it again read-only, as a write-protected disk is; true when done.
+  bool MakeReadOnly();
   const std::string& reason() const { return reason_; }
 
  private:

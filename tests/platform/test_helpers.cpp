@@ -2,7 +2,6 @@
 #include "test_helpers.h"
 
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "temp_folder.h"
@@ -10,28 +9,6 @@
 namespace pelloquin::testing {
 
 namespace fs = std::filesystem;
-
-EnvironmentOverride::EnvironmentOverride(std::string name, std::optional<std::string> value)
-    : name_(std::move(name)) {
-  if (const char* old = std::getenv(name_.c_str())) old_value_ = old;
-  Set(value);
-}
-
-EnvironmentOverride::~EnvironmentOverride() {
-  Set(old_value_);
-}
-
-void EnvironmentOverride::Set(const std::optional<std::string>& value) {
-#ifdef _WIN32
-  _putenv_s(name_.c_str(), value ? value->c_str() : "");
-#else
-  if (value) {
-    ::setenv(name_.c_str(), value->c_str(), 1);
-  } else {
-    ::unsetenv(name_.c_str());
-  }
-#endif
-}
 
 void WriteScript(const fs::path& path, const std::string& body) {
   WriteFile(path, "#!/bin/sh\n" + body);

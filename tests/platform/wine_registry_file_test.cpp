@@ -103,21 +103,30 @@ TEST(ParseRegistryFile, MatchesNamesInAnyLetterCase) {
             "C:\\New\\\0"s);
 }
 
-TEST(ParseRegistryFile, KeepsOnlyTheKeysAskedFor) {
-  const auto file =
-      ParseRegistryFile(std::string(kHeader) + std::string(kSample) +
-                            "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivionish]\n",
-                        {"SOFTWARE\\WOW6432NODE\\Bethesda Softworks\\Oblivion"});
-  ASSERT_TRUE(file);
-  std::vector<std::string> kept;
-  for (const auto& [folded, key] : file->keys) kept.push_back(key.path);
-  EXPECT_EQ(kept,
-            (std::vector<std::string>{"Software", "Software\\Wow6432Node",
+TEST(IndexRegistryFile, ListsKeysAloneAndReadsAKeysValuesWhenAsked) {
+  // The key's second header adds to its values and replaces one.
+  const std::string text = std::string(kHeader) + std::string(kSample) +
+                           "[Software\\\\Wow6432Node\\\\Bethesda Softworks\\\\Oblivion]\n"
+                           "\"Number\"=dword:00000007\n\"Later\"=dword:00000001\n";
+  auto index = IndexRegistryFile(text);
+  ASSERT_TRUE(index);
+  EXPECT_TRUE(index->win64);
+  std::vector<std::string> listed;
+  for (const auto& [folded, key] : index->keys) {
+    listed.push_back(key.path);
+    EXPECT_TRUE(key.values.empty()) << key.path;
+  }
+  EXPECT_EQ(listed,
+            (std::vector<std::string>{"Software", "Software\\Empty", "Software\\Wow6432Node",
                                       "Software\\Wow6432Node\\Bethesda Softworks",
                                       "Software\\Wow6432Node\\Bethesda Softworks\\Oblivion"}));
-  EXPECT_EQ(
-      FindRegistryKey(*file, "Software\\Wow6432Node\\Bethesda Softworks\\Oblivion")->values.size(),
-      4u);
+
+  RegistryFileKey& key = index->keys.at("software\\wow6432node\\bethesda softworks\\oblivion");
+  ReadRegistryValues(text, key);
+  ReadRegistryValues(text, key);
+  EXPECT_EQ(key.values.size(), 5u);
+  EXPECT_EQ(FindRegistryValue(key, "Number")->data, Bytes({7, 0, 0, 0}));
+  EXPECT_EQ(key.values, FindRegistryKey(*ParseRegistryFile(text), key.path)->values);
 }
 
 TEST(ParseRegistryFile, KeysUnderWow6432NodeMarkASixtyFourBitFile) {

@@ -112,11 +112,34 @@ TEST_F(WineRegistryTest, ThirtyTwoBitViewOfAThirtyTwoBitPrefixIsTheKeyItself) {
   EXPECT_EQ(Value("Installed Path", RegView::Wow64_32), RegValue("C:\\Native\\"s));
 }
 
-TEST_F(WineRegistryTest, EachOpenReadsTheFileAfresh) {
-  Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\One\\\\\"\n");
-  EXPECT_EQ(Value("Installed Path"), RegValue("C:\\One\\"s));
+TEST_F(WineRegistryTest, OneObjectReadsTheFileOnceAndANewOneAfresh) {
+  Write(
+      "#arch=win64\n[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed "
+      "Path\"=\"C:\\\\One\\\\\"\n");
+  int reads = 0;
+  auto counted_read = [&](const std::filesystem::path& path) -> std::optional<std::string> {
+    ++reads;
+    if (!std::filesystem::exists(path)) return std::nullopt;
+    return testing::ReadFile(path);
+  };
+  WineRegistry counted(folder_.path(), counted_read);
+  EXPECT_TRUE(RegKeyExists(counted, RegRoot::LocalMachine, kKey));
+  EXPECT_EQ(GetRegValue(counted, RegRoot::LocalMachine, kKey, "Installed Path"),
+            RegValue("C:\\One\\"s));
+  EXPECT_FALSE(RegKeyExists(counted, RegRoot::LocalMachine, kKey, RegView::Wow64_32));
+  EXPECT_FALSE(RegKeyExists(counted, RegRoot::LocalMachine, "Software\\Missing"));
+  EXPECT_EQ(reads, 1);
+
   Write("[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Two\\\\\"\n");
+  EXPECT_EQ(GetRegValue(counted, RegRoot::LocalMachine, kKey, "Installed Path"),
+            RegValue("C:\\One\\"s));
   EXPECT_EQ(Value("Installed Path"), RegValue("C:\\Two\\"s));
+
+  // A file that is not there is not looked for again either.
+  WineRegistry missing(folder_.path() / "none", counted_read);
+  EXPECT_FALSE(RegKeyExists(missing, RegRoot::LocalMachine, kKey));
+  EXPECT_FALSE(RegKeyExists(missing, RegRoot::LocalMachine, kKey));
+  EXPECT_EQ(reads, 2);
 }
 
 TEST_F(WineRegistryTest, QueryFollowsTheWindowsContract) {

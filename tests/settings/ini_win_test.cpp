@@ -6,6 +6,7 @@
 #include <map>
 
 #include "ini_file.h"
+#include "ini_storage.h"
 #include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -232,6 +233,22 @@ TEST(IniPlace, SettingsFileLiesBesideTheExecutable) {
   EXPECT_EQ(ini, Utf8FromPath(executable.parent_path()) + "\\pelloquin.ini");
   EXPECT_TRUE(FileExists(Utf8FromPath(executable)));
   EXPECT_FALSE(FileExists(Utf8FromPath(executable.parent_path())));
+}
+
+TEST(IniPlace, UserSettingsFolderIsInRoamingAppData) {
+  const wchar_t* app_data = _wgetenv(L"APPDATA");
+  ASSERT_NE(app_data, nullptr);
+  EXPECT_EQ(ini::UserSettingsFolder(ProcessEnvironment()),
+            Utf8FromPath(fs::path(app_data) / "Pelloquin"));
+}
+
+TEST(IniPlace, WritabilityIsProbedWithoutLeavingAFile) {
+  TempFolder temp;
+  WriteFile(temp.path() / "file", "");
+  EXPECT_TRUE(ini::IsWritableFolder(temp.text()));
+  EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(temp.path() / "missing")));
+  EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(temp.path() / "file")));
+  EXPECT_EQ(FileNames(temp.path()), Names{"file"});
 }
 
 }  // namespace

@@ -1,0 +1,43 @@
+// Fuzzes the reader of Valve's KeyValues text and the Steam libraries read
+// from it: any bytes. Whatever reads must read the same again once written
+// back out, and every library listed has a path.
+#include <string>
+
+#include "fuzz_check.h"
+#include "key_values.h"
+#include "save_folder_search.h"
+
+namespace {
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) {
+    if (c == '"' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "\"";
+}
+
+std::string Written(const pelloquin::KeyValues& block) {
+  std::string text;
+  for (const auto& [key, entry] : block.entries) {
+    text += Quoted(key) +
+            (entry.is_block ? " {\n" + Written(entry) + "}\n" : " " + Quoted(entry.value) + "\n");
+  }
+  return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  using namespace pelloquin;
+  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const auto file = ParseKeyValues(text);
+  const auto libraries = SteamLibraryPaths(text);
+  FUZZ_CHECK(file || !libraries);
+  if (file) FUZZ_CHECK(ParseKeyValues(Written(*file)) == file);
+  for (const std::string& path : libraries.value_or(std::vector<std::string>{})) {
+    FUZZ_CHECK(!path.empty());
+  }
+  return 0;
+}

@@ -1,0 +1,73 @@
+// Where the dialog for autosave.ess starts: the first folder that holds one,
+// else the first that exists, among the places the game keeps its saves.
+#include "save_folder_search.h"
+
+#include <gtest/gtest.h>
+
+#include "environment_override.h"
+#include "paths.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pelloquin::testing;
+
+TEST(ChooseDialogFolder, PrefersAFolderWithAnAutosaveThenAnyThatExists) {
+  TempFolder temp;
+  const fs::path missing = temp.path() / "missing";
+  const fs::path empty = temp.path() / "empty";
+  const fs::path saves = temp.path() / "saves";
+  const fs::path later = temp.path() / "later";
+  fs::create_directories(empty / "autosave.ess");  // a folder of that name is no save
+  WriteFile(saves / "autosave.ess", "");
+  WriteFile(later / "autosave.ess", "");
+  EXPECT_EQ(ChooseDialogFolder({missing, empty, saves, later}), Utf8FromPath(saves));
+  EXPECT_EQ(ChooseDialogFolder({missing, empty}), Utf8FromPath(empty));
+  EXPECT_EQ(ChooseDialogFolder({missing}), "");
+}
+
+#ifndef _WIN32
+
+fs::path ProtonSaves(const fs::path& library) {
+  return library /
+         "steamapps/compatdata/22330/pfx/drive_c/users/steamuser/Documents/My Games/"
+         "Oblivion/Saves";
+}
+
+TEST(SaveFolderCandidates, SteamLibrariesThenTheWinePrefix) {
+  TempFolder temp;
+  const fs::path home = temp.path() / "home";
+  const fs::path steam = home / ".local/share/Steam";
+  const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
+  const fs::path library = temp.path() / "games";
+  // As Steam sets it up: ~/.steam/steam links to the folder the file lists first.
+  fs::create_directories(home / ".steam");
+  fs::create_directory_symlink(steam, home / ".steam" / "steam");
+  WriteFile(steam / "steamapps/libraryfolders.vdf",
+            "\"libraryfolders\" { \"0\" { \"path\" \"" + Utf8FromPath(steam) +
+                "\" } \"1\" { \"path\" \"" + Utf8FromPath(library) + "\" } }");
+  WriteFile(flatpak / "steamapps/libraryfolders.vdf", "\"libraryfolders\" {");
+  const fs::path wine_saves = home / ".wine/drive_c/users/gamer/Documents/My Games/Oblivion/Saves";
+
+  auto environment = FixedEnvironment({{"HOME", Utf8FromPath(home)}, {"USER", "gamer"}});
+  EXPECT_EQ(SaveFolderCandidates(environment),
+            (std::vector<fs::path>{ProtonSaves(home / ".steam/steam"), ProtonSaves(library),
+                                   ProtonSaves(flatpak), wine_saves}));
+  EXPECT_EQ(
+      SaveFolderCandidates(FixedEnvironment({{"USER", "gamer"}, {"WINEPREFIX", "/prefix"}})),
+      (std::vector<fs::path>{"/prefix/drive_c/users/gamer/Documents/My Games/Oblivion/Saves"}));
+
+  // The Proton prefix's saves hold no autosave yet; the Wine prefix's do.
+  fs::create_directories(ProtonSaves(library));
+  EXPECT_EQ(SaveDialogStartFolder(environment), Utf8FromPath(ProtonSaves(library)));
+  WriteFile(wine_saves / "autosave.ess", "");
+  EXPECT_EQ(SaveDialogStartFolder(environment), Utf8FromPath(wine_saves));
+  EXPECT_EQ(SaveDialogStartFolder(FixedEnvironment({})), "");
+}
+
+#endif
+
+}  // namespace
+}  // namespace pelloquin

@@ -1,0 +1,85 @@
+// Where the settings file lives: beside the program when it is there or can be,
+// else in the user's settings folder, which the first write into it makes.
+#include <gtest/gtest.h>
+
+#include "environment_override.h"
+#include "ini_file.h"
+#include "ini_storage.h"
+#include "paths.h"
+#include "settings.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace pelloquin::testing;
+
+TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
+  TempFolder temp;
+  const fs::path portable = temp.path() / "portable";
+  const fs::path writable = temp.path() / "writable";
+  const fs::path missing = temp.path() / "missing";
+  const fs::path user = temp.path() / "user" / "pelloquin";
+  WriteFile(portable / "pelloquin.ini", "");
+  fs::create_directories(writable);
+  struct Case {
+    fs::path program, user, expected;
+    SettingsPlace place;
+  };
+  for (const Case& c :
+       {Case{portable, user, portable / "pelloquin.ini", SettingsPlace::ExistingFile},
+        Case{writable, user, writable / "pelloquin.ini", SettingsPlace::ProgramFolder},
+        Case{missing, user, user / "pelloquin.ini", SettingsPlace::UserFolder},
+        Case{missing, "", missing / "pelloquin.ini", SettingsPlace::NoWritableFolder}}) {
+    const SettingsLocation location =
+        ChooseSettingsLocation(Utf8FromPath(c.program), Utf8FromPath(c.user));
+    EXPECT_EQ(location.path, Utf8FromPath(c.expected));
+    EXPECT_EQ(location.place, c.place) << location.path;
+  }
+  // Choosing writes nothing: no probe left behind, no user folder yet.
+  EXPECT_TRUE(fs::is_empty(writable));
+  EXPECT_FALSE(fs::exists(user.parent_path()));
+}
+
+#ifndef _WIN32
+
+TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
+  const std::pair<std::map<std::string, std::string, std::less<>>, std::string> cases[] = {
+      {{{"XDG_CONFIG_HOME", "/config"}, {"HOME", "/home/me"}}, "/config/pelloquin"},
+      {{{"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
+      {{{"XDG_CONFIG_HOME", ""}, {"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
+      {{{"XDG_CONFIG_HOME", "relative"}, {"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
+      {{{"HOME", "relative"}}, ""},
+      {{}, ""}};
+  for (const auto& [variables, expected] : cases) {
+    EXPECT_EQ(ini::UserSettingsFolder(FixedEnvironment(variables)), expected);
+  }
+}
+
+TEST(UserSettingsFolder, TheFirstWriteMakesItAndNoOtherFolder) {
+  TempFolder temp;
+  EnvironmentOverride config("XDG_CONFIG_HOME", temp.text());
+  SharedState state;
+  state.SavePath = "/saves";
+  state.IniPath = Utf8FromPath(temp.path() / "pelloquin" / "pelloquin.ini");
+  EXPECT_EQ(SaveSettings(state), Failures{});
+  EXPECT_EQ(ReadIni(kGeneralSection, kSavePathKey, state.IniPath), "/saves");
+
+  // Neither the user folder's missing parent nor any other folder is made.
+  EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp.path() / "missing"));
+  const std::string missing =
+      DescribeError(std::make_error_code(std::errc::no_such_file_or_directory));
+  for (const fs::path& file : {temp.path() / "missing" / "pelloquin" / "pelloquin.ini",
+                               temp.path() / "other" / "pelloquin.ini"}) {
+    state.IniPath = Utf8FromPath(file);
+    EXPECT_EQ(SaveSettings(state), (Failures{{state.IniPath, missing}}));
+  }
+  EXPECT_FALSE(fs::exists(temp.path() / "missing"));
+  EXPECT_FALSE(fs::exists(temp.path() / "other"));
+}
+
+#endif
+
+}  // namespace
+}  // namespace pelloquin
