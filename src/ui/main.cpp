@@ -7,15 +7,19 @@
 #include "app_info.h"
 #include "command_line.h"
 #include "frm_main.h"
+#include "ini_storage.h"
+#include "one_copy.h"
 #include "program.h"
 #include "qt_desktop.h"
 #include "qt_prompt.h"
+#include "save_folder_search.h"
 #include "settings.h"
 
 int main(int argc, char** argv) {
-  const std::string ini_path = pelloquin::DefaultIniPath();
-  const pelloquin::CommandLineAnswer answer =
-      pelloquin::AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc), ini_path);
+  const pelloquin::SettingsLocation settings = pelloquin::ChooseSettingsLocation();
+  const pelloquin::CommandLineAnswer answer = pelloquin::AnswerCommandLine(
+      std::vector<std::string>(argv + 1, argv + argc),
+      settings.path + " (" + std::string(pelloquin::DescribeSettingsPlace(settings.place)) + ")");
   if (!answer.run_windows) {
     std::fputs(answer.text.c_str(), answer.exit_code == 0 ? stdout : stderr);
     return answer.exit_code;
@@ -31,10 +35,17 @@ int main(int argc, char** argv) {
   // The program ends by its own rule: when its last window closes, or at once on Launch.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  pelloquin::SharedState state;
   pelloquin::QtPrompt prompt;
+  // The lock file lies beside the settings, in a folder that may not exist yet.
+  pelloquin::ini::MakeUserSettingsFolder(settings.path);
+  const pelloquin::InstanceLock lock(settings.path);
+  if (!pelloquin::MayRun(lock.state(), prompt)) return 0;
+
+  pelloquin::SharedState state;
   std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
-  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry, ini_path};
+  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry,
+                                  settings.path};
+  services.save_folder_start = [] { return pelloquin::SaveDialogStartFolder(); };
   pelloquin::QtDesktop desktop;
   pelloquin::Program program(services, desktop);
   pelloquin::frmMain window(program.main);

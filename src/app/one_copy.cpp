@@ -1,0 +1,12 @@
+// One running copy per settings file.
+#include "one_copy.h"
+
+namespace pelloquin {
+
+bool MayRun(InstanceLock::State lock, Prompt& prompt) {
+  if (lock != InstanceLock::State::HeldElsewhere) return true;
+  prompt.ShowMessage(kAlreadyRunningMessage, MessageIcon::None);
+  return false;
+}
+
+}  // namespace pelloquin
