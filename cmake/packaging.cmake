@@ -1,7 +1,12 @@
-# Installation (the program, its desktop entry and icons) and the Debian package.
+# Installation and packages: on Linux the program, its desktop entry and icons,
+# and the Debian package; on Windows a zip of one folder with the program, its
+# README and licence, which keeps its settings beside it.
 include(GNUInstallDirs)
 
-if(TARGET pelloquin)
+if(TARGET pelloquin AND WIN32)
+  install(TARGETS pelloquin RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+elseif(TARGET pelloquin)
   install(TARGETS pelloquin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   if(UNIX AND NOT APPLE)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/pelloquin.desktop
@@ -29,7 +34,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_GENERATOR DEB)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "pelloquin-${PROJECT_VERSION}-win64")
+else()
+  set(CPACK_GENERATOR DEB)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)

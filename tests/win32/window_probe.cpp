@@ -1,16 +1,13 @@
 // Starts a program, waits until its main window is shown and says how long
-// that took; then, as asked, selects a character, saves a picture of the
-// window and closes it, waiting for the program to end.
-//   window_probe [--select NAME] [--picture FILE.bmp] [--close] PROGRAM [ARGUMENTS...]
+// that took; then, as asked, selects a character in it, and closes it and
+// waits for the program to end (else leaves it running).
+//   window_probe [--select NAME] [--close] PROGRAM [ARGUMENTS...]
 // Exits 0 when every step worked.
 #include <windows.h>
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "win32_widgets.h"
 
@@ -40,46 +37,6 @@ BOOL CALLBACK FindMainWindow(HWND window, LPARAM search_address) {
   return FALSE;
 }
 
-// The screen's pixels under the window, as a 24-bit BMP file.
-bool SavePicture(HWND window, const std::wstring& path) {
-  RECT frame{};
-  GetWindowRect(window, &frame);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-  HGDIOBJ before = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, frame.left, frame.top, SRCCOPY);
-  SelectObject(memory, before);
-
-  BITMAPINFOHEADER info{};
-  info.biSize = sizeof info;
-  info.biWidth = width;
-  info.biHeight = height;
-  info.biPlanes = 1;
-  info.biBitCount = 24;
-  info.biCompression = BI_RGB;
-  const int row_bytes = (width * 3 + 3) & ~3;
-  std::vector<char> pixels(static_cast<std::size_t>(row_bytes) * height);
-  const int rows = GetDIBits(memory, bitmap, 0, height, pixels.data(),
-                             reinterpret_cast<BITMAPINFO*>(&info), DIB_RGB_COLORS);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-  if (rows != height) return false;
-
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;  // "BM"
-  file.bfOffBits = sizeof file + sizeof info;
-  file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-  std::ofstream out(path.c_str(), std::ios::binary);
-  out.write(reinterpret_cast<const char*>(&file), sizeof file);
-  out.write(reinterpret_cast<const char*>(&info), sizeof info);
-  out.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
-  return static_cast<bool>(out);
-}
-
 int Fail(const char* why) {
   std::fprintf(stderr, "window_probe: %s\n", why);
   return 1;
@@ -89,7 +46,6 @@ int Fail(const char* why) {
 
 int wmain(int argc, wchar_t** argv) {
   std::wstring select;
-  std::wstring picture;
   bool close = false;
   int next = 1;
   for (; next < argc && argv[next][0] == L'-'; ++next) {
@@ -98,8 +54,6 @@ int wmain(int argc, wchar_t** argv) {
       close = true;
     } else if (option == L"--select" && next + 1 < argc) {
       select = argv[++next];
-    } else if (option == L"--picture" && next + 1 < argc) {
-      picture = argv[++next];
     } else {
       return Fail("unknown option");
     }
@@ -136,11 +90,6 @@ int wmain(int argc, wchar_t** argv) {
                                      reinterpret_cast<LPARAM>(select.c_str()));
     if (row == LB_ERR) return Fail("the character is not in the list");
     SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(row), 0);
-  }
-  if (!picture.empty()) {
-    // Time for the window to paint what it was just told.
-    std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    if (!SavePicture(search.found, picture)) return Fail("the picture could not be saved");
   }
   if (close) {
     PostMessageW(search.found, WM_CLOSE, 0, 0);
