@@ -70,6 +70,16 @@ class Win32WindowsTest : public ::testing::Test {
     ASSERT_NE(window.hwnd(), nullptr);
     ASSERT_TRUE(IsWindowVisible(window.hwnd()));
   }
+  // A quit left in the queue would end the next test's modal dialogs at once.
+  void TearDown() override {
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  static bool QuitPosted() {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+  }
 
   HWND Main(const char* name) {
     return GetDlgItem(window.hwnd(), ControlId(kMainWindowLayout, name));
@@ -247,15 +257,15 @@ TEST_F(Win32WindowsTest, EndingTheSessionWritesTheSettingsAndEndsTheLoop) {
   ASSERT_FALSE(FileExists(state.IniPath));
   SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(FileExists(state.IniPath));
-  MSG quit;
-  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_TRUE(QuitPosted());
 }
 
-TEST_F(Win32WindowsTest, ClosingWritesTheSettingsAndHidesTheWindow) {
+TEST_F(Win32WindowsTest, ClosingWritesTheSettingsHidesTheWindowAndEndsTheLoop) {
   ASSERT_FALSE(FileExists(state.IniPath));
   SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
   EXPECT_TRUE(FileExists(state.IniPath));
   EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+  EXPECT_TRUE(QuitPosted());
 }
 
 }  // namespace
