@@ -49,3 +49,23 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 
 include(CPack)
+
+# The Windows installer, by NSIS (Debian's nsis package): `installer` target.
+if(TARGET pelloquin AND WIN32)
+  find_program(PELLOQUIN_MAKENSIS makensis)
+  if(PELLOQUIN_MAKENSIS)
+    set(PELLOQUIN_ICO ${PROJECT_BINARY_DIR}/src/win32/pelloquin.ico)
+    set(PELLOQUIN_STRIPPED_EXE ${PROJECT_BINARY_DIR}/installer/pelloquin.exe)
+    set(PELLOQUIN_INSTALLER
+        ${PROJECT_BINARY_DIR}/packages/pelloquin-${PROJECT_VERSION}-win64-setup.exe)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/installer.nsi.in
+                   ${PROJECT_BINARY_DIR}/installer/pelloquin.nsi @ONLY)
+    add_custom_target(installer
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packages
+      COMMAND ${CMAKE_STRIP} -o ${PELLOQUIN_STRIPPED_EXE} $<TARGET_FILE:pelloquin>
+      COMMAND ${PELLOQUIN_MAKENSIS} -V2 ${PROJECT_BINARY_DIR}/installer/pelloquin.nsi
+      DEPENDS pelloquin
+      BYPRODUCTS ${PELLOQUIN_INSTALLER}
+      COMMENT "Making the installer")
+  endif()
+endif()
