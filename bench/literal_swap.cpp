@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "paths.h"
+#include "save_header.h"
 #include "save_names.h"
 
 namespace pelloquin::bench {
@@ -50,7 +51,7 @@ void ArchiveSavesLiterally(const SharedState& state, WriteCount& written) {
   const fs::path saves = PathFromUtf8(state.SavePath);
   for (const auto& save : ListSaveNames(saves)) {
     if (!IsQualifyingSave(save)) continue;
-    const fs::path folder = saves / PathFromUtf8(CharacterNameOf(save));
+    const fs::path folder = saves / PathFromUtf8(CharacterOfSave(state.SavePath, save));
     const auto group = WithCoSaves(saves, save);
     for (const auto& file : group) {
       Copy(saves / PathFromUtf8(file), folder / PathFromUtf8(file), written);

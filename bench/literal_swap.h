@@ -14,8 +14,9 @@ struct WriteCount {
   std::uint64_t bytes = 0;
 };
 
-// Co-saves (".obse", ".pluggy") go with their save, as in the real operations,
-// so both do the same work. Failures throw std::filesystem::filesystem_error.
+// Co-saves (".obse", ".pluggy") go with their save and a save's character is
+// decided (its header read) as in the real operations, so both do the same work. Failures throw
+// std::filesystem::filesystem_error.
 void ArchiveSavesLiterally(const SharedState& state, WriteCount& written);
 void RestoreCharacterLiterally(const SharedState& state, std::string_view name,
                                WriteCount& written);

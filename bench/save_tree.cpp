@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "paths.h"
+#include "save_header_bytes.h"
+#include "save_names.h"
 
 namespace pelloquin::bench {
 
@@ -16,10 +18,13 @@ namespace fs = std::filesystem;
 namespace {
 
 // No name is part of another name, a place or the words around them, so the
-// loaded character's name matches only its own saves.
-constexpr std::array<std::string_view, 12> kNames = {"Brutus",   "Aldo",   "Beryl",   "Caspian",
-                                                     "Delphine", "Eirik",  "Faelyn",  "Gaius",
-                                                     "Hjolfr",   "Ismene", "Jorvath", "Kethra"};
+// loaded character's name matches only its own saves. The first two share the
+// part before their hyphen, which is all their file names' rule would give:
+// only their headers tell them apart.
+constexpr std::array<std::string_view, 14> kNames = {
+    "Walks-In-Shadows", "Walks-On-Ice", "Brutus",  "Aldo",   "Beryl",
+    "Caspian",          "Delphine",     "Eirik",   "Faelyn", "Gaius",
+    "Hjolfr",           "Ismene",       "Jorvath", "Kethra"};
 constexpr std::array<std::string_view, 9> kPlaces = {"Imperial City", "Chorrol",  "Bravil",
                                                      "Skingrad",      "Anvil",    "Cheydinhal",
                                                      "Bruma",         "Leyawiin", "Kvatch"};
@@ -37,14 +42,25 @@ std::vector<char> RandomBytes(std::uint64_t size) {
   return bytes;
 }
 
-void WriteGenerated(const fs::path& path, std::vector<char>& bytes, std::uint64_t size,
-                    std::uint64_t serial) {
-  // Each file starts differently; the rest is shared random text.
-  auto stamp = std::to_string(serial);
-  std::copy_n(stamp.begin(), std::min<std::size_t>(stamp.size(), size), bytes.begin());
+// `start` and then the shared random bytes up to `size`, so each file starts
+// differently.
+void WriteGenerated(const fs::path& path, const std::vector<char>& bytes, std::uint64_t size,
+                    const std::string& start) {
+  const std::size_t own = std::min<std::size_t>(start.size(), size);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(size));
+  out.write(start.data(), static_cast<std::streamsize>(own));
+  out.write(bytes.data() + own, static_cast<std::streamsize>(size - own));
   if (!out.flush()) throw std::runtime_error("cannot write " + path.string());
+}
+
+// The game's 256 x 144 screenshot, or a smaller one of the same shape when
+// that would fill more than half of a save.
+std::pair<std::uint32_t, std::uint32_t> ScreenshotSize(std::uint64_t save_size) {
+  std::uint32_t width = 256;
+  while (width > 32 && std::uint64_t{width} * (width * 9 / 16) * 3 + 1024 > save_size / 2) {
+    width /= 2;
+  }
+  return {width, width * 9 / 16};
 }
 
 std::map<std::string, std::uint64_t> FilesOf(const fs::path& folder) {
@@ -83,6 +99,12 @@ void FileSet::Add(std::string file, std::uint64_t size) {
   bytes += size;
 }
 
+std::uint64_t FileSet::HeaderSaves() const {
+  return static_cast<std::uint64_t>(std::count_if(files.begin(), files.end(), [](const auto& f) {
+    return f.ends_with(".ess") && MayCutHyphenatedName(f);
+  }));
+}
+
 const FileSet& SaveTree::Character(std::string_view name) const {
   for (const auto& set : characters) {
     if (set.name == name) return set;
@@ -116,8 +138,8 @@ SaveTree GenerateSaveTree(const fs::path& save_folder, const TreeShape& shape) {
     throw std::invalid_argument("the number of characters must lie between 2 and " +
                                 std::to_string(kNames.size()));
   }
-  if (shape.saves_per_character < 1 || shape.save_size < 64) {
-    throw std::invalid_argument("each character needs a save of at least 64 bytes");
+  if (shape.saves_per_character < 1 || shape.save_size < 4096) {
+    throw std::invalid_argument("each character needs a save of at least 4 KiB");
   }
   SaveTree tree;
   tree.save_folder = save_folder;
@@ -125,9 +147,11 @@ SaveTree GenerateSaveTree(const fs::path& save_folder, const TreeShape& shape) {
   auto bytes = RandomBytes(shape.save_size);
   const std::uint64_t obse_size = std::max<std::uint64_t>(shape.save_size / 32, 1);
   const std::uint64_t pluggy_size = std::max<std::uint64_t>(shape.save_size / 128, 1);
+  const auto [width, height] = ScreenshotSize(shape.save_size);
   std::uint64_t serial = 0;
-  auto write = [&](FileSet& set, std::string file, std::uint64_t size) {
-    WriteGenerated(save_folder / PathFromUtf8(file), bytes, size, ++serial);
+  auto write = [&](FileSet& set, std::string file, std::uint64_t size, std::string start = {}) {
+    if (start.empty()) start = std::to_string(++serial);
+    WriteGenerated(save_folder / PathFromUtf8(file), bytes, size, start);
     set.Add(std::move(file), size);
   };
 
@@ -141,10 +165,17 @@ SaveTree GenerateSaveTree(const fs::path& save_folder, const TreeShape& shape) {
   for (int m = 0; m < shape.saves_per_character; ++m) {
     for (auto& character : tree.characters) {
       ++number;
+      testing::HeaderFields header;
+      header.save_number = static_cast<std::uint32_t>(number);
+      header.player_name = character.name;
+      header.player_level = static_cast<std::uint16_t>(1 + m / 8);
+      header.player_location = kPlaces[number % kPlaces.size()];
+      header.play_time_ms = static_cast<std::uint32_t>(m) * 600'000;
+      header.width = width;
+      header.height = height;
       std::string stem = "Save " + std::to_string(number) + " - " + character.name + " - " +
-                         std::string(kPlaces[number % kPlaces.size()]) + ", Level " +
-                         std::to_string(1 + m / 8);
-      write(character, stem + ".ess", shape.save_size);
+                         header.player_location + ", Level " + std::to_string(header.player_level);
+      write(character, stem + ".ess", shape.save_size, testing::SaveHeaderBytes(header));
       // Every character has saves with and without co-saves of both kinds.
       if (m % 2 == 0) write(character, stem + ".obse", obse_size);
       if (m % 5 == 0) write(character, stem + ".pluggy", pluggy_size);

@@ -1,5 +1,5 @@
-// A generated save folder of several characters with realistic save names and
-// co-saves, what each swap should leave behind, and putting it back as generated.
+// A generated save folder of several characters with realistic save names,
+// headers and co-saves, what each swap should leave behind, and putting it back as generated.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,8 @@ struct FileSet {
   std::uint64_t bytes = 0;
 
   void Add(std::string file, std::uint64_t size);
+  // Saves whose character is decided by reading their header.
+  std::uint64_t HeaderSaves() const;
 };
 
 struct SaveTree {

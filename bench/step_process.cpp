@@ -60,7 +60,8 @@ std::string FormatStepLine(const StepResult& result) {
   std::ostringstream line;
   line.precision(9);
   line << "step " << result.seconds << ' ' << result.bytes << ' ' << result.files << ' '
-       << result.failures << ' ' << result.peak_kib;
+       << result.failures << ' ' << result.peak_kib << ' ' << result.header_reads << ' '
+       << result.header_bytes << ' ' << result.header_seconds;
   return line.str();
 }
 
@@ -68,7 +69,8 @@ bool ParseStepLine(const std::string& line, StepResult& result) {
   std::istringstream in(line);
   std::string word;
   return static_cast<bool>(in >> word >> result.seconds >> result.bytes >> result.files >>
-                           result.failures >> result.peak_kib) &&
+                           result.failures >> result.peak_kib >> result.header_reads >>
+                           result.header_bytes >> result.header_seconds) &&
          word == "step";
 }
 

@@ -15,6 +15,9 @@ struct StepResult {
   std::uint64_t files = 0;
   std::uint64_t failures = 0;
   std::uint64_t peak_kib = 0;  // the step process's largest resident set
+  std::uint64_t header_reads = 0;
+  std::uint64_t header_bytes = 0;
+  double header_seconds = 0;  // part of `seconds`
 };
 
 // The largest resident set of this process so far, in KiB ("VmHWM").

@@ -1,5 +1,6 @@
 // Fuzzes the rules that read a save's file name: the character name taken
-// from it, the position rule, the folder-name check and the character table.
+// from it (alone and with a header's name), the position rule, the
+// folder-name check and the character table.
 // A name the check accepts must make a folder directly inside the save folder.
 #include <algorithm>
 #include <string>
@@ -20,6 +21,18 @@ void CheckCharacterName(std::string_view file_name) {
   FUZZ_CHECK(name.find('-') == std::string::npos);
   FUZZ_CHECK(name.empty() || (name.front() != ' ' && name.back() != ' '));
   FUZZ_CHECK(file_name.find(name) != std::string_view::npos);
+}
+
+// The header's name replaces the rule's only to make it longer across a
+// hyphen, and only when the file name holds it whole.
+void CheckHeaderName(std::string_view file_name, std::string_view player_name) {
+  std::string rule_name = CharacterNameOf(file_name);
+  std::string name = CharacterNameOf(file_name, player_name);
+  if (name == rule_name) return;
+  FUZZ_CHECK(MayCutHyphenatedName(file_name));
+  FUZZ_CHECK(name.starts_with(rule_name + "-"));
+  FUZZ_CHECK(file_name.find(" - " + name + " - ") != std::string_view::npos);
+  FUZZ_CHECK(name.front() != ' ' && name.back() != ' ');
 }
 
 void CheckPosition(std::string_view file_name, std::string_view loaded) {
@@ -59,9 +72,10 @@ void CheckTable(std::string_view name) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  auto pieces = fuzz::SplitInput(data, size, 2);
+  auto pieces = fuzz::SplitInput(data, size, 3);
   std::string_view file_name = pieces[0];
   CheckCharacterName(file_name);
+  CheckHeaderName(file_name, pieces[2]);
   CheckPosition(file_name, pieces[1]);
   CheckFolderName(file_name);
   std::string name = CharacterNameOf(file_name);

@@ -13,6 +13,7 @@
 #include "ascii_case.h"
 #include "file_transfer.h"
 #include "paths.h"
+#include "save_header.h"
 #include "save_names.h"
 
 namespace pelloquin {
@@ -177,7 +178,7 @@ Failures CheckSaveFolder(const std::string& save_path) {
 Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing) {
   if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
   for (const auto& name : listing) {
-    if (IsQualifyingSave(name)) RegisterCharacter(state, CharacterNameOf(name));
+    if (IsQualifyingSave(name)) RegisterCharacter(state, CharacterOfSave(state.SavePath, name));
   }
   return {};
 }
@@ -206,7 +207,7 @@ Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
   std::size_t done = 0;
   for (const auto& save : saves.saves) {
     if (!IsQualifyingSave(save)) continue;
-    std::string name = CharacterNameOf(save);
+    std::string name = CharacterOfSave(state.SavePath, save);
     if (!IsUsableFolderName(name)) {
       failures.push_back({JoinPath(state.SavePath, save), UnusableNameReason(name)});
     } else {

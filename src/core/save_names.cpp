@@ -43,6 +43,23 @@ std::string CharacterNameOf(std::string_view file_name) {
   return std::string(TrimSpaces(rest.substr(0, rest.find('-'))));
 }
 
+bool MayCutHyphenatedName(std::string_view file_name) {
+  auto first = file_name.find('-');
+  if (first == std::string_view::npos) return false;
+  auto second = file_name.find('-', first + 1);
+  return second != std::string_view::npos && file_name[second - 1] != ' ';
+}
+
+std::string CharacterNameOf(std::string_view file_name, std::string_view player_name) {
+  std::string rule_name = CharacterNameOf(file_name);
+  std::string_view name = TrimSpaces(player_name);
+  if (!MayCutHyphenatedName(file_name) || !name.starts_with(rule_name + "-") ||
+      file_name.find(" - " + std::string(name) + " - ") == std::string_view::npos) {
+    return rule_name;
+  }
+  return std::string(name);
+}
+
 std::size_t PositionOf(std::string_view file_name, std::string_view loaded) {
   auto found = file_name.find(loaded);
   return found == std::string_view::npos ? 0 : found + 1;

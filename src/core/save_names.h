@@ -14,6 +14,18 @@ bool IsQualifyingSave(std::string_view file_name);
 // without spaces at either end; the extension stays.
 std::string CharacterNameOf(std::string_view file_name);
 
+// True when the rule's name ends right at the second "-" ("Save 3 -
+// Walks-In-Shadows - Bruma.ess"): it may be the first part of a name that
+// holds a hyphen, and only then can the save's header change the character.
+bool MayCutHyphenatedName(std::string_view file_name);
+
+// The character of a save whose header names `player_name`: that name,
+// spaces trimmed, when MayCutHyphenatedName holds, the name is the rule's
+// name followed by "-" and more, and the file name holds " - " + name + " - ".
+// Otherwise the rule's name, so names without a hyphen and files named by
+// hand keep their character.
+std::string CharacterNameOf(std::string_view file_name, std::string_view player_name);
+
 // 1-based index of the first occurrence of `loaded` in `file_name`, 0 when
 // absent; the empty name is found at 1.
 std::size_t PositionOf(std::string_view file_name, std::string_view loaded);

@@ -1,8 +1,10 @@
-// Strict UTF-8 decoding, shared by the name rules and the registry file reader.
+// Strict UTF-8 decoding, shared by the name rules and the registry file reader,
+// and UTF-8 encoding.
 #pragma once
 
 #include <cstddef>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace pelloquin {
@@ -13,5 +15,12 @@ namespace pelloquin {
 std::optional<char32_t> NextCodePoint(std::string_view text, std::size_t& pos);
 
 bool IsValidUtf8(std::string_view text);
+
+void AppendUtf8(std::string& out, char32_t code_point);
+
+// Text in Windows-1252, the code page of the game's saves. The five bytes the
+// code page leaves undefined become the C1 controls of the same value, as
+// Windows converts them.
+std::string Utf8FromWindows1252(std::string_view text);
 
 }  // namespace pelloquin

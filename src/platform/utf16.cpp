@@ -20,24 +20,6 @@ char32_t DecodeUtf8(std::string_view text, std::size_t& pos) {
   return static_cast<unsigned char>(text[pos++]);
 }
 
-void AppendUtf8(std::string& out, char32_t code_point) {
-  if (code_point < 0x80) {
-    out.push_back(static_cast<char>(code_point));
-  } else if (code_point < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (code_point >> 6)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else if (code_point < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (code_point >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (code_point >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((code_point >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (code_point & 0x3F)));
-  }
-}
-
 std::u16string Utf16FromUtf8(std::string_view text) {
   std::u16string out;
   out.reserve(text.size());

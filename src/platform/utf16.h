@@ -23,7 +23,6 @@ void AppendUtf16Le(std::vector<std::uint8_t>& out, std::u16string_view text);
 // Decodes one code point at `text[pos]`, advancing `pos`; invalid bytes as above.
 char32_t DecodeUtf8(std::string_view text, std::size_t& pos);
 
-void AppendUtf8(std::string& out, char32_t code_point);
 void AppendUtf16(std::u16string& out, char32_t code_point);
 
 }  // namespace pelloquin

@@ -6,6 +6,8 @@
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
+#include "save_header.h"
+#include "save_header_bytes.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
@@ -28,6 +30,13 @@ class SaveFolder : public ::testing::Test {
   }
   void Save(std::initializer_list<const char*> names) {
     for (const char* name : names) Save(name);
+  }
+  // A save as the game writes it, its header naming `player`.
+  void SaveOf(const std::string& player, const std::string& name) {
+    HeaderFields fields;
+    fields.player_name = player;
+    fields.width = fields.height = 4;
+    WriteFile(saves_ / name, SaveHeaderBytes(fields) + "content of " + name);
   }
   Names In(const std::string& character = "") const {
     return FileNames(character.empty() ? saves_ : saves_ / character);
@@ -243,6 +252,67 @@ TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
   ArchiveSaves(state_,
                [&](std::size_t done, std::size_t total) { calls.emplace_back(done, total); });
   EXPECT_EQ(calls, (std::vector<std::pair<std::size_t, std::size_t>>{{1, 2}, {2, 2}}));
+}
+
+TEST_F(SaveFolder, HyphenatedNamesSharingTheirFirstPartAreTwoCharacters) {
+  SaveOf("Walks-In-Shadows", "Save 1 - Walks-In-Shadows - Bruma, Level 3.ess");
+  Save("Save 1 - Walks-In-Shadows - Bruma, Level 3.obse");
+  SaveOf("Walks-On-Ice", "Save 2 - Walks-On-Ice - Bruma, Level 2.ess");
+  SaveOf("Aldo", "Save 3 - Aldo - Inn.ess");
+  state_.LoadedChar = "Walks-In-Shadows";
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_EQ(state_.Chars[0], "Walks-In-Shadows");
+  EXPECT_EQ(state_.Chars[1], "Walks-On-Ice");
+  EXPECT_EQ(state_.Chars[2], "Aldo");
+  EXPECT_EQ(state_.Chars[3], "0");
+  EXPECT_FALSE(fs::exists(saves_ / "Walks"));
+  EXPECT_EQ(In("Walks-On-Ice"), Names{"Save 2 - Walks-On-Ice - Bruma, Level 2.ess"});
+
+  EXPECT_TRUE(LoadCharacter(state_, "Walks-On-Ice").empty());
+  EXPECT_EQ(In(), Names{"Save 2 - Walks-On-Ice - Bruma, Level 2.ess"});
+  EXPECT_EQ(In("Walks-In-Shadows"), (Names{"Save 1 - Walks-In-Shadows - Bruma, Level 3.ess",
+                                           "Save 1 - Walks-In-Shadows - Bruma, Level 3.obse"}));
+  EXPECT_EQ(In("Aldo"), Names{"Save 3 - Aldo - Inn.ess"});
+
+  // A start-up reads the header of no save whose name cannot hold a hyphen.
+  const auto reads = HeaderReadStatistics().reads;
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_EQ(HeaderReadStatistics().reads, reads + 2);  // scan and archive, one save
+}
+
+TEST_F(SaveFolder, FileNameDecidesWhenTheHeaderDisagreesOrDoesNotRead) {
+  SaveOf("Beryl", "x - Aldo - y.ess");
+  SaveOf("Aldo-Bert", "Save 1 - Aldo - Inn.ess");
+  SaveOf("Someone-Else", "Save 2 - Walks-In-Shadows - Bruma.ess");
+  Save("Save 3 - Walks-On-Ice - Bruma.ess");  // no header at all
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_EQ(state_.Chars[0], "Aldo");
+  EXPECT_EQ(state_.Chars[1], "Walks");
+  EXPECT_EQ(state_.Chars[2], "0");
+  EXPECT_EQ(In("Aldo"), (Names{"Save 1 - Aldo - Inn.ess", "x - Aldo - y.ess"}));
+  EXPECT_EQ(In("Walks"),
+            (Names{"Save 2 - Walks-In-Shadows - Bruma.ess", "Save 3 - Walks-On-Ice - Bruma.ess"}));
+}
+
+TEST_F(SaveFolder, FolderOfAnEarlierVersionStaysAndLoadingItSortsItsSaves) {
+  // An earlier version filed both characters under "Walks", which was loaded.
+  SaveOf("Walks-In-Shadows", "Walks/Save 1 - Walks-In-Shadows - Bruma.ess");
+  SaveOf("Walks-On-Ice", "Walks/Save 2 - Walks-On-Ice - Bruma.ess");
+  SaveOf("Walks-In-Shadows", "Save 3 - Walks-In-Shadows - Bravil.ess");
+  SaveOf("Walks-On-Ice", "Save 4 - Walks-On-Ice - Bravil.ess");
+  state_.Chars[0] = "Walks";
+  state_.LoadedChar = "Walks";
+  ASSERT_TRUE(StartUp().empty());
+  EXPECT_EQ(state_.Chars[1], "Walks-In-Shadows");
+  EXPECT_EQ(state_.Chars[2], "Walks-On-Ice");
+
+  EXPECT_TRUE(LoadCharacter(state_, "Walks").empty());
+  EXPECT_EQ(In("Walks"),
+            (Names{"Save 1 - Walks-In-Shadows - Bruma.ess", "Save 2 - Walks-On-Ice - Bruma.ess"}));
+  EXPECT_EQ(In("Walks-In-Shadows"), (Names{"Save 1 - Walks-In-Shadows - Bruma.ess",
+                                           "Save 3 - Walks-In-Shadows - Bravil.ess"}));
+  EXPECT_EQ(In("Walks-On-Ice"),
+            (Names{"Save 2 - Walks-On-Ice - Bruma.ess", "Save 4 - Walks-On-Ice - Bravil.ess"}));
 }
 
 }  // namespace

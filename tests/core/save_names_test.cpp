@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace pelloquin {
 namespace {
 
@@ -19,6 +21,27 @@ TEST(SaveNames, CharacterNameIsTheSecondPieceTrimmed) {
       {"  tabs -\tBob\t- x.ess", "\tBob\t"},
   };
   for (const auto& [file, name] : cases) EXPECT_EQ(CharacterNameOf(file), name) << file;
+}
+
+TEST(SaveNames, HeaderNameKeepsAHyphenatedNameWhole) {
+  const std::string game =
+      "Save 12 - Walks-In-Shadows - Skingrad, Level 7, Playing Time 01.02.03.ess";
+  const std::tuple<std::string, std::string, std::string> cases[] = {
+      {game, "Walks-In-Shadows", "Walks-In-Shadows"},
+      {game, "  Walks-In-Shadows ", "Walks-In-Shadows"},
+      {game, "Walks-On-Ice", "Walks"},  // not in the file name
+      {game, "Aldo", "Walks"},
+      {game, "Walks", "Walks"},
+      {game, "Walks In-Shadows", "Walks"},
+      {"Save 3 - Walks-In-Shadows.ess", "Walks-In-Shadows", "Walks"},  // no " - " after it
+      {"x - Aldo - y.ess", "Aldo-Bert", "Aldo"},
+      {"x - Aldo-Bert - y.ess", "Aldo", "Aldo"},
+      {"a-b - b-x - c.ess", "b-x", "b"},  // the rule's name is not cut at a hyphen
+      {"Save 4 - Aldo - Inn.ess", "Aldo", "Aldo"},
+  };
+  for (const auto& [file, player, character] : cases) {
+    EXPECT_EQ(CharacterNameOf(file, player), character) << file << " / " << player;
+  }
 }
 
 TEST(SaveNames, OnlyNamesWithADashQualify) {

@@ -1,0 +1,47 @@
+// Fuzzes the save-header reader. Whatever the bytes, it either finds nothing
+// or a header within the format's limits; bytes after a header never change
+// what it reads, and a header cut by one byte is no header.
+#include <string>
+#include <vector>
+
+#include "fuzz_check.h"
+#include "little_endian.h"
+#include "save_header.h"
+#include "utf8.h"
+
+namespace {
+
+using namespace pelloquin;
+
+bool SameHeader(const SaveHeader& a, const SaveHeader& b) {
+  return a.player_name == b.player_name && a.player_level == b.player_level &&
+         a.player_location == b.player_location && a.play_time_ms == b.play_time_ms &&
+         a.screenshot.width == b.screenshot.width && a.screenshot.height == b.screenshot.height &&
+         a.screenshot.rgb == b.screenshot.rgb;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  std::span<const std::uint8_t> bytes(data, size);
+  std::optional<SaveHeader> header = ParseSaveHeader(bytes);
+
+  if (!header) return 0;
+  std::vector<std::uint8_t> longer(data, data + size);
+  longer.push_back(0x5A);
+  std::optional<SaveHeader> with_more = ParseSaveHeader(longer);
+  FUZZ_CHECK(with_more && SameHeader(*header, *with_more));
+
+  const SaveScreenshot& shot = header->screenshot;
+  FUZZ_CHECK(shot.width <= kMaxScreenshotSide && shot.height <= kMaxScreenshotSide);
+  FUZZ_CHECK(shot.rgb.size() == std::size_t{shot.width} * shot.height * 3);
+  for (const std::string& text : {header->player_name, header->player_location}) {
+    FUZZ_CHECK(IsValidUtf8(text));
+    FUZZ_CHECK(text.find('\0') == std::string::npos);
+  }
+  // The header's size, after the 38 bytes that start it, says where it ends.
+  const std::size_t end = 38 + LoadLittleEndian<std::uint32_t>(data + 34);
+  FUZZ_CHECK(end <= size);
+  FUZZ_CHECK(!ParseSaveHeader(bytes.first(end - 1)));
+  return 0;
+}

@@ -1,0 +1,195 @@
+// Reading a save's header. Every length is checked against the header's size
+// and the bytes at hand before it is used, so no input reads out of bounds.
+#include "save_header.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <system_error>
+
+#include "little_endian.h"
+#include "paths.h"
+#include "save_names.h"
+#include "utf8.h"
+
+namespace pelloquin {
+
+namespace {
+
+constexpr std::string_view kMagic = "TES4SAVEGAME";
+constexpr std::uint32_t kHeaderVersion = 125;
+// Magic, two version bytes, the executable's time, header version and size;
+// the header's size counts from there.
+constexpr std::size_t kFieldsStart = 12 + 1 + 1 + 16 + 4 + 4;
+constexpr std::size_t kVersionOffset = kFieldsStart - 8;
+constexpr std::size_t kSizeOffset = kFieldsStart - 4;
+// Save number, two strings of at most 255 bytes behind their length byte,
+// level, game days, play time, in-game time, screenshot size, width, height.
+constexpr std::size_t kMaxFieldBytes = 4 + 256 + 2 + 256 + 4 + 4 + 16 + 4 + 4 + 4;
+constexpr std::uint64_t kMaxHeaderEnd =
+    kFieldsStart + kMaxFieldBytes + std::uint64_t{kMaxScreenshotSide} * kMaxScreenshotSide * 3;
+
+// Where the header ends, from its first kFieldsStart bytes; nothing when they
+// are no header's start or promise more than any header holds.
+std::optional<std::uint64_t> HeaderEnd(std::span<const std::uint8_t> start) {
+  if (start.size() < kFieldsStart ||
+      !std::equal(kMagic.begin(), kMagic.end(), start.begin(),
+                  [](char a, std::uint8_t b) { return static_cast<std::uint8_t>(a) == b; }) ||
+      LoadLittleEndian<std::uint32_t>(&start[kVersionOffset]) != kHeaderVersion) {
+    return std::nullopt;
+  }
+  const std::uint64_t end = kFieldsStart + LoadLittleEndian<std::uint32_t>(&start[kSizeOffset]);
+  if (end > kMaxHeaderEnd) return std::nullopt;
+  return end;
+}
+
+// Reads fields one after the other; once one runs past the bytes, it and
+// every later one fail and ok() turns false.
+class Cursor {
+ public:
+  Cursor(std::span<const std::uint8_t> bytes, std::size_t pos) : bytes_(bytes), pos_(pos) {}
+
+  bool ok() const { return ok_; }
+  std::size_t pos() const { return pos_; }
+
+  // The next `count` bytes, or nullptr.
+  const std::uint8_t* Take(std::uint64_t count) {
+    if (!ok_ || count > bytes_.size() - pos_) {
+      ok_ = false;
+      return nullptr;
+    }
+    const std::uint8_t* taken = bytes_.data() + pos_;
+    pos_ += static_cast<std::size_t>(count);
+    return taken;
+  }
+
+  template <std::unsigned_integral T>
+  T Number() {
+    const std::uint8_t* bytes = Take(sizeof(T));
+    return bytes == nullptr ? T{0} : LoadLittleEndian<T>(bytes);
+  }
+
+  // A length byte that counts the terminating NUL, then the Windows-1252 text.
+  std::string Text() {
+    const auto length = Number<std::uint8_t>();
+    const std::uint8_t* bytes = length == 0 ? nullptr : Take(length);
+    if (bytes == nullptr) {
+      ok_ = false;
+      return {};
+    }
+    std::string_view text(reinterpret_cast<const char*>(bytes), length - 1u);
+    if (bytes[length - 1] != 0 || text.find('\0') != std::string_view::npos) ok_ = false;
+    return Utf8FromWindows1252(text);
+  }
+
+ private:
+  std::span<const std::uint8_t> bytes_;
+  std::size_t pos_;
+  bool ok_ = true;
+};
+
+// `bytes` are the first bytes of a file of `file_size` bytes. The pixels are
+// copied only when asked for, and must then be among `bytes`.
+std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
+                                ScreenshotPixels pixels) {
+  std::optional<std::uint64_t> end = HeaderEnd(bytes);
+  if (!end || *end > file_size) return std::nullopt;
+  Cursor cursor(bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), *end))),
+                kFieldsStart);
+  SaveHeader header;
+  cursor.Take(4);  // save number
+  header.player_name = cursor.Text();
+  header.player_level = cursor.Number<std::uint16_t>();
+  header.player_location = cursor.Text();
+  cursor.Take(4);  // game days
+  header.play_time_ms = cursor.Number<std::uint32_t>();
+  cursor.Take(16);  // in-game time
+  const auto shot_size = cursor.Number<std::uint32_t>();
+  SaveScreenshot& shot = header.screenshot;
+  shot.width = cursor.Number<std::uint32_t>();
+  shot.height = cursor.Number<std::uint32_t>();
+  if (!cursor.ok() || shot.width > kMaxScreenshotSide || shot.height > kMaxScreenshotSide) {
+    return std::nullopt;
+  }
+  const std::uint64_t pixel_bytes = std::uint64_t{shot.width} * shot.height * 3;
+  if (shot_size != 8 + pixel_bytes || cursor.pos() + pixel_bytes != *end) return std::nullopt;
+  if (pixels == ScreenshotPixels::kRead) {
+    const std::uint8_t* rgb = cursor.Take(pixel_bytes);
+    if (rgb == nullptr) return std::nullopt;
+    shot.rgb.assign(rgb, rgb + pixel_bytes);
+  }
+  return header;
+}
+
+bool ReadExactly(std::ifstream& in, std::vector<std::uint8_t>& bytes, std::size_t from) {
+  in.read(reinterpret_cast<char*>(bytes.data() + from),
+          static_cast<std::streamsize>(bytes.size() - from));
+  return static_cast<std::size_t>(in.gcount()) == bytes.size() - from;
+}
+
+std::optional<SaveHeader> ReadFromFile(std::string_view path, ScreenshotPixels pixels,
+                                       std::uint64_t& bytes_read) {
+  std::ifstream in;
+  try {
+    in.open(PathFromUtf8(path), std::ios::binary);
+  } catch (const std::system_error&) {
+    return std::nullopt;  // no valid path
+  }
+  std::vector<std::uint8_t> bytes(kFieldsStart);
+  if (!in || !ReadExactly(in, bytes, 0)) return std::nullopt;
+  bytes_read = bytes.size();
+  std::optional<std::uint64_t> end = HeaderEnd(bytes);
+  if (!end) return std::nullopt;
+  const std::uint64_t wanted = pixels == ScreenshotPixels::kRead
+                                   ? *end
+                                   : std::min<std::uint64_t>(*end, kFieldsStart + kMaxFieldBytes);
+  bytes.resize(static_cast<std::size_t>(wanted));
+  if (!ReadExactly(in, bytes, kFieldsStart)) return std::nullopt;
+  bytes_read = bytes.size();
+  std::uint64_t file_size = bytes.size();
+  if (wanted < *end) {
+    // Only the pixels' size is checked: the file must reach the header's end.
+    if (!in.seekg(0, std::ios::end)) return std::nullopt;
+    file_size = static_cast<std::uint64_t>(in.tellg());
+  }
+  return Parse(bytes, file_size, pixels);
+}
+
+}  // namespace
+
+std::optional<SaveHeader> ParseSaveHeader(std::span<const std::uint8_t> bytes) {
+  return Parse(bytes, bytes.size(), ScreenshotPixels::kRead);
+}
+
+std::optional<SaveHeader> ReadSaveHeader(std::string_view path, ScreenshotPixels pixels) {
+  const auto start = std::chrono::steady_clock::now();
+  std::uint64_t bytes_read = 0;
+  std::optional<SaveHeader> header = ReadFromFile(path, pixels, bytes_read);
+  HeaderStatistics& statistics = HeaderReadStatistics();
+  ++statistics.reads;
+  statistics.bytes_read += bytes_read;
+  statistics.time += std::chrono::steady_clock::now() - start;
+  return header;
+}
+
+std::string CharacterOfSave(std::string_view folder, std::string_view file_name) {
+  if (!MayCutHyphenatedName(file_name)) return CharacterNameOf(file_name);
+  std::optional<SaveHeader> header =
+      ReadSaveHeader(JoinPath(folder, file_name), ScreenshotPixels::kSkip);
+  return header ? CharacterNameOf(file_name, header->player_name) : CharacterNameOf(file_name);
+}
+
+std::string FormatPlayTime(std::uint32_t milliseconds) {
+  const std::uint32_t seconds = milliseconds / 1000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%u:%02u:%02u", static_cast<unsigned>(seconds / 3600),
+                static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
+  return text;
+}
+
+HeaderStatistics& HeaderReadStatistics() {
+  static HeaderStatistics statistics;
+  return statistics;
+}
+
+}  // namespace pelloquin

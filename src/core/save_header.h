@@ -1,0 +1,61 @@
+// What a save says about itself in its header: the player's name, level and
+// place, the time played and a screenshot. Only the header is ever read.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pelloquin {
+
+inline constexpr std::uint32_t kMaxScreenshotSide = 1024;
+
+struct SaveScreenshot {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  std::vector<std::uint8_t> rgb;  // width x height triplets, rows top to bottom
+};
+
+struct SaveHeader {
+  std::string player_name;  // UTF-8, as stored (not trimmed)
+  std::uint16_t player_level = 0;
+  std::string player_location;  // UTF-8: the cell's name
+  std::uint32_t play_time_ms = 0;
+  SaveScreenshot screenshot;  // rgb left empty when the pixels were not asked for
+};
+
+// The header at the start of `bytes`, which must hold all of it (the rest of
+// the save may follow). Nothing when they hold no save header: another magic
+// or header version, a length running past the header or the bytes, a
+// screenshot larger than kMaxScreenshotSide on a side or not ending the header.
+std::optional<SaveHeader> ParseSaveHeader(std::span<const std::uint8_t> bytes);
+
+enum class ScreenshotPixels { kSkip, kRead };
+
+// Reads the header of the save at `path` (UTF-8) and nothing after it; with
+// kSkip not the screenshot's pixels either, though their size is checked
+// against the file's. Nothing when the file cannot be read or holds no header.
+std::optional<SaveHeader> ReadSaveHeader(std::string_view path,
+                                         ScreenshotPixels pixels = ScreenshotPixels::kRead);
+
+// The save's character: the header's name when the file name cut it at a
+// hyphen (CharacterNameOf with the header's name), else the file-name rule.
+// Reads the header only when MayCutHyphenatedName holds.
+std::string CharacterOfSave(std::string_view folder, std::string_view file_name);
+
+// "h:mm:ss"; the hours are not wrapped.
+std::string FormatPlayTime(std::uint32_t milliseconds);
+
+// Header reads so far, for the benchmark.
+struct HeaderStatistics {
+  std::uint64_t reads = 0;
+  std::uint64_t bytes_read = 0;
+  std::chrono::nanoseconds time{0};
+};
+HeaderStatistics& HeaderReadStatistics();
+
+}  // namespace pelloquin

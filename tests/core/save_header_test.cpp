@@ -1,0 +1,153 @@
+// Reading save headers built from the game's format, whole, lying and cut short.
+#include "save_header.h"
+
+#include <gtest/gtest.h>
+
+#include <tuple>
+
+#include "paths.h"
+#include "save_header_bytes.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace pelloquin::testing;
+
+std::span<const std::uint8_t> Bytes(const std::string& text) {
+  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
+}
+
+class SaveHeaderTest : public ::testing::Test {
+ protected:
+  // Writes the file and reads its header, counting the bytes read.
+  std::optional<SaveHeader> Read(const std::string& bytes, ScreenshotPixels pixels) {
+    WriteFile(PathFromUtf8(path_), bytes);
+    const std::uint64_t before = HeaderReadStatistics().bytes_read;
+    auto header = ReadSaveHeader(path_, pixels);
+    bytes_read_ = HeaderReadStatistics().bytes_read - before;
+    return header;
+  }
+  void ExpectNoHeader(const std::string& bytes, const std::string& what) {
+    EXPECT_FALSE(ParseSaveHeader(Bytes(bytes))) << what;
+    EXPECT_FALSE(Read(bytes, ScreenshotPixels::kRead)) << what;
+    EXPECT_FALSE(Read(bytes, ScreenshotPixels::kSkip)) << what;
+  }
+
+  TempFolder temp_;
+  std::string path_ = JoinPath(temp_.text(), "Save 12 - \xC3\x81sgeir - x.ess");  // UTF-8
+  std::uint64_t bytes_read_ = 0;
+};
+
+TEST_F(SaveHeaderTest, ReadsEveryFieldAndNothingAfterTheHeader) {
+  HeaderFields fields;
+  fields.player_name = "\xC1sgeir \x80\x9F\x81";  // Windows-1252; 0x81 is undefined there
+  fields.player_location = "Balmora, Kriegergilde";
+  const std::string header = SaveHeaderBytes(fields);
+  const std::string save = header + std::string(1 << 20, 'x');
+  std::vector<std::uint8_t> pixels(256 * 144 * 3);
+  for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = PixelByte(i);
+
+  for (auto pixels_read : {ScreenshotPixels::kRead, ScreenshotPixels::kSkip}) {
+    auto read = Read(save, pixels_read);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->player_name, "\xC3\x81sgeir \xE2\x82\xAC\xC5\xB8\xC2\x81");
+    EXPECT_EQ(read->player_level, 7);
+    EXPECT_EQ(read->player_location, "Balmora, Kriegergilde");
+    EXPECT_EQ(read->play_time_ms, 3'723'000u);
+    EXPECT_EQ(read->screenshot.width, 256u);
+    EXPECT_EQ(read->screenshot.height, 144u);
+    const bool all = pixels_read == ScreenshotPixels::kRead;
+    EXPECT_EQ(read->screenshot.rgb, all ? pixels : std::vector<std::uint8_t>{});
+    EXPECT_LE(bytes_read_, all ? header.size() : 592u);
+  }
+  EXPECT_EQ(ParseSaveHeader(Bytes(save))->screenshot.rgb, pixels);
+
+  // The longest texts reach furthest into the fields read without the pixels.
+  fields.player_name = std::string(254, 'n');
+  fields.player_location = std::string(254, 'l');
+  auto longest = Read(SaveHeaderBytes(fields), ScreenshotPixels::kSkip);
+  ASSERT_TRUE(longest);
+  EXPECT_EQ(longest->player_location, fields.player_location);
+  EXPECT_FALSE(ReadSaveHeader(JoinPath(temp_.text(), "absent.ess")));
+}
+
+TEST_F(SaveHeaderTest, ScreenshotsUpTo1024OnASide) {
+  for (auto [width, height, read] : {std::tuple{1024u, 1024u, true}, std::tuple{0u, 0u, true},
+                                     std::tuple{1025u, 1u, false}, std::tuple{1u, 1025u, false}}) {
+    HeaderFields fields;
+    fields.width = width;
+    fields.height = height;
+    EXPECT_EQ(ParseSaveHeader(Bytes(SaveHeaderBytes(fields))).has_value(), read) << width;
+  }
+}
+
+TEST_F(SaveHeaderTest, EveryLyingLengthIsNotAHeader) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  const std::string header = SaveHeaderBytes(fields);
+  const LengthOffsets at = LengthFieldOffsets(fields);
+  // With the rest of a save behind the header, so only the header's own sizes can tell.
+  const std::string rest(4096, '\0');
+  for (auto [offset, width] : {std::pair{at.header_size, 4},
+                               {at.name_length, 1},
+                               {at.location_length, 1},
+                               {at.shot_size, 4},
+                               {at.width, 4},
+                               {at.height, 4}}) {
+    for (int change : {1, -1, 0x7F}) {
+      std::string lying = header;
+      lying[offset] = static_cast<char>(static_cast<unsigned char>(lying[offset]) + change);
+      ExpectNoHeader(lying + rest, std::to_string(offset) + " " + std::to_string(change));
+    }
+    std::string largest = header;
+    largest.replace(offset, width, width, '\xFF');
+    ExpectNoHeader(largest + rest, std::to_string(offset) + " at its largest");
+  }
+  for (auto [offset, byte] : {std::pair<std::size_t, char>{0, 't'},  // magic
+                              {30, 124},                             // header version
+                              {at.location_length - 3, 'x'},         // the name's NUL
+                              {at.name_length, 0}}) {                // not even the NUL
+    std::string other = header;
+    other[offset] = byte;
+    ExpectNoHeader(other + rest, std::to_string(offset));
+  }
+  fields.player_name = std::string("Al\0do", 5);
+  ExpectNoHeader(SaveHeaderBytes(fields), "a NUL inside the name");
+
+  // A size one byte beyond the longest texts and largest screenshot, in a
+  // file that long: nothing is read after the size.
+  const std::uint32_t beyond = 4 + 256 + 2 + 256 + 4 + 4 + 16 + 12 + 3 * 1024 * 1024 + 1;
+  std::string huge = header;
+  for (int i = 0; i < 4; ++i) huge[34 + i] = static_cast<char>((beyond >> (8 * i)) & 0xFF);
+  huge.resize(38 + beyond, '\0');
+  EXPECT_FALSE(Read(huge, ScreenshotPixels::kRead));
+  EXPECT_EQ(bytes_read_, 38u);
+}
+
+TEST_F(SaveHeaderTest, CutShortAtEveryByteIsNotAHeader) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  const std::string header = SaveHeaderBytes(fields);
+  for (std::size_t size = 0; size < header.size(); ++size) {
+    ExpectNoHeader(header.substr(0, size), std::to_string(size));
+  }
+  // Cut inside the pixels of a screenshot larger than the fields' longest reach.
+  const std::string large = SaveHeaderBytes({});
+  ExpectNoHeader(large.substr(0, large.size() - 1), "one pixel byte short");
+}
+
+TEST(SaveHeader, PlayTimeAsHoursMinutesSeconds) {
+  for (auto [ms, text] : {std::pair<std::uint32_t, const char*>{0, "0:00:00"},
+                          {999, "0:00:00"},
+                          {3'723'000, "1:02:03"},
+                          {36'000'000, "10:00:00"},
+                          {4'294'967'295u, "1193:02:47"}}) {
+    EXPECT_EQ(FormatPlayTime(ms), text) << ms;
+  }
+}
+
+}  // namespace
+}  // namespace pelloquin

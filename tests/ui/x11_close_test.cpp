@@ -1,0 +1,129 @@
+// Under a real X server: after the first run's message box and file dialog and
+// the box saying the game is missing, all answered, the main window honours
+// the window manager's close request at once. (Those boxes share the main
+// window's title and come before it: a close request sent to "the window
+// called Pelloquin" during start-up reaches a box, not the main window.)
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QTimer>
+#include <cstring>
+#include <memory>
+
+#include "frm_main.h"
+#include "platform_doubles.h"
+#include "program.h"
+#include "qt_desktop.h"
+#include "qt_prompt.h"
+#include "temp_folder.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace pelloquin::testing;
+
+xcb_atom_t Atom(xcb_connection_t* connection, const char* name) {
+  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
+      connection, xcb_intern_atom(connection, 0, static_cast<uint16_t>(strlen(name)), name),
+      nullptr);
+  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+  free(reply);
+  return atom;
+}
+
+// What a window manager sends when the user clicks the close button.
+void SendDeleteWindow(xcb_connection_t* connection, xcb_window_t window) {
+  xcb_client_message_event_t event{};
+  event.response_type = XCB_CLIENT_MESSAGE;
+  event.format = 32;
+  event.window = window;
+  event.type = Atom(connection, "WM_PROTOCOLS");
+  event.data.data32[0] = Atom(connection, "WM_DELETE_WINDOW");
+  event.data.data32[1] = XCB_CURRENT_TIME;
+  xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                 reinterpret_cast<const char*>(&event));
+  xcb_flush(connection);
+}
+
+TEST(X11, MainWindowClosesAtOnceAfterTheFirstRunDialogs) {
+  auto* x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+  ASSERT_NE(x11, nullptr) << "not on an X server";
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    SCOPED_TRACE(attempt);
+    TempFolder temp;
+    WriteFile(temp.path() / "Saves" / "autosave.ess", "a");
+    WriteFile(temp.path() / "Saves" / "Save 1 - Bob - Here.ess", "s");
+    const QString autosave = QString::fromStdString(temp.text() + "/Saves/autosave.ess");
+    // The user answers the first run's box and picks the autosave.
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (!widget->isVisible()) continue;
+        if (auto* box = qobject_cast<QMessageBox*>(widget)) box->accept();
+        if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
+          dialog->setDirectory(QFileInfo(autosave).absolutePath());
+          dialog->selectFile(autosave);
+          if (dialog->selectedFiles().value(0) == autosave) {
+            QMetaObject::invokeMethod(dialog, "accept");
+          }
+        }
+      }
+    });
+    answer.start(20);
+
+    SharedState state;
+    QtPrompt prompt;
+    RecordingStarter starter;
+    // A registry without the game: start-up ends with the box that says so.
+    AppServices services{state, prompt, starter,
+                         [](std::string_view) { return std::make_unique<FakeRegistry>(); },
+                         temp.text() + "/pelloquin.ini"};
+    // Records the end instead of leaving the event loop, which would end every later dialog too.
+    struct : QtDesktop {
+      void Quit() override {}
+    } desktop;
+    Program program(services, desktop);
+    frmMain window(program.main);
+    program.main.StartUp();
+    answer.stop();
+    ASSERT_EQ(state.SavePath, temp.text() + "/Saves");
+    window.show();
+    ASSERT_TRUE(window.windowHandle() != nullptr);
+
+    SendDeleteWindow(x11->connection(), static_cast<xcb_window_t>(window.winId()));
+    QElapsedTimer waited;
+    waited.start();
+    while (!program.lifetime.Ended() && waited.elapsed() < 3000) {
+      QApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
+    EXPECT_TRUE(program.lifetime.Ended())
+        << "close request ignored for " << waited.elapsed() << " ms";
+  }
+}
+
+// The X server of the run (xvfb-run), never the offscreen platform.
+class X11Environment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    application_ = std::make_unique<QApplication>(argc_, argv_);
+    QApplication::setQuitOnLastWindowClosed(false);
+  }
+  void TearDown() override { application_.reset(); }
+
+ private:
+  int argc_ = 1;
+  char name_[14] = "ui_x11_tests";
+  char* argv_[2] = {name_, nullptr};
+  std::unique_ptr<QApplication> application_;
+};
+
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new X11Environment);
+
+}  // namespace
+}  // namespace pelloquin
