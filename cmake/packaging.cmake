@@ -1,7 +1,12 @@
-# Installation (the program, its desktop entry and icons) and the Debian package.
+# Installation and packages: on Linux the program, its desktop entry and icons,
+# and the Debian package; on Windows a zip of one folder with the program, its
+# README and licence, which keeps its settings beside it.
 include(GNUInstallDirs)
 
-if(TARGET pelloquin)
+if(TARGET pelloquin AND WIN32)
+  install(TARGETS pelloquin RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
+elseif(TARGET pelloquin)
   install(TARGETS pelloquin RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
   if(UNIX AND NOT APPLE)
     install(FILES ${PROJECT_SOURCE_DIR}/assets/pelloquin.desktop
@@ -29,7 +34,12 @@ set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_README ${PROJECT_SOURCE_DIR}/README.md)
 set(CPACK_STRIP_FILES ON)
 
-set(CPACK_GENERATOR DEB)
+if(WIN32)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_PACKAGE_FILE_NAME "pelloquin-${PROJECT_VERSION}-win64")
+else()
+  set(CPACK_GENERATOR DEB)
+endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -39,3 +49,23 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "wine")
 
 include(CPack)
+
+# The Windows installer, by NSIS (Debian's nsis package): `installer` target.
+if(TARGET pelloquin AND WIN32)
+  find_program(PELLOQUIN_MAKENSIS makensis)
+  if(PELLOQUIN_MAKENSIS)
+    set(PELLOQUIN_ICO ${PROJECT_BINARY_DIR}/src/win32/pelloquin.ico)
+    set(PELLOQUIN_STRIPPED_EXE ${PROJECT_BINARY_DIR}/installer/pelloquin.exe)
+    set(PELLOQUIN_INSTALLER
+        ${PROJECT_BINARY_DIR}/packages/pelloquin-${PROJECT_VERSION}-win64-setup.exe)
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/installer.nsi.in
+                   ${PROJECT_BINARY_DIR}/installer/pelloquin.nsi @ONLY)
+    add_custom_target(installer
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packages
+      COMMAND ${CMAKE_STRIP} -o ${PELLOQUIN_STRIPPED_EXE} $<TARGET_FILE:pelloquin>
+      COMMAND ${PELLOQUIN_MAKENSIS} -V2 ${PROJECT_BINARY_DIR}/installer/pelloquin.nsi
+      DEPENDS pelloquin
+      BYPRODUCTS ${PELLOQUIN_INSTALLER}
+      COMMENT "Making the installer")
+  endif()
+endif()

@@ -1,0 +1,173 @@
+// The main window in Win32.
+#include "frm_main.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "app_info.h"
+
+namespace pelloquin {
+
+namespace {
+
+constexpr DWORD kFixedBorder = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+HMENU MakeMenuBar() {
+  HMENU bar = CreateMenu();
+  // Top-level items only: they act when chosen, like buttons.
+  for (const MenuItemLayout& item : kMainWindowLayout.menu) {
+    AppendMenuW(bar, MF_STRING, static_cast<UINT_PTR>(MenuItemId(kMainWindowLayout, item.name)),
+                Wide(item.text).c_str());
+  }
+  return bar;
+}
+
+// The dialog manager makes a push button the default one when it gets the
+// focus, and Enter would then press it; these buttons react to clicks only.
+LRESULT CALLBACK NeverDefault(HWND button, UINT message, WPARAM wparam, LPARAM lparam, UINT_PTR,
+                              DWORD_PTR) {
+  if (message == BM_SETSTYLE) wparam = (wparam & ~static_cast<WPARAM>(BS_TYPEMASK)) | BS_PUSHBUTTON;
+  return DefSubclassProc(button, message, wparam, lparam);
+}
+
+int Pixels(int at_standard_dpi, int dpi) {
+  return MulDiv(at_standard_dpi, dpi, kStandardDpi);
+}
+
+}  // namespace
+
+frmMain::frmMain(MainWindow& behaviour)
+    : LayoutWindow(kMainWindowLayout, kFixedBorder, MakeMenuBar()),
+      behaviour_(behaviour),
+      lstChars_(Control("lstChars")),
+      lblLoaded_(Control("lblLoaded")) {
+  SetWindowTextW(hwnd(), Wide(kAppTitle).c_str());
+  for (const char* name : {"cmdLoad", "cmdLaunch"}) {
+    SetWindowSubclass(Control(name), NeverDefault, 0, 0);
+  }
+  behaviour_.Attach(*this);
+}
+
+frmMain::~frmMain() {
+  EndProgress();
+}
+
+void frmMain::Show(int show_command) {
+  CentreOnWorkArea(hwnd());
+  ShowWindow(hwnd(), show_command);
+  UpdateWindow(hwnd());
+}
+
+void frmMain::SetCharacterList(const std::vector<std::string>& names) {
+  SendMessageW(lstChars_, LB_RESETCONTENT, 0, 0);
+  for (const std::string& name : names) {
+    SendMessageW(lstChars_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+  }
+}
+
+void frmMain::SetLoadedName(std::string_view name) {
+  SetWindowTextW(lblLoaded_, Wide(name).c_str());
+}
+
+std::optional<std::size_t> frmMain::SelectedRow() const {
+  const LRESULT row = SendMessageW(lstChars_, LB_GETCURSEL, 0, 0);
+  if (row == LB_ERR) return std::nullopt;
+  return static_cast<std::size_t>(row);
+}
+
+void frmMain::BeginProgress() {
+  EndProgress();
+  const INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  RegisterWindowClass(kProgressClass, DefWindowProcW);
+
+  const int dpi = this->dpi();
+  const int width = Pixels(320, dpi);
+  const int margin = Pixels(12, dpi);
+  RECT frame{0, 0, width, Pixels(84, dpi)};
+  const DWORD style = WS_POPUP | WS_CAPTION;
+  AdjustWindowRectEx(&frame, style, FALSE, WS_EX_DLGMODALFRAME);
+  RECT owner{};
+  GetWindowRect(hwnd(), &owner);
+  const int frame_width = frame.right - frame.left;
+  const int frame_height = frame.bottom - frame.top;
+  progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, Wide(kAppTitle).c_str(), style,
+                              (owner.left + owner.right - frame_width) / 2,
+                              (owner.top + owner.bottom - frame_height) / 2, frame_width,
+                              frame_height, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (progress_ == nullptr) return;
+  // Plain text: the label holds a character's name.
+  HWND text = CreateWindowExW(0, WC_STATICW, L"", WS_CHILD | WS_VISIBLE | SS_LEFT | SS_NOPREFIX,
+                              margin, Pixels(8, dpi), width - 2 * margin, Pixels(36, dpi),
+                              progress_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SendMessageW(text, WM_SETFONT, SendMessageW(lblLoaded_, WM_GETFONT, 0, 0), FALSE);
+  CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD | WS_VISIBLE, margin, Pixels(52, dpi),
+                  width - 2 * margin, Pixels(18, dpi), progress_, nullptr,
+                  GetModuleHandleW(nullptr), nullptr);
+  // Modal over this window: no click or key reaches it until the end.
+  EnableWindow(hwnd(), FALSE);
+  ShowWindow(progress_, SW_SHOW);
+  UpdateWindow(progress_);
+}
+
+void frmMain::AdvanceProgress(std::string_view text, std::size_t done, std::size_t total) {
+  if (progress_ == nullptr) return;
+  // The bar counts in int; thousands of saves fit in any case.
+  const auto clamp = [](std::size_t value) {
+    return static_cast<int>(std::min<std::size_t>(value, 1'000'000'000));
+  };
+  SetWindowTextW(FindWindowExW(progress_, nullptr, WC_STATICW, nullptr), Wide(text).c_str());
+  HWND bar = FindWindowExW(progress_, nullptr, PROGRESS_CLASSW, nullptr);
+  SendMessageW(bar, PBM_SETRANGE32, 0, clamp(total));
+  SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(clamp(done)), 0);
+  // Only painting and messages sent by the system: input waits for the end.
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
+    DispatchMessageW(&message);
+  }
+}
+
+void frmMain::EndProgress() {
+  if (progress_ == nullptr) return;
+  // Enabled first, so the activation comes back to this window.
+  EnableWindow(hwnd(), TRUE);
+  DestroyWindow(progress_);
+  progress_ = nullptr;
+}
+
+LRESULT frmMain::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+  switch (message) {
+    case WM_COMMAND:
+      // Buttons and menu items alike; IDOK and IDCANCEL (Enter, Escape) match neither.
+      if (HIWORD(wparam) == BN_CLICKED) Command(LOWORD(wparam));
+      return 0;
+    case WM_CLOSE:
+      behaviour_.Close();
+      // An open About window keeps the program running; the behaviour ends it.
+      ShowWindow(hwnd(), SW_HIDE);
+      return 0;
+    case WM_QUERYENDSESSION:
+      return TRUE;
+    case WM_ENDSESSION:
+      if (wparam != FALSE) behaviour_.EndSession();
+      return 0;
+    default:
+      return LayoutWindow::Handle(message, wparam, lparam);
+  }
+}
+
+void frmMain::Command(int id) {
+  const WindowLayout& layout = kMainWindowLayout;
+  if (id == ControlId(layout, "cmdLoad")) {
+    behaviour_.LoadSave();
+  } else if (id == ControlId(layout, "cmdLaunch")) {
+    behaviour_.Launch();
+  } else if (id == MenuItemId(layout, "mnuConfig")) {
+    behaviour_.ConfigSaveLocation();
+  } else if (id == MenuItemId(layout, "mnuAbout")) {
+    behaviour_.About();
+  }
+}
+
+}  // namespace pelloquin

@@ -1,0 +1,41 @@
+// The main window in Win32: the controls of the layout table, showing what
+// the main window's behaviour tells it and passing on the user's commands.
+#pragma once
+
+#include "main_window.h"
+#include "views.h"
+#include "win32_widgets.h"
+
+namespace pelloquin {
+
+class frmMain : public LayoutWindow, public MainView {
+ public:
+  // Made hidden; Show() shows it centred once the start-up has run.
+  explicit frmMain(MainWindow& behaviour);
+  ~frmMain() override;
+
+  void Show(int show_command);
+
+  void SetCharacterList(const std::vector<std::string>& names) override;
+  void SetLoadedName(std::string_view name) override;
+  std::optional<std::size_t> SelectedRow() const override;
+  void BeginProgress() override;
+  void AdvanceProgress(std::string_view text, std::size_t done, std::size_t total) override;
+  void EndProgress() override;
+
+ protected:
+  LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;
+
+ private:
+  void Command(int id);
+
+  MainWindow& behaviour_;
+  HWND lstChars_;
+  HWND lblLoaded_;
+  HWND progress_ = nullptr;
+};
+
+// The progress window's class name, as it is found.
+inline constexpr wchar_t kProgressClass[] = L"PelloquinProgress";
+
+}  // namespace pelloquin

@@ -1,0 +1,272 @@
+// What only the Win32 windows can get wrong: wiring the controls to the
+// behaviour, keys and focus, texts and fonts, the About window's one
+// unowned instance, the progress window's modality and the re-layout on a
+// dpi change. The behaviour itself is tested without a window system. Needs
+// a display: under Wine, an X server.
+#include <gtest/gtest.h>
+#include <windows.h>
+// Needs windows.h before it.
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "frm_main.h"
+#include "platform_doubles.h"
+#include "program.h"
+#include "scripted_prompt.h"
+#include "settings.h"
+#include "temp_folder.h"
+#include "win32_desktop.h"
+
+namespace pelloquin {
+namespace {
+
+using namespace pelloquin::testing;
+
+// Every window of this process of that class.
+std::vector<HWND> WindowsOfClass(const wchar_t* class_name) {
+  std::vector<HWND> found;
+  for (HWND window = FindWindowExW(nullptr, nullptr, class_name, nullptr); window != nullptr;
+       window = FindWindowExW(nullptr, window, class_name, nullptr)) {
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == GetCurrentProcessId()) found.push_back(window);
+  }
+  return found;
+}
+
+LOGFONTW FontOf(HWND control) {
+  LOGFONTW font{};
+  GetObjectW(reinterpret_cast<HFONT>(SendMessageW(control, WM_GETFONT, 0, 0)), sizeof font, &font);
+  return font;
+}
+
+int ClientWidth(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  return client.right;
+}
+
+int Width(HWND window) {
+  RECT frame{};
+  GetWindowRect(window, &frame);
+  return frame.right - frame.left;
+}
+
+class Win32WindowsTest : public ::testing::Test {
+ protected:
+  Win32WindowsTest() {
+    for (const char* save : {"Save 1 - Zed - Weye.ess", "Save 2 - Brutus - Bravil.ess"}) {
+      WriteFile(temp.path() / "Saves" / save, "save");
+    }
+    prompt.QueueFileChoice(temp.text() + "\\Saves\\autosave.ess");
+    program.main.StartUp();
+    window.Show(SW_SHOW);
+    prompt.messages.clear();
+  }
+
+  // A window that was never made would let every check below pass unseen.
+  void SetUp() override {
+    ASSERT_NE(window.hwnd(), nullptr);
+    ASSERT_TRUE(IsWindowVisible(window.hwnd()));
+  }
+  // A quit left in the queue would end the next test's modal dialogs at once.
+  void TearDown() override {
+    MSG quit;
+    while (PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  static bool QuitPosted() {
+    MSG quit;
+    return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
+  }
+
+  HWND Main(const char* name) {
+    return GetDlgItem(window.hwnd(), ControlId(kMainWindowLayout, name));
+  }
+  HWND About() {
+    const std::vector<HWND> about = WindowsOfClass(L"frmAbout");
+    return about.empty() ? nullptr : about.front();
+  }
+  HWND AboutControl(const char* name) { return GetDlgItem(About(), ControlId(kAboutLayout, name)); }
+  void Menu(const char* name) {
+    SendMessageW(window.hwnd(), WM_COMMAND, MenuItemId(kMainWindowLayout, name), 0);
+  }
+  // Types a key into the focused control, through the program's message loop.
+  void Press(UINT message, WPARAM key) {
+    PostMessageW(GetFocus(), message, key, 0);
+    MSG queued;
+    while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) DispatchWindowMessage(queued);
+  }
+  void Select(const char* name) {
+    const LRESULT row = SendMessageW(Main("lstChars"), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    SendMessageW(Main("lstChars"), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  }
+
+  TempFolder temp;
+  SharedState state;
+  ScriptedPrompt prompt;
+  RecordingStarter starter;
+  AppServices services{state, prompt, starter, nullptr, temp.text() + "\\pelloquin.ini"};
+  Win32Desktop desktop;
+  Program program{services, desktop};
+  frmMain window{program.main};
+};
+
+TEST_F(Win32WindowsTest, ControlsAndMenuItemsReachTheBehaviour) {
+  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);
+  ASSERT_EQ(prompt.messages.size(), 1u);
+  EXPECT_EQ(prompt.messages[0].text, kNoSelectionMessage);
+
+  Select("Brutus");
+  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);
+  EXPECT_EQ(WindowText(Main("lblLoaded")), "Brutus");
+
+  SendMessageW(Main("cmdLaunch"), BM_CLICK, 0, 0);
+  EXPECT_EQ(prompt.messages.size(), 2u) << "no game is installed, so Launch reports it";
+
+  prompt.QueueFileChoice(std::nullopt);
+  Menu("mnuConfig");
+  EXPECT_EQ(prompt.file_dialogs.size(), 2u);
+}
+
+TEST_F(Win32WindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterOrEscapePressNothing) {
+  SetForegroundWindow(window.hwnd());
+  ASSERT_EQ(GetFocus(), Main("cmdLoad"));
+  Press(WM_KEYDOWN, VK_TAB);
+  EXPECT_EQ(GetFocus(), Main("lstChars"));
+  Press(WM_KEYDOWN, VK_TAB);
+  ASSERT_EQ(GetFocus(), Main("cmdLaunch"));
+  Press(WM_KEYDOWN, VK_RETURN);
+  Press(WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0].text;
+  EXPECT_TRUE(IsWindowVisible(window.hwnd()));
+  for (const char* button : {"cmdLoad", "cmdLaunch"}) {
+    EXPECT_EQ(GetWindowLongW(Main(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON) << button;
+  }
+  // Tabbing through the list selects no character.
+  EXPECT_EQ(SendMessageW(Main("lstChars"), LB_GETCURSEL, 0, 0), LB_ERR);
+}
+
+TEST_F(Win32WindowsTest, TextsShowAsTheyStandInTheWindowFontWithBoldFrameCaptions) {
+  window.SetCharacterList({"Zed & Co", "Abe"});
+  wchar_t first[32] = {};
+  SendMessageW(Main("lstChars"), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+  EXPECT_STREQ(first, L"Zed & Co") << "the list keeps the behaviour's order";
+  window.SetLoadedName("Zed & Co");
+  EXPECT_EQ(WindowText(Main("lblLoaded")), "Zed & Co");
+  EXPECT_TRUE(GetWindowLongW(Main("lblLoaded"), GWL_STYLE) & SS_NOPREFIX);
+
+  for (const ControlLayout& control : kMainWindowLayout.controls) {
+    const LOGFONTW font = FontOf(Main(std::string(control.name).c_str()));
+    EXPECT_EQ(Utf8(font.lfFaceName), kWindowFontFamily) << control.name;
+    EXPECT_EQ(font.lfWeight >= FW_BOLD, control.bold) << control.name;
+  }
+}
+
+TEST_F(Win32WindowsTest, AboutIsOneUnownedWindowWithItsKeys) {
+  Menu("mnuAbout");
+  Menu("mnuAbout");
+  ASSERT_EQ(WindowsOfClass(L"frmAbout").size(), 1u);
+  ASSERT_TRUE(IsWindowVisible(About()));
+  EXPECT_EQ(GetWindow(About(), GW_OWNER), nullptr);
+  EXPECT_EQ(GetAncestor(About(), GA_PARENT), GetDesktopWindow());
+  EXPECT_EQ(GetForegroundWindow(), About());
+  EXPECT_EQ(GetFocus(), AboutControl("cmdOK"));
+  EXPECT_NE(WindowText(About()).find("Pelloquin"), std::string::npos);
+  EXPECT_TRUE(GetWindowLongW(AboutControl("lblDescription"), GWL_STYLE) & SS_NOPREFIX);
+
+  // Alt+S presses System Info, which finds no registry here and says so.
+  Press(WM_SYSCHAR, 's');
+  EXPECT_EQ(prompt.messages.size(), 1u);
+  Press(WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(About()));
+  EXPECT_FALSE(program.about.IsLoaded());
+
+  Menu("mnuAbout");
+  SendMessageW(AboutControl("cmdOK"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(program.about.IsLoaded());
+}
+
+TEST_F(Win32WindowsTest, AboutDrawsItsEtchedRule) {
+  Menu("mnuAbout");
+  HWND about = About();
+  ASSERT_NE(about, nullptr);
+  RECT client{};
+  GetClientRect(about, &client);
+  HDC screen = GetDC(about);
+  HDC memory = CreateCompatibleDC(screen);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
+  HGDIOBJ before = SelectObject(memory, bitmap);
+  SendMessageW(about, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
+               PRF_CLIENT | PRF_ERASEBKGND);
+  const int dpi = WindowDpi(about);
+  for (const LineLayout& line : kAboutLayout.lines) {
+    const int x = TwipsToPixels((line.x1 + line.x2) / 2, dpi);
+    EXPECT_EQ(GetPixel(memory, x, TwipsToPixels(line.y1, dpi)),
+              RGB(line.colour.red, line.colour.green, line.colour.blue))
+        << "Line1(" << line.index << ")";
+  }
+  SelectObject(memory, before);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(about, screen);
+}
+
+TEST_F(Win32WindowsTest, ProgressWindowIsModalOverTheMainWindowUntilItEnds) {
+  window.BeginProgress();
+  window.AdvanceProgress("Loading Zed & Co\n1 of 4 saves", 1, 4);
+  const std::vector<HWND> shown = WindowsOfClass(kProgressClass);
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_TRUE(IsWindowVisible(shown[0]));
+  EXPECT_EQ(GetWindow(shown[0], GW_OWNER), window.hwnd());
+  EXPECT_FALSE(IsWindowEnabled(window.hwnd()));
+  HWND bar = FindWindowExW(shown[0], nullptr, PROGRESS_CLASSW, nullptr);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 1);
+  EXPECT_EQ(SendMessageW(bar, PBM_GETRANGE, FALSE, 0), 4);
+  EXPECT_EQ(WindowText(FindWindowExW(shown[0], nullptr, WC_STATICW, nullptr)),
+            "Loading Zed & Co\n1 of 4 saves");
+
+  window.EndProgress();
+  EXPECT_TRUE(IsWindowEnabled(window.hwnd()));
+  EXPECT_TRUE(WindowsOfClass(kProgressClass).empty());
+}
+
+TEST_F(Win32WindowsTest, ADpiChangeLaysTheWindowOutAgain) {
+  const int dpi = WindowDpi(window.hwnd());
+  const int client_width = ClientWidth(window.hwnd());
+  const int list_width = Width(Main("lstChars"));
+  const LONG font_height = FontOf(Main("lstChars")).lfHeight;
+
+  RECT suggested{};
+  GetWindowRect(window.hwnd(), &suggested);
+  SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_NEAR(ClientWidth(window.hwnd()), 2 * client_width, 1);
+  EXPECT_NEAR(Width(Main("lstChars")), 2 * list_width, 1);
+  EXPECT_NEAR(FontOf(Main("lstChars")).lfHeight, 2 * font_height, 1);
+
+  SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+               reinterpret_cast<LPARAM>(&suggested));
+  EXPECT_EQ(ClientWidth(window.hwnd()), client_width);
+}
+
+TEST_F(Win32WindowsTest, EndingTheSessionWritesTheSettingsAndEndsTheLoop) {
+  EXPECT_TRUE(SendMessageW(window.hwnd(), WM_QUERYENDSESSION, 0, 0));
+  ASSERT_FALSE(FileExists(state.IniPath));
+  SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, 0);
+  EXPECT_TRUE(FileExists(state.IniPath));
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(Win32WindowsTest, ClosingWritesTheSettingsHidesTheWindowAndEndsTheLoop) {
+  ASSERT_FALSE(FileExists(state.IniPath));
+  SendMessageW(window.hwnd(), WM_CLOSE, 0, 0);
+  EXPECT_TRUE(FileExists(state.IniPath));
+  EXPECT_FALSE(IsWindowVisible(window.hwnd()));
+  EXPECT_TRUE(QuitPosted());
+}
+
+}  // namespace
+}  // namespace pelloquin
