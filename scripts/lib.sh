@@ -23,7 +23,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
-GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev xvfb xauth)
+GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev xvfb xauth xdotool x11-utils)
 # The MinGW-w64 cross build, Wine with its fonts, a virtual X server for its
 # windows, the icon maker, and zip and NSIS for the packages.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth

@@ -1,0 +1,120 @@
+#!/usr/bin/env bash
+# The Linux program installed where the user cannot write, as the Debian package
+# installs it: the first run asks for the save folder (its dialog opening where
+# the game keeps its saves), a close writes the settings into the user's settings
+# folder, the second run asks nothing, and a copy started beside it ends at once. Drives the real program on a virtual
+# X server with xdotool; fails whenever an expected window never appears.
+#   tests/install/installed_program.sh BUILD_DIR
+set -euo pipefail
+
+build="$(cd "$1" && pwd)"
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/pelloquin-installed.XXXXXX")"
+prefix="$work/prefix"
+pid=""
+cleanup() {
+  if [ -n "$pid" ]; then
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  fi
+  if mountpoint -q "$prefix" 2>/dev/null; then umount "$prefix"; fi
+  chmod -R u+w "$work" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() {
+  echo "installed program: $*" >&2
+  exit 1
+}
+
+# Read-only as /usr/bin is to a user: permissions stop a user, only a read-only
+# file system stops root.
+mkdir -p "$prefix"
+if [ "$(id -u)" -eq 0 ]; then mount -t tmpfs -o size=64m tmpfs "$prefix"; fi
+cmake --install "$build" --prefix "$prefix" >/dev/null
+if [ "$(id -u)" -eq 0 ]; then mount -o remount,ro "$prefix"; else chmod -R a-w "$prefix"; fi
+program="$prefix/bin/pelloquin"
+
+export HOME="$work/home" USER=player
+unset XDG_CONFIG_HOME WINEPREFIX
+saves="$HOME/.wine/drive_c/users/player/Documents/My Games/Oblivion/Saves"
+mkdir -p "$saves"
+echo autosave >"$saves/autosave.ess"
+echo bob >"$saves/Save 1 - Bob - Weye.ess"
+echo alice >"$saves/Save 2 - Alice - Bravil.ess"
+# The game is installed, so no box says otherwise.
+printf '%s\n' 'WINE REGISTRY Version 2' '' \
+  '[Software\\Bethesda Softworks\\Oblivion] 1700000000' \
+  '"Installed Path"="C:\\Oblivion\\"' >"$HOME/.wine/system.reg"
+settings="$HOME/.config/pelloquin/pelloquin.ini"
+
+# find_window NAME [TYPE]: the id of the program's visible window of that name
+# (and window type: DIALOG, NORMAL), waiting up to 20 s.
+find_window() {
+  local id
+  for _ in $(seq 200); do
+    for id in $(xdotool search --onlyvisible --pid "$pid" --name "$1" 2>/dev/null || true); do
+      if [ -z "${2:-}" ] || xprop -id "$id" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q "_$2"; then
+        echo "$id"
+        return 0
+      fi
+    done
+    kill -0 "$pid" 2>/dev/null || fail "the program ended while waiting for \"$1\""
+    sleep 0.1
+  done
+  fail "no window \"$1\" ${2:-} appeared"
+}
+# press WINDOW KEYS...: focuses the window and types into it, as the user would.
+press() {
+  local window="$1"
+  shift
+  xdotool windowfocus --sync "$window"
+  sleep 0.3
+  xdotool "$@"
+}
+# stop: the user's logout; the settings are written as by a close.
+stop() {
+  kill -TERM "$pid"
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end on SIGTERM"
+  wait "$pid" || fail "the program ended with status $?"
+  pid=""
+}
+
+"$program" --help | grep -qF "Settings: $settings" || fail "--help names another settings file"
+
+# First run: the message, then the dialog, which opens in the save folder.
+"$program" &
+pid=$!
+box="$(find_window '^Pelloquin$' DIALOG)"
+press "$box" key Return
+dialog="$(find_window 'Open')"
+press "$dialog" type "autosave.ess"
+press "$dialog" key Return
+find_window '^Pelloquin$' NORMAL >/dev/null
+stop
+[ -f "$settings" ] || fail "no settings in $settings"
+grep -qxF "SavePath=$saves" "$settings" || fail "the settings do not hold the save folder"
+[ -d "$saves/Bob" ] && [ -d "$saves/Alice" ] || fail "no character folders"
+
+# Second run: no question, straight to the main window.
+"$program" &
+pid=$!
+second="$(find_window '^Pelloquin$')"
+if ! xprop -id "$second" _NET_WM_WINDOW_TYPE | grep -q _NORMAL; then
+  xprop -id "$second" WM_NAME _NET_WM_WINDOW_TYPE >&2
+  fail "the second run asked again"
+fi
+
+# A copy started beside it says so and ends, touching nothing.
+first="$pid"
+before="$(stat -c %Y.%s "$settings")"
+"$program" &
+pid=$!
+press "$(find_window '^Pelloquin$' DIALOG)" key Return
+wait "$pid" || fail "the second copy ended with status $?"
+[ "$(stat -c %Y.%s "$settings")" = "$before" ] || fail "the second copy touched the settings"
+pid="$first"
+stop
+echo "installed program: settings in $settings, kept across two runs"
