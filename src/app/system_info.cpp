@@ -7,6 +7,7 @@
 
 #include "app_info.h"
 #include "file_transfer.h"
+#include "little_endian.h"
 #include "paths.h"
 
 namespace pelloquin {
@@ -58,11 +59,11 @@ bool TryStartSysInfo(RegistryApi& registry, ProgramStarter& starter) {
 
 }  // namespace
 
-bool GetKeyValue(RegistryApi& registry, RegRoot key_root, std::string_view key_name,
-                 std::string_view sub_key_ref, std::string& key_val) {
+bool GetKeyValue(RegistryApi& registry, RegRoot KeyRoot, std::string_view KeyName,
+                 std::string_view SubKeyRef, std::string& KeyVal) {
   RegHandle handle = 0;
-  if (registry.OpenKey(key_root, key_name, RegAccess::Read, RegView::Default, handle) != 0) {
-    key_val.clear();
+  if (registry.OpenKey(KeyRoot, KeyName, RegAccess::Read, RegView::Default, handle) != 0) {
+    KeyVal.clear();
     return false;
   }
   OpenedKey key(registry, handle);
@@ -71,25 +72,22 @@ bool GetKeyValue(RegistryApi& registry, RegRoot key_root, std::string_view key_n
   std::uint32_t size = kValueBufferSize;
   std::uint32_t type = 0;
   // A size beyond the buffer means the data did not fit, whatever the result says.
-  if (registry.QueryValue(handle, sub_key_ref, &type, buffer.data(), &size) != 0 ||
+  if (registry.QueryValue(handle, SubKeyRef, &type, buffer.data(), &size) != 0 ||
       size > kValueBufferSize) {
-    key_val.clear();
+    KeyVal.clear();
     return false;
   }
   if (size == 0) {
-    throw std::runtime_error("The registry value " + std::string(key_name) + "\\" +
-                             std::string(sub_key_ref) + " is empty");
+    throw std::runtime_error("The registry value " + std::string(KeyName) + "\\" +
+                             std::string(SubKeyRef) + " is empty");
   }
 
   std::string text(reinterpret_cast<const char*>(buffer.data()), size);
   if (text.back() == '\0') text.pop_back();
   if (type == kRegSz) {
-    key_val = std::move(text);
+    KeyVal = std::move(text);
   } else if (type == kRegDword) {
-    // Registry numbers are stored little-endian.
-    std::uint32_t number = 0;
-    for (int i = 3; i >= 0; --i) number = (number << 8) | buffer[i];
-    key_val = std::to_string(number);
+    KeyVal = std::to_string(LoadLittleEndian<std::uint32_t>(buffer.data()));
   }
   return true;
 }

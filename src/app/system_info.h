@@ -14,14 +14,14 @@ namespace pelloquin {
 inline constexpr std::string_view kSysInfoUnavailable =
     "System Information Is Unavailable At This Time";
 
-// Reads the value `sub_key_ref` of the key `key_name` below `key_root` into
-// `key_val`. Returns false, with `key_val` empty, when the key does not open
+// Reads the value `SubKeyRef` of the key `KeyName` below `KeyRoot` into
+// `KeyVal`. Returns false, with `KeyVal` empty, when the key does not open
 // or the value cannot be read (a value longer than 1024 bytes included).
 // A REG_SZ value gives its text without a final NUL, a REG_DWORD its decimal
-// number; any other type leaves `key_val` as it was and still returns true.
+// number; any other type leaves `KeyVal` as it was and still returns true.
 // Throws std::runtime_error when the value reports a size of 0 bytes.
-bool GetKeyValue(RegistryApi& registry, RegRoot key_root, std::string_view key_name,
-                 std::string_view sub_key_ref, std::string& key_val);
+bool GetKeyValue(RegistryApi& registry, RegRoot KeyRoot, std::string_view KeyName,
+                 std::string_view SubKeyRef, std::string& KeyVal);
 
 // Starts System Information from the path the registry gives, or shows the
 // one failure message when any step fails. A null registry stands for a

@@ -1,4 +1,5 @@
-// The program-wide record every unit works on, and the character table in it.
+// The program-wide record every unit works on, and the character table in it:
+// the unit mdlGlobal, with the save-folder operations of save_folder.h.
 #pragma once
 
 #include <array>

@@ -1,7 +1,8 @@
-// Whether a registry key opens, and one value as text or number.
+// Whether a registry key opens, and one value as text or number: the unit
+// basRegistry, over the system's registry or a stand-in.
 #include "registry.h"
 
-#include <cstring>
+#include "little_endian.h"
 
 namespace pelloquin {
 
@@ -43,11 +44,7 @@ RegValue GetRegValue(RegistryApi& registry, RegRoot root, std::string_view key_p
       const long status = registry.QueryValue(handle, value_name, &read_type, bytes, &buffer_size);
       if (status == 0) {
         // The registry keeps numbers little-endian whatever the host does.
-        const std::uint32_t bits = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) |
-                                   (static_cast<std::uint32_t>(bytes[3]) << 24);
-        std::int32_t number;
-        std::memcpy(&number, &bits, sizeof number);
-        result = number;
+        result = static_cast<std::int32_t>(LoadLittleEndian<std::uint32_t>(bytes));
       }
     }
   }

@@ -1,4 +1,5 @@
-// Read-only registry access: whether a key opens, and one value as text or number.
+// Read-only registry access (the unit basRegistry): whether a key opens, and
+// one value as text or number.
 // Written against RegistryApi so the system registry, a Wine prefix's registry
 // files or a test's stand-in can serve.
 #pragma once

@@ -1,5 +1,5 @@
-// Reading and writing one key of an INI file, compatible with the files the
-// Windows profile functions read and write.
+// Reading and writing one key of an INI file (the unit mdlIni), compatible with
+// the files the Windows profile functions read and write.
 #pragma once
 
 #include <string>
