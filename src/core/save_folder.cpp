@@ -85,7 +85,12 @@ std::vector<std::string> SaveWithCoSaves(const Folder& folder, const std::string
 }
 
 void AddFailure(Failures& failures, const fs::path& path, std::error_code error) {
-  failures.push_back({Utf8FromPath(path), DescribeError(error)});
+  // The system's words for it ("resource temporarily unavailable") would not tell.
+  std::string reason = error == files::ChangedError()
+                           ? "the file changed while it was being sorted; it was left where it "
+                             "was, and the next run sorts it"
+                           : DescribeError(error);
+  failures.push_back({Utf8FromPath(path), std::move(reason)});
 }
 
 std::string UnusableNameReason(std::string_view name) {
@@ -107,9 +112,11 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   return true;
 }
 
-// Takes a file out of the save folder into the character's folder: deleted
+// Takes a file out of the save folder into the character's folder: removed
 // when its copy there already matches, else renamed there, else copied and
-// then deleted. Never deleted before a matching copy exists.
+// then removed. Never removed before a matching copy exists, nor when it is
+// no longer the file listed: one the game wrote meanwhile stays for the next
+// run to sort.
 bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   if (source == nullptr) return false;
@@ -117,12 +124,17 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
   bool archived = target != nullptr && files::SameStamp(*source, *target);
-  if (archived && files::IsSameFile(source_path, target_path)) return false;
+  if (archived && files::SameIdentity(*source, *target)) return false;
   if (!archived) {
-    if (!files::MoveFile(source_path, target_path)) {
+    std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
+    if (!error) {
       to.files[name] = *source;
       from.files.erase(name);
       return true;
+    }
+    if (error == files::ChangedError()) {
+      AddFailure(failures, source_path, error);
+      return false;
     }
     // Different file systems, or a rename refused: copy and check it instead.
     if (!CopyInto(from, to, name, failures)) return false;
@@ -136,7 +148,7 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
       return false;
     }
   }
-  if (auto error = files::RemoveFile(source_path)) {
+  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path)) {
     AddFailure(failures, source_path, error);
     return false;
   }

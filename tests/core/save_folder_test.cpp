@@ -245,6 +245,73 @@ TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
   EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
 }
 
+// The game rewriting a save while it is being archived, either after the
+// listing but before the save's own check (so it must stay), or between that
+// check and its removal (so the new bytes must go along, or on Windows the
+// write must be refused), on the path that deletes a save whose copy matches
+// and on the one that renames it into its folder.
+TEST_F(SaveFolder, ASaveRewrittenWhileItIsArchivedIsNeverLost) {
+  struct Case {
+    const char* label;
+    bool copies_match;  // the character's folder holds a matching copy already
+    bool after_its_check;
+  };
+  const Case cases[] = {{"delete path, before the check", true, false},
+                        {"rename path, before the check", false, false},
+                        {"delete path, after the check", true, true},
+                        {"rename path, after the check", false, true}};
+  const std::string first = "1 - Brutus - a.ess", second = "2 - Brutus - b.ess";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(saves_);
+    fs::create_directory(saves_);
+    Save({first.c_str(), second.c_str()});
+    state_.LoadedChar = "Brutus";
+    ASSERT_TRUE(StartUp().empty());
+    for (const auto& name : {first, second}) {
+      if (!c.copies_match) fs::remove(saves_ / "Brutus" / name);
+    }
+    state_.LoadedChar = "Mirelle";
+
+    const std::string victim = c.after_its_check ? first : second;
+    bool rewritten = false;
+    fault::GetInjector().after_check = [&](const fs::path& path) {
+      if (path.filename() != first || rewritten) return;
+      try {
+        WriteFile(saves_ / victim, "new bytes", 1'800'000'000);
+        rewritten = true;
+      } catch (const std::exception&) {
+      }
+    };
+    Failures failures = ArchiveSaves(state_);
+    fault::Reset();
+#ifdef _WIN32
+    // The save is held so that no one can write it from its check until it is gone.
+    EXPECT_EQ(rewritten, !c.after_its_check);
+#else
+    EXPECT_TRUE(rewritten);
+#endif
+    const std::string expected = rewritten ? "new bytes" : "content of " + victim;
+    Names failed;
+    for (const auto& failure : failures) failed.push_back(failure.path);
+    if (c.after_its_check) {
+      EXPECT_EQ(failed, Names{});
+      EXPECT_EQ(In(), Names{});
+      EXPECT_EQ(ReadFile(saves_ / "Brutus" / victim), expected);
+      continue;
+    }
+    EXPECT_EQ(failed, Names{Utf8FromPath(saves_ / victim)});
+    EXPECT_EQ(In(), Names{victim});
+    if (In() == Names{victim}) {
+      EXPECT_EQ(ReadFile(saves_ / victim), expected);
+    }
+    // The next run brings the copy up to date and takes the save out.
+    EXPECT_TRUE(ArchiveSaves(state_).empty());
+    EXPECT_EQ(In(), Names{});
+    EXPECT_EQ(ReadFile(saves_ / "Brutus" / victim), expected);
+  }
+}
+
 TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
   Save({"1 - Brutus - a.ess", "2 - Brutus - b.ess", "autosave.ess"});
   ASSERT_TRUE(PrepareSaveFolder(state_).empty());
