@@ -113,8 +113,8 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
 }
 
 // Takes a file out of the save folder into the character's folder: removed
-// when its copy there already matches, else renamed there, else copied and
-// then removed. Never removed before a matching copy exists, nor when it is
+// when its copy there already matches (or is the same file under another
+// name), else renamed there, else copied and then removed. Never removed before a matching copy exists, nor when it is
 // no longer the file listed: one the game wrote meanwhile stays for the next
 // run to sort.
 bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
@@ -124,7 +124,6 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
   bool archived = target != nullptr && files::SameStamp(*source, *target);
-  if (archived && files::SameIdentity(*source, *target)) return false;
   if (!archived) {
     std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
     if (!error) {

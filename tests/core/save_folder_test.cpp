@@ -312,6 +312,23 @@ TEST_F(SaveFolder, ASaveRewrittenWhileItIsArchivedIsNeverLost) {
   }
 }
 
+TEST_F(SaveFolder, ASaveHardLinkedToItsCopyLeavesByLosingItsNameOrSaysWhy) {
+  const std::string save = "1 - Brutus - a.ess";
+  Save(save);
+  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
+  fs::create_hard_link(saves_ / save, saves_ / "Brutus" / save);
+  fault::Reset(1);  // the removal
+  Failures failures = ArchiveSaves(state_);
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, Utf8FromPath(saves_ / save));
+  EXPECT_EQ(In(), Names{save});
+
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(In(), Names{});
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
+}
+
 TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
   Save({"1 - Brutus - a.ess", "2 - Brutus - b.ess", "autosave.ess"});
   ASSERT_TRUE(PrepareSaveFolder(state_).empty());
