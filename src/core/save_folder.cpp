@@ -114,8 +114,8 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
 
 // Takes a file out of the save folder into the character's folder: removed
 // when its copy there already matches (or is the same file under another
-// name), else renamed there, else copied and then removed. Never removed before a matching copy exists, nor when it is
-// no longer the file listed: one the game wrote meanwhile stays for the next
+// name), else renamed there, else copied and then removed. Never removed before a matching copy
+// exists, nor when it is no longer the file listed: one the game wrote meanwhile stays for the next
 // run to sort.
 bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
@@ -158,6 +158,41 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
 std::size_t CountQualifying(const std::vector<std::string>& saves) {
   return static_cast<std::size_t>(std::count_if(
       saves.begin(), saves.end(), [](const auto& name) { return IsQualifyingSave(name); }));
+}
+
+// The sub-folders of a folder (links to folders left out), sorted like saves.
+std::vector<std::string> ListSubFolders(const fs::path& folder, Failures& failures) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    if (it->is_symlink(ignored) || !it->is_directory(ignored)) continue;
+    try {
+      names.push_back(Utf8FromPath(it->path().filename()));
+    } catch (const std::system_error&) {
+      // A name with no UTF-8 form names no character.
+    }
+  }
+  if (error) AddFailure(failures, folder, error);
+  std::sort(names.begin(), names.end(), NameLess);
+  return names;
+}
+
+// Characters whose saves are all in their folders (a run whose settings were
+// never written) come back from those folders: every sub-folder holding a
+// save of the character it is named after is registered, in folder order.
+Failures RegisterCharacterFolders(SharedState& state) {
+  Failures failures;
+  for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
+    SaveListing listing = ListSaves(JoinPath(state.SavePath, name));
+    failures.insert(failures.end(), listing.failures.begin(), listing.failures.end());
+    if (std::any_of(listing.names.begin(), listing.names.end(), [&](const std::string& save) {
+          return IsQualifyingSave(save) && CharacterNameOf(save) == name;
+        })) {
+      RegisterCharacter(state, name);
+    }
+  }
+  return failures;
 }
 
 }  // namespace
@@ -324,6 +359,7 @@ Failures PrepareSaveFolder(SharedState& state) {
   state.SaveCount = static_cast<std::int16_t>(
       std::min<std::size_t>(listing.names.size(), std::numeric_limits<std::int16_t>::max()));
   for (auto& failure : ScanCharacters(state, listing.names)) failures.push_back(failure);
+  for (auto& failure : RegisterCharacterFolders(state)) failures.push_back(failure);
   for (auto& failure : MakeCharacterFolders(state)) failures.push_back(failure);
   return failures;
 }

@@ -45,7 +45,9 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
 
 // Start-up's file work before the character list is filled: lists the save
-// folder, stores the count, registers its characters and makes their folders.
+// folder, stores the count, registers its characters, then those of the
+// sub-folders that hold a save of the character they are named after, and
+// makes their folders.
 Failures PrepareSaveFolder(SharedState& state);
 
 // Load Save: the character becomes the loaded one, its saves come back, and

@@ -86,6 +86,26 @@ TEST_F(SaveFolder, WorkedExampleRowByRow) {
   EXPECT_EQ(ReadFile(saves_ / "S2 - Beryl - Road.ess"), "content of S2 - Beryl - Road.ess");
 }
 
+// Characters whose saves all sit in their folders (the settings were never
+// written) come back from those folders, after the save folder's own.
+TEST_F(SaveFolder, StartUpRegistersFoldersHoldingTheirOwnCharactersSaves) {
+  Save("3 - Cato - x.ess");
+  WriteFile(saves_ / "Cato" / "3 - Cato - y.ess", "c");
+  WriteFile(saves_ / "brutus" / "1 - Brutus - a.ess", "b");  // names match exactly only
+  WriteFile(saves_ / "Aldo" / "1 - Aldo - a.ess", "a");
+  WriteFile(saves_ / "Beryl" / "2 - Beryl - b.ess", "b");
+  WriteFile(saves_ / "Other" / "1 - Someone - a.ess", "s");
+  WriteFile(saves_ / "Notes" / "Notes.txt", "n");
+  fs::create_directory(saves_ / "Empty");
+  state_.Chars[0] = "Zed";
+
+  EXPECT_TRUE(PrepareSaveFolder(state_).empty());
+  Names table;
+  FillCharacterList(state_, [&](const std::string& name) { table.push_back(name); });
+  EXPECT_EQ(table, (Names{"Zed", "Cato", "Aldo", "Beryl"}));
+  EXPECT_EQ(state_.SaveCount, 1);
+}
+
 TEST_F(SaveFolder, FirstRunArchivesEverySaveAndKeepsOnlyThoseWithoutADash) {
   Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "autosave.ess", "quicksave.ess"});
   EXPECT_TRUE(StartUp().empty());
