@@ -8,6 +8,7 @@
 #include <array>
 #include <limits>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "ascii_case.h"
@@ -306,28 +307,50 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
   constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
   std::vector<files::CopyRequest> batch;
   std::vector<std::string> batch_names;
+  // A co-save is copied after its save, and only once the save came in, so
+  // that a restore that fails (or is cut short) leaves no co-save without it.
+  struct CoSave {
+    files::CopyRequest request;
+    std::string name;
+    std::optional<std::size_t> save;  // its save's place in the batch, when copied too
+  };
+  std::vector<CoSave> co_saves;
   std::uint64_t batch_bytes = 0;
   std::size_t saves_in_batch = 0;
-  auto copy_batch = [&] {
-    files::CopyFilesSafely(batch);
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-      if (batch[i].error) {
-        AddFailure(failures, batch[i].target, batch[i].error);
+  auto copy = [&](std::vector<files::CopyRequest>& requests,
+                  const std::vector<std::string>& names) {
+    files::CopyFilesSafely(requests);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      if (requests[i].error) {
+        AddFailure(failures, requests[i].target, requests[i].error);
       } else {
-        saves.files[batch_names[i]] = *character.Find(batch_names[i]);
+        saves.files[names[i]] = *character.Find(names[i]);
       }
     }
+  };
+  auto copy_batch = [&] {
+    copy(batch, batch_names);
+    std::vector<files::CopyRequest> co_batch;
+    std::vector<std::string> co_names;
+    for (auto& co_save : co_saves) {
+      if (co_save.save && batch[*co_save.save].error) continue;  // the save's failure tells
+      co_batch.push_back(std::move(co_save.request));
+      co_names.push_back(std::move(co_save.name));
+    }
+    copy(co_batch, co_names);
     for (; saves_in_batch > 0; --saves_in_batch) {
       if (progress) progress(++done, total);
     }
     batch.clear();
     batch_names.clear();
+    co_saves.clear();
     batch_bytes = 0;
   };
   for (const auto& save : character.saves) {
     if (!IsQualifyingSave(save)) continue;
     std::vector<std::string> group = SaveWithCoSaves(character, save);
-    // The save first: a restore cut short leaves no co-save without its save.
+    std::optional<std::size_t> save_place;
+    // The save first (it ends the group), so its co-saves know where it went.
     for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
       const std::string& file = *file_it;
       const files::FileInfo& source = *character.Find(file);
@@ -336,12 +359,19 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
       // The game wrote this one after the last archive; the archive that
       // follows a restore will keep it.
       if (current != nullptr && current->mtime > source.mtime) continue;
-      batch.push_back({character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}});
-      batch_names.push_back(file);
+      files::CopyRequest request{
+          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}};
+      if (file == save) {
+        save_place = batch.size();
+        batch.push_back(std::move(request));
+        batch_names.push_back(file);
+      } else {
+        co_saves.push_back({std::move(request), file, save_place});
+      }
       batch_bytes += source.size;
     }
     ++saves_in_batch;
-    if (batch.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
+    if (batch.size() + co_saves.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
   }
   copy_batch();
   files::SyncRenamedFolders();
@@ -365,10 +395,12 @@ Failures PrepareSaveFolder(SharedState& state) {
 }
 
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress) {
-  state.LoadedChar = name;
+  // Until every save of the new character is back, the loaded one stays
+  // loaded, with its saves in the save folder.
   Failures failures = RestoreCharacter(state, name, progress);
-  for (auto& failure : ArchiveSaves(state, progress)) failures.push_back(std::move(failure));
-  return failures;
+  if (!failures.empty()) return failures;
+  state.LoadedChar = name;
+  return ArchiveSaves(state, progress);
 }
 
 }  // namespace pelloquin

@@ -145,6 +145,20 @@ TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
   EXPECT_EQ(ReadFile(saves_ / "Brutus" / "2 - Brutus - b.ess"), "content of 2 - Brutus - b.ess");
 }
 
+TEST_F(SaveFolder, AFailedRestoreBringsNoCoSaveAloneAndKeepsTheLoadedCharacter) {
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "2 - Mirelle - b.obse"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  fault::Reset(1);  // the copy of Mirelle's save, as when the disk is full
+  Failures failures = LoadCharacter(state_, "Mirelle");
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, Utf8FromPath(saves_ / "2 - Mirelle - b.ess"));
+  EXPECT_EQ(state_.LoadedChar, "Brutus");
+  EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+}
+
 TEST_F(SaveFolder, EmptyCharacterFolderRestoresNothing) {
   Save({"1 - Brutus - a.ess", "autosave.ess"});
   ASSERT_TRUE(StartUp().empty());
