@@ -6,6 +6,7 @@
 
 #include "ini_file.h"
 #include "ini_storage.h"
+#include "ini_text.h"
 #include "paths.h"
 
 namespace pelloquin {
@@ -74,19 +75,25 @@ std::vector<std::string> SplitCharacterList(std::string_view list) {
   }
 }
 
-void LoadSettings(SharedState& state) {
+Failures LoadSettings(SharedState& state) {
+  Failures failures;
+  std::string text;
+  if (auto failure = ReadIniText(state.IniPath, text)) failures.push_back(std::move(*failure));
+  auto read = [&](std::string_view section, std::string_view key) {
+    return ini::FindValue(text, section, key).value_or("");
+  };
   // Each step that fails is skipped and the next one runs; the field keeps its value.
   try {
-    state.SavePath = ReadIni(kGeneralSection, kSavePathKey, state.IniPath);
+    state.SavePath = read(kGeneralSection, kSavePathKey);
   } catch (...) {
   }
   std::string list;
   try {
-    list = ReadIni(kCharsSection, kCharsKey, state.IniPath);
+    list = read(kCharsSection, kCharsKey);
   } catch (...) {
   }
   try {
-    state.LoadedChar = ReadIni(kGeneralSection, kLoadedCharKey, state.IniPath);
+    state.LoadedChar = read(kGeneralSection, kLoadedCharKey);
   } catch (...) {
   }
   try {
@@ -95,6 +102,7 @@ void LoadSettings(SharedState& state) {
     for (std::size_t i = 0; i < used; ++i) state.Chars[i] = std::move(pieces[i]);
   } catch (...) {
   }
+  return failures;
 }
 
 Failures SaveSettings(const SharedState& state) {

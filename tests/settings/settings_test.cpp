@@ -143,6 +143,34 @@ TEST_F(SettingsTest, AFileWithSavePathAloneIsNoFirstRun) {
   EXPECT_EQ(state_.Chars, SharedState().Chars);
 }
 
+// No settings file comes near 1 MiB; a larger one is neither read (whole, it
+// could exhaust memory) nor overwritten, and both are told.
+TEST_F(SettingsTest, AFileOverOneMebibyteIsNeitherReadNorOverwritten) {
+  const std::string head = "[Oblivion_General]\nSavePath=/saves\nLoadedChar=Brutus\n";
+  for (std::size_t extra : {0, 1}) {
+    const std::string text = head + std::string(1024 * 1024 - head.size() + extra, '\n');
+    WriteFile(File(), text);
+    SharedState loaded;
+    loaded.IniPath = state_.IniPath;
+    Failures failures = LoadSettings(loaded);
+    if (extra == 0) {
+      EXPECT_EQ(failures, Failures{});
+      EXPECT_EQ(loaded.SavePath, "/saves");
+      continue;
+    }
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, state_.IniPath);
+    EXPECT_NE(failures[0].reason.find("larger than 1 MiB"), std::string::npos);
+    EXPECT_EQ(loaded.SavePath, "");
+    EXPECT_EQ(loaded.LoadedChar, "");
+    EXPECT_EQ(loaded.Chars, SharedState().Chars);
+
+    loaded.SavePath = "/other";
+    EXPECT_EQ(SaveSettings(loaded), failures);
+    EXPECT_EQ(ReadFile(File()), text);
+  }
+}
+
 TEST_F(SettingsTest, FileExistsOnlyForFiles) {
   fs::path plain = folder_.path() / "plain.ini";
   WriteFile(plain, "");
