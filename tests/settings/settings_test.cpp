@@ -83,6 +83,8 @@ TEST_F(SettingsTest, AFullTableOfLongNamesSurvivesARun) {
   }
   state_.Chars[1] = " Leading space";
   state_.Chars[2] = "Ünïcödé";
+  state_.Chars[3] = "Marcus, Jr";
+  state_.Chars[4] = "\"Quoted\", \"\"twice\"";
   state_.Chars[7] = "";  // an empty slot is stored as the empty text, not the marker
   state_.SavePath = "/home/player/Saves";
   state_.LoadedChar = " Leading space";
@@ -233,8 +235,19 @@ TEST(CharacterList, JoinAndSplit) {
       {",", {"", ""}},
       {"a,,b", {"a", "", "b"}},
       {" a ,b,", {" a ", "b", ""}},
+      {"\"Marcus, Jr\",b,", {"Marcus, Jr", "b", ""}},
+      {"\"say \"\"hi\"\"\",\"\"", {"say \"hi\"", ""}},
+      {"a\"b,\"c", {"a\"b", "\"c"}},  // quotes inside a name written by hand
+      {"\"open,b", {"\"open", "b"}},  // no closing quote
+      {"\"x\"y,b", {"\"x\"y", "b"}},  // text after the closing quote
   };
   for (const auto& c : cases) EXPECT_EQ(SplitCharacterList(c.list), c.pieces) << c.list;
+
+  // A name holding a comma or a quote is quoted, every other one stored as it is.
+  state.Chars[0] = "Marcus, Jr";
+  state.Chars[1] = "\"Bo\"";
+  state.Chars[2] = "Brutus";
+  EXPECT_TRUE(JoinCharacterList(state).starts_with("\"Marcus, Jr\",\"\"\"Bo\"\"\",Brutus,0,"));
 }
 
 #ifdef __linux__
