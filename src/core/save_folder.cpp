@@ -355,10 +355,10 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
       const std::string& file = *file_it;
       const files::FileInfo& source = *character.Find(file);
       const files::FileInfo* current = saves.Find(file);
-      if (current != nullptr && files::SameStamp(source, *current)) continue;
-      // The game wrote this one after the last archive; the archive that
-      // follows a restore will keep it.
-      if (current != nullptr && current->mtime > source.mtime) continue;
+      // Same, or written by the game after the last archive (or while that
+      // archive copied it, in the same tick of the clock): the archive that
+      // follows a restore keeps it.
+      if (current != nullptr && current->mtime >= source.mtime) continue;
       files::CopyRequest request{
           character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}};
       if (file == save) {

@@ -40,7 +40,7 @@ Failures MakeCharacterFolders(const SharedState& state);
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
 
 // Copies the qualifying saves of the character's folder into the save folder,
-// keeping any save there that is newer than its copy. A co-save comes only
+// keeping any save there that is no older than its copy. A co-save comes only
 // with its save: none whose save could not be copied.
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
