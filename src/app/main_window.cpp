@@ -40,7 +40,7 @@ void MainWindow::StartUp() {
     SharedState& state = services_.state;
     ClearCharacterTable(state);
     state.IniPath = services_.ini_path;
-    LoadSettings(state);
+    ShowFailures(services_.prompt, "The settings could not be read:", LoadSettings(state));
     view_->SetLoadedName(state.LoadedChar);
 
     Failures failures;

@@ -1,6 +1,7 @@
 // The file-system steps of the save operations: listing a folder with every
-// file's size and time, a copy that never leaves a partial file under the
-// target's name, a move, a delete and a folder creation.
+// file's identity, size and time, a copy that never leaves a partial file
+// under the target's name, taking a file out of its folder only while it is
+// still the file listed, and a folder creation.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,10 @@ struct FileInfo {
   // 100 ns on Windows), so equal means equal to the platform's precision.
   std::int64_t mtime = 0;
   bool hidden = false;  // hidden or system file
+  // The file's identity: device and inode on POSIX, volume serial number and
+  // file index on Windows; 0 where the call that filled this cannot tell.
+  std::uint64_t device = 0;
+  std::uint64_t file_id = 0;
 };
 
 // True when both describe the same content as far as size and time tell.
@@ -28,14 +33,23 @@ inline bool SameStamp(const FileInfo& a, const FileInfo& b) {
   return a.size == b.size && a.mtime == b.mtime;
 }
 
-// The ordinary files of a folder (not sub-folders, not links), unsorted.
+// True when both are known to be one file under two names (hard links).
+inline bool SameIdentity(const FileInfo& a, const FileInfo& b) {
+  return a.file_id != 0 && a.file_id == b.file_id && a.device == b.device;
+}
+
+// What a step reports when the file changed under it, while it was copied or
+// since it was listed; the file was left as it was.
+inline std::error_code ChangedError() {
+  return std::make_error_code(std::errc::resource_unavailable_try_again);
+}
+
+// The ordinary files of a folder (not sub-folders, not links), unsorted, with
+// their identity.
 std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files);
 
-// Size and time of one ordinary file.
+// Size and time of one ordinary file (its identity on POSIX only).
 std::error_code StatFile(const fs::path& path, FileInfo& info);
-
-// True when both paths name the same file (links and letter case resolved).
-bool IsSameFile(const fs::path& a, const fs::path& b);
 
 // Writes a temporary file beside `target`, gives it the source's time, flushes
 // it and renames it over `target`. On failure the temporary file is removed
@@ -52,10 +66,27 @@ struct CopyRequest {
 // before the first is flushed, so the disk writes them back together.
 void CopyFilesSafely(std::vector<CopyRequest>& requests);
 
+// The two steps below take a file out of its folder only while it is still
+// the file `expected` describes (identity, size and time), checked right
+// before it goes; otherwise they leave it and return ChangedError(). On
+// Windows the file is held open so that no one can write it from the check
+// until it is gone.
+
 // Renames `source` to `target`, replacing it. Fails (without copying) when
 // the two lie on different file systems.
-std::error_code MoveFile(const fs::path& source, const fs::path& target);
+std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
+                                    const FileInfo& expected);
 
+// Removes `path`, whose content `copy` holds already (a matching copy, or the
+// same file under another name, in which case only the name `path` goes). On
+// POSIX, where nothing keeps a writer out between the check and the removal,
+// the file is renamed over its matching copy instead, so that a write landing
+// meanwhile goes along with it; only a copy on another file system leaves
+// that moment open.
+std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
+                                      const fs::path& copy);
+
+// Removes a file unconditionally: for the copy's own temporary files.
 std::error_code RemoveFile(const fs::path& path);
 
 // A folder that exists already is no error.

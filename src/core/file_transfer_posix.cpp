@@ -29,6 +29,25 @@ std::int64_t Ticks(const struct stat& status) {
   return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
 
+FileInfo InfoOf(std::string name, const struct stat& status) {
+  bool hidden = !name.empty() && name.front() == '.';
+  return {std::move(name),
+          static_cast<std::uint64_t>(status.st_size),
+          Ticks(status),
+          hidden,
+          static_cast<std::uint64_t>(status.st_dev),
+          static_cast<std::uint64_t>(status.st_ino)};
+}
+
+// Whether the path still names the file `expected` describes; its status in `now`.
+std::error_code CheckUnchanged(const fs::path& path, const FileInfo& expected, struct stat& now) {
+  if (::lstat(path.c_str(), &now) != 0) return LastError();
+  FileInfo found = InfoOf({}, now);
+  if (!S_ISREG(now.st_mode) || !SameStamp(found, expected)) return ChangedError();
+  if (expected.file_id != 0 && !SameIdentity(found, expected)) return ChangedError();
+  return {};
+}
+
 std::string TemporaryName() {
   static unsigned long counter = 0;
   return ".pelloquin-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
@@ -90,7 +109,7 @@ std::error_code StreamContent(int in, int out, std::uint64_t size) {
     copied += static_cast<std::uint64_t>(got);
   }
   // The file shrank or grew while it was read.
-  if (copied != size) return std::make_error_code(std::errc::resource_unavailable_try_again);
+  if (copied != size) return ChangedError();
   return {};
 }
 
@@ -110,7 +129,7 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
       }
       return LastError();
     }
-    if (copied == 0) return std::make_error_code(std::errc::resource_unavailable_try_again);
+    if (copied == 0) return ChangedError();
     remaining -= static_cast<std::uint64_t>(copied);
   }
   return {};
@@ -143,8 +162,7 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files)
     struct stat status {};
     if (::fstatat(dir_fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(status.st_mode)) continue;
-    files.push_back({std::string(name), static_cast<std::uint64_t>(status.st_size), Ticks(status),
-                     name.front() == '.'});
+    files.push_back(InfoOf(std::string(name), status));
   }
   return {};
 }
@@ -154,17 +172,8 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
   if (::lstat(path.c_str(), &status) != 0) return LastError();
   if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
   if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::invalid_argument);
-  std::string name = path.filename().string();
-  info = {name, static_cast<std::uint64_t>(status.st_size), Ticks(status),
-          !name.empty() && name.front() == '.'};
+  info = InfoOf(path.filename().string(), status);
   return {};
-}
-
-bool IsSameFile(const fs::path& a, const fs::path& b) {
-  struct stat first {
-  }, second{};
-  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
-         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
 }
 
 namespace {
@@ -203,7 +212,7 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   struct stat after {};
   if (::fstat(in.get(), &after) != 0) return copy.Abandon(LastError());
   if (after.st_size != status.st_size || Ticks(after) != Ticks(status)) {
-    return copy.Abandon(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return copy.Abandon(ChangedError());
   }
   const timespec times[2] = {status.st_atim, status.st_mtim};
   if (fault::ShouldFail(fault::Call::SetTime)) return copy.Abandon(InjectedError());
@@ -245,10 +254,35 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
   }
 }
 
-std::error_code MoveFile(const fs::path& source, const fs::path& target) {
+std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
+                                    const FileInfo& expected) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  struct stat status {};
+  if (auto error = CheckUnchanged(source, expected, status)) return error;
+  fault::AfterCheck(source);
+  // A write that lands after the check goes along with the file.
   if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
   Pending().Add(target.parent_path());
+  return {};
+}
+
+std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
+                                      const fs::path& copy) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  struct stat status {
+  }, copy_status{};
+  if (auto error = CheckUnchanged(path, expected, status)) return error;
+  if (::lstat(copy.c_str(), &copy_status) != 0) return LastError();
+  bool same_file = copy_status.st_dev == status.st_dev && copy_status.st_ino == status.st_ino;
+  fault::AfterCheck(path);
+  // A rename onto another name of the same file would do nothing at all.
+  if (!same_file && copy_status.st_dev == status.st_dev) {
+    if (::rename(path.c_str(), copy.c_str()) != 0) return LastError();
+    Pending().Add(copy.parent_path());
+    return {};
+  }
+  Pending().SyncAll();
+  if (::unlink(path.c_str()) != 0) return LastError();
   return {};
 }
 

@@ -1,9 +1,9 @@
 // File-system steps on Windows, with the wide-character Win32 calls.
 #include <windows.h>
-// The header's MoveFile macro would rename the function declared below.
-#undef MoveFile
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "fault_injection.h"
 #include "file_transfer.h"
@@ -49,11 +49,26 @@ std::error_code Attributes(const fs::path& path, WIN32_FILE_ATTRIBUTE_DATA& data
   return {};
 }
 
-bool Identity(const fs::path& path, BY_HANDLE_FILE_INFORMATION& info) {
-  // Backup semantics let a folder be opened too; no access right is needed.
-  Handle file(::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  return file.valid() && ::GetFileInformationByHandle(file.get(), &info);
+// Opens a file to take it out of its folder: no one may write it or open it
+// anew for writing until the handle is closed, and a link is opened itself.
+Handle OpenToTakeOut(const fs::path& path) {
+  return Handle(::CreateFileW(path.c_str(), DELETE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                              FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+}
+
+std::error_code CheckUnchanged(const Handle& file, const FileInfo& expected) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!::GetFileInformationByHandle(file.get(), &info)) return LastError();
+  FileInfo found{{},
+                 Size(info.nFileSizeHigh, info.nFileSizeLow),
+                 Ticks(info.ftLastWriteTime),
+                 IsHidden(info.dwFileAttributes),
+                 info.dwVolumeSerialNumber,
+                 Size(info.nFileIndexHigh, info.nFileIndexLow)};
+  if (!IsOrdinaryFile(info.dwFileAttributes) || !SameStamp(found, expected)) return ChangedError();
+  if (expected.file_id != 0 && !SameIdentity(found, expected)) return ChangedError();
+  return {};
 }
 
 }  // namespace
@@ -62,30 +77,42 @@ bool Identity(const fs::path& path, BY_HANDLE_FILE_INFORMATION& info) {
 void SyncRenamedFolders() {}
 
 std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
-  const fs::path pattern = folder / L"*";
-  WIN32_FIND_DATAW data{};
-  HANDLE found = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                    nullptr, FIND_FIRST_EX_LARGE_FETCH);
-  if (found == INVALID_HANDLE_VALUE) {
-    // A drive's root may hold nothing at all, not even "." and "..".
-    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return {};
-    return LastError();
-  }
-  std::error_code error;
-  do {
-    if (!IsOrdinaryFile(data.dwFileAttributes)) continue;
-    std::string name;
-    try {
-      name = Utf8FromPath(fs::path(data.cFileName));
-    } catch (const std::system_error&) {
-      continue;  // a name with no UTF-8 form (a lone surrogate) is left alone
+  // The directory read that gives each file's index with its size and time.
+  Handle dir(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!dir.valid()) return LastError();
+  BY_HANDLE_FILE_INFORMATION dir_info{};
+  if (!::GetFileInformationByHandle(dir.get(), &dir_info)) return LastError();
+  constexpr DWORD kBufferSize = 64 * 1024;
+  // DWORD-aligned, as the entries are.
+  std::vector<DWORD> buffer(kBufferSize / sizeof(DWORD));
+  for (auto kind = FileIdBothDirectoryRestartInfo;; kind = FileIdBothDirectoryInfo) {
+    if (!::GetFileInformationByHandleEx(dir.get(), kind, buffer.data(), kBufferSize)) {
+      DWORD error = ::GetLastError();
+      // A drive's root may hold nothing at all, not even "." and "..".
+      if (error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND) return {};
+      return {static_cast<int>(error), std::system_category()};
     }
-    files.push_back({std::move(name), Size(data.nFileSizeHigh, data.nFileSizeLow),
-                     Ticks(data.ftLastWriteTime), IsHidden(data.dwFileAttributes)});
-  } while (::FindNextFileW(found, &data));
-  if (::GetLastError() != ERROR_NO_MORE_FILES) error = LastError();
-  ::FindClose(found);
-  return error;
+    const auto* bytes = reinterpret_cast<const char*>(buffer.data());
+    for (std::size_t offset = 0;;) {
+      const auto& entry = *reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(bytes + offset);
+      if (IsOrdinaryFile(entry.FileAttributes)) {
+        try {
+          std::wstring wide(entry.FileName, entry.FileNameLength / sizeof(WCHAR));
+          files.push_back({Utf8FromPath(fs::path(wide)),
+                           static_cast<std::uint64_t>(entry.EndOfFile.QuadPart),
+                           static_cast<std::int64_t>(entry.LastWriteTime.QuadPart),
+                           IsHidden(entry.FileAttributes), dir_info.dwVolumeSerialNumber,
+                           static_cast<std::uint64_t>(entry.FileId.QuadPart)});
+        } catch (const std::system_error&) {
+          // A name with no UTF-8 form (a lone surrogate) is left alone.
+        }
+      }
+      if (entry.NextEntryOffset == 0) break;
+      offset += entry.NextEntryOffset;
+    }
+  }
 }
 
 std::error_code StatFile(const fs::path& path, FileInfo& info) {
@@ -100,14 +127,6 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
   info = {Utf8FromPath(path.filename()), Size(data.nFileSizeHigh, data.nFileSizeLow),
           Ticks(data.ftLastWriteTime), IsHidden(data.dwFileAttributes)};
   return {};
-}
-
-bool IsSameFile(const fs::path& a, const fs::path& b) {
-  BY_HANDLE_FILE_INFORMATION first{}, second{};
-  return Identity(a, first) && Identity(b, second) &&
-         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh &&
-         first.nFileIndexLow == second.nFileIndexLow;
 }
 
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
@@ -142,7 +161,7 @@ std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
   const std::uint64_t size = Size(before.nFileSizeHigh, before.nFileSizeLow);
   if (size != Size(after.nFileSizeHigh, after.nFileSizeLow) ||
       Ticks(before.ftLastWriteTime) != Ticks(after.ftLastWriteTime)) {
-    return abandon(std::make_error_code(std::errc::resource_unavailable_try_again));
+    return abandon(ChangedError());
   }
   // A read-only source would make a copy that can never be replaced or removed.
   if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
@@ -180,12 +199,43 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
   for (auto& request : requests) request.error = CopyFileSafely(request.source, request.target);
 }
 
-std::error_code MoveFile(const fs::path& source, const fs::path& target) {
+std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
+                                    const FileInfo& expected) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
-  if (!::MoveFileExW(source.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  Handle file = OpenToTakeOut(source);
+  if (!file.valid()) return LastError();
+  if (auto error = CheckUnchanged(file, expected)) return error;
+  fault::AfterCheck(source);
+  const std::wstring& name = target.native();
+  std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
+  auto& rename = *reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  rename.ReplaceIfExists = TRUE;
+  rename.RootDirectory = nullptr;
+  rename.FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
+  std::copy(name.begin(), name.end(), rename.FileName);
+  if (!::SetFileInformationByHandle(file.get(), FileRenameInfo, &rename,
+                                    static_cast<DWORD>(buffer.size()))) {
     return LastError();
   }
+  return {};
+}
+
+std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
+                                      const fs::path& copy) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  Handle file = OpenToTakeOut(path);
+  if (!file.valid()) return LastError();
+  if (auto error = CheckUnchanged(file, expected)) return error;
+  WIN32_FILE_ATTRIBUTE_DATA copy_data{};
+  if (auto error = Attributes(copy, copy_data)) return error;
+  fault::AfterCheck(path);
+  // No one can write the file through another handle, so it may simply go.
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition)) {
+    return LastError();
+  }
+  if (!file.Close()) return LastError();
   return {};
 }
 

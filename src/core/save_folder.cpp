@@ -8,6 +8,7 @@
 #include <array>
 #include <limits>
 #include <map>
+#include <optional>
 #include <unordered_map>
 
 #include "ascii_case.h"
@@ -85,7 +86,12 @@ std::vector<std::string> SaveWithCoSaves(const Folder& folder, const std::string
 }
 
 void AddFailure(Failures& failures, const fs::path& path, std::error_code error) {
-  failures.push_back({Utf8FromPath(path), DescribeError(error)});
+  // The system's words for it ("resource temporarily unavailable") would not tell.
+  std::string reason = error == files::ChangedError()
+                           ? "the file changed while it was being sorted; it was left where it "
+                             "was, and the next run sorts it"
+                           : DescribeError(error);
+  failures.push_back({Utf8FromPath(path), std::move(reason)});
 }
 
 std::string UnusableNameReason(std::string_view name) {
@@ -107,9 +113,11 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   return true;
 }
 
-// Takes a file out of the save folder into the character's folder: deleted
-// when its copy there already matches, else renamed there, else copied and
-// then deleted. Never deleted before a matching copy exists.
+// Takes a file out of the save folder into the character's folder: removed
+// when its copy there already matches (or is the same file under another
+// name), else renamed there, else copied and then removed. Never removed before a matching copy
+// exists, nor when it is no longer the file listed: one the game wrote meanwhile stays for the next
+// run to sort.
 bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   if (source == nullptr) return false;
@@ -117,12 +125,16 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
   bool archived = target != nullptr && files::SameStamp(*source, *target);
-  if (archived && files::IsSameFile(source_path, target_path)) return false;
   if (!archived) {
-    if (!files::MoveFile(source_path, target_path)) {
+    std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
+    if (!error) {
       to.files[name] = *source;
       from.files.erase(name);
       return true;
+    }
+    if (error == files::ChangedError()) {
+      AddFailure(failures, source_path, error);
+      return false;
     }
     // Different file systems, or a rename refused: copy and check it instead.
     if (!CopyInto(from, to, name, failures)) return false;
@@ -136,7 +148,7 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
       return false;
     }
   }
-  if (auto error = files::RemoveFile(source_path)) {
+  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path)) {
     AddFailure(failures, source_path, error);
     return false;
   }
@@ -147,6 +159,41 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
 std::size_t CountQualifying(const std::vector<std::string>& saves) {
   return static_cast<std::size_t>(std::count_if(
       saves.begin(), saves.end(), [](const auto& name) { return IsQualifyingSave(name); }));
+}
+
+// The sub-folders of a folder (links to folders left out), sorted like saves.
+std::vector<std::string> ListSubFolders(const fs::path& folder, Failures& failures) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code ignored;
+    if (it->is_symlink(ignored) || !it->is_directory(ignored)) continue;
+    try {
+      names.push_back(Utf8FromPath(it->path().filename()));
+    } catch (const std::system_error&) {
+      // A name with no UTF-8 form names no character.
+    }
+  }
+  if (error) AddFailure(failures, folder, error);
+  std::sort(names.begin(), names.end(), NameLess);
+  return names;
+}
+
+// Characters whose saves are all in their folders (a run whose settings were
+// never written) come back from those folders: every sub-folder holding a
+// save of the character it is named after is registered, in folder order.
+Failures RegisterCharacterFolders(SharedState& state) {
+  Failures failures;
+  for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
+    SaveListing listing = ListSaves(JoinPath(state.SavePath, name));
+    failures.insert(failures.end(), listing.failures.begin(), listing.failures.end());
+    if (std::any_of(listing.names.begin(), listing.names.end(), [&](const std::string& save) {
+          return IsQualifyingSave(save) && CharacterNameOf(save) == name;
+        })) {
+      RegisterCharacter(state, name);
+    }
+  }
+  return failures;
 }
 
 }  // namespace
@@ -260,42 +307,71 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
   constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
   std::vector<files::CopyRequest> batch;
   std::vector<std::string> batch_names;
+  // A co-save is copied after its save, and only once the save came in, so
+  // that a restore that fails (or is cut short) leaves no co-save without it.
+  struct CoSave {
+    files::CopyRequest request;
+    std::string name;
+    std::optional<std::size_t> save;  // its save's place in the batch, when copied too
+  };
+  std::vector<CoSave> co_saves;
   std::uint64_t batch_bytes = 0;
   std::size_t saves_in_batch = 0;
-  auto copy_batch = [&] {
-    files::CopyFilesSafely(batch);
-    for (std::size_t i = 0; i < batch.size(); ++i) {
-      if (batch[i].error) {
-        AddFailure(failures, batch[i].target, batch[i].error);
+  auto copy = [&](std::vector<files::CopyRequest>& requests,
+                  const std::vector<std::string>& names) {
+    files::CopyFilesSafely(requests);
+    for (std::size_t i = 0; i < requests.size(); ++i) {
+      if (requests[i].error) {
+        AddFailure(failures, requests[i].target, requests[i].error);
       } else {
-        saves.files[batch_names[i]] = *character.Find(batch_names[i]);
+        saves.files[names[i]] = *character.Find(names[i]);
       }
     }
+  };
+  auto copy_batch = [&] {
+    copy(batch, batch_names);
+    std::vector<files::CopyRequest> co_batch;
+    std::vector<std::string> co_names;
+    for (auto& co_save : co_saves) {
+      if (co_save.save && batch[*co_save.save].error) continue;  // the save's failure tells
+      co_batch.push_back(std::move(co_save.request));
+      co_names.push_back(std::move(co_save.name));
+    }
+    copy(co_batch, co_names);
     for (; saves_in_batch > 0; --saves_in_batch) {
       if (progress) progress(++done, total);
     }
     batch.clear();
     batch_names.clear();
+    co_saves.clear();
     batch_bytes = 0;
   };
   for (const auto& save : character.saves) {
     if (!IsQualifyingSave(save)) continue;
     std::vector<std::string> group = SaveWithCoSaves(character, save);
-    // The save first: a restore cut short leaves no co-save without its save.
+    std::optional<std::size_t> save_place;
+    // The save first (it ends the group), so its co-saves know where it went.
     for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
       const std::string& file = *file_it;
       const files::FileInfo& source = *character.Find(file);
       const files::FileInfo* current = saves.Find(file);
-      if (current != nullptr && files::SameStamp(source, *current)) continue;
-      // The game wrote this one after the last archive; the archive that
-      // follows a restore will keep it.
-      if (current != nullptr && current->mtime > source.mtime) continue;
-      batch.push_back({character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}});
-      batch_names.push_back(file);
+      // Same, or written by the game after the last archive (or while that
+      // archive copied it, in the same tick of the clock): the archive that
+      // follows a restore keeps it.
+      if (current != nullptr && current->mtime >= source.mtime) continue;
+      files::CopyRequest request{
+          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}};
+      if (file == save) {
+        save_place = batch.size();
+        batch.push_back(std::move(request));
+        batch_names.push_back(file);
+      } else {
+        co_saves.push_back({std::move(request), file, save_place});
+      }
       batch_bytes += source.size;
     }
     ++saves_in_batch;
-    if (batch.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
+    if (batch.size() + co_saves.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
   }
   copy_batch();
   files::SyncRenamedFolders();
@@ -313,15 +389,18 @@ Failures PrepareSaveFolder(SharedState& state) {
   state.SaveCount = static_cast<std::int16_t>(
       std::min<std::size_t>(listing.names.size(), std::numeric_limits<std::int16_t>::max()));
   for (auto& failure : ScanCharacters(state, listing.names)) failures.push_back(failure);
+  for (auto& failure : RegisterCharacterFolders(state)) failures.push_back(failure);
   for (auto& failure : MakeCharacterFolders(state)) failures.push_back(failure);
   return failures;
 }
 
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress) {
-  state.LoadedChar = name;
+  // Until every save of the new character is back, the loaded one stays
+  // loaded, with its saves in the save folder.
   Failures failures = RestoreCharacter(state, name, progress);
-  for (auto& failure : ArchiveSaves(state, progress)) failures.push_back(std::move(failure));
-  return failures;
+  if (!failures.empty()) return failures;
+  state.LoadedChar = name;
+  return ArchiveSaves(state, progress);
 }
 
 }  // namespace pelloquin

@@ -40,16 +40,21 @@ Failures MakeCharacterFolders(const SharedState& state);
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
 
 // Copies the qualifying saves of the character's folder into the save folder,
-// keeping any save there that is newer than its copy.
+// keeping any save there that is no older than its copy. A co-save comes only
+// with its save: none whose save could not be copied.
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
 
 // Start-up's file work before the character list is filled: lists the save
-// folder, stores the count, registers its characters and makes their folders.
+// folder, stores the count, registers its characters, then those of the
+// sub-folders that hold a save of the character they are named after, and
+// makes their folders.
 Failures PrepareSaveFolder(SharedState& state);
 
-// Load Save: the character becomes the loaded one, its saves come back, and
-// the save folder is archived and trimmed to it.
+// Load Save: the character's saves come back; then it becomes the loaded one
+// and the save folder is archived and trimmed to it. When any of its saves
+// could not be restored, that is reported and nothing else changes: the
+// loaded character stays loaded and its saves stay in the save folder.
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress = {});
 
 }  // namespace pelloquin

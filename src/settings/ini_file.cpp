@@ -8,17 +8,40 @@
 
 namespace pelloquin {
 
-std::string ReadIni(std::string_view section, std::string_view key, const std::string& file) {
+namespace {
+
+// Why the file was not read, in words the user can act on.
+std::string ReadFailureReason(std::error_code error) {
+  if (error == std::errc::file_too_large) {
+    return "the file is larger than 1 MiB, too large to be a settings file; it is neither read "
+           "nor overwritten";
+  }
+  return DescribeError(error);
+}
+
+}  // namespace
+
+std::optional<Failure> ReadIniText(const std::string& file, std::string& text) {
+  text.clear();
   try {
     std::string bytes;
     bool missing = false;
-    // As with the profile functions, a file that cannot be read reads as empty.
-    if (ini::ReadFileBytes(file, bytes, missing) || missing) return "";
-    return ini::FindValue(ini::DecodeText(bytes), section, key).value_or("");
-  } catch (const std::system_error&) {
+    if (auto error = ini::ReadFileBytes(file, bytes, missing)) {
+      return Failure{file, ReadFailureReason(error)};
+    }
+    text = ini::DecodeText(bytes);
+    return std::nullopt;
+  } catch (const std::system_error& error) {
     // A path the system cannot represent names no file.
-    return "";
+    return Failure{file, DescribeError(error.code())};
   }
+}
+
+std::string ReadIni(std::string_view section, std::string_view key, const std::string& file) {
+  std::string text;
+  // As with the profile functions, a file that cannot be read reads as empty.
+  if (ReadIniText(file, text)) return "";
+  return ini::FindValue(text, section, key).value_or("");
 }
 
 bool WriteIni(std::string_view section, std::string_view key, std::string_view value,
@@ -32,7 +55,9 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
     std::string bytes;
     bool missing = false;
     // A file that exists but cannot be read is never overwritten with a new one.
-    if (auto error = ini::ReadFileBytes(file, bytes, missing)) return fail(DescribeError(error));
+    if (auto error = ini::ReadFileBytes(file, bytes, missing)) {
+      return fail(ReadFailureReason(error));
+    }
     std::string text = ini::DecodeText(bytes);
     std::string changed = ini::SetValue(text, section, key, value, ini::kNewFileLineEnd);
     if (!missing && changed == text) return true;

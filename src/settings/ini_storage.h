@@ -2,6 +2,7 @@
 // text encoding, and the folders it may live in.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -20,8 +21,14 @@ inline constexpr std::string_view kNewFileLineEnd = "\n";
 // Eight random hex digits that name a temporary file beside the settings file.
 std::string RandomTag();
 
+// The largest settings file read. A full table of long names takes a few
+// kilobytes; anything far larger is no settings file, and read whole it could
+// exhaust memory.
+inline constexpr std::uint64_t kMaxFileBytes = 1024 * 1024;
+
 // The file's bytes as stored. Nothing at the path is no error: `missing` is
-// then true and `bytes` empty. A folder or another non-file is an error.
+// then true and `bytes` empty. A folder or another non-file is an error, and
+// so is a file larger than kMaxFileBytes (std::errc::file_too_large).
 std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing);
 
 // Writes the bytes to a temporary file in the same folder, flushes it to disk

@@ -64,6 +64,8 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
   if (::fstat(file.get(), &status) != 0) return LastError();
   if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
   if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
+  const auto too_large = std::make_error_code(std::errc::file_too_large);
+  if (static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes) return too_large;
   bytes.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[64 * 1024];
   while (true) {
@@ -74,6 +76,8 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
     }
     if (got == 0) return {};
     bytes.append(buffer, static_cast<std::size_t>(got));
+    // It grew while it was read.
+    if (bytes.size() > kMaxFileBytes) return too_large;
   }
 }
 

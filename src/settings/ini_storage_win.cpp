@@ -83,12 +83,18 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return LastError();
+  const auto too_large = std::make_error_code(std::errc::file_too_large);
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size)) return LastError();
+  if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) return too_large;
   char buffer[64 * 1024];
   while (true) {
     DWORD got = 0;
     if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return LastError();
     if (got == 0) return {};
     bytes.append(buffer, got);
+    // It grew while it was read.
+    if (bytes.size() > kMaxFileBytes) return too_large;
   }
 }
 

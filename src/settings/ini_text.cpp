@@ -81,12 +81,15 @@ Line ParseLine(std::string_view text, std::size_t begin) {
   return line;
 }
 
+// The section and key lines only: nothing else is ever looked up or edited,
+// and a file of countless blank lines then costs no memory.
 std::vector<Line> ParseLines(std::string_view text) {
   std::vector<Line> lines;
   std::size_t begin = text.starts_with(kUtf8Bom) ? kUtf8Bom.size() : 0;
   while (begin < text.size()) {
-    lines.push_back(ParseLine(text, begin));
-    begin = lines.back().next;
+    Line line = ParseLine(text, begin);
+    begin = line.next;
+    if (line.kind == LineKind::Section || line.kind == LineKind::Key) lines.push_back(line);
   }
   return lines;
 }

@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
+#include <utility>
 
 #include "ini_file.h"
 #include "ini_storage.h"
+#include "ini_text.h"
 #include "paths.h"
 
 namespace pelloquin {
@@ -54,10 +57,49 @@ std::string DefaultIniPath() {
   return ChooseSettingsLocation().path;
 }
 
+namespace {
+
+// A name holding a comma or a quote is stored in quotes, with its quotes
+// doubled, so that it reads back whole; every other name is stored as it is.
+bool NeedsQuotes(std::string_view name) {
+  return name.find_first_of(",\"") != std::string_view::npos;
+}
+
+// The name of a quoted entry at the start of `list`, and where the entry
+// ends (at a comma or the list's end); nothing when it is not a whole quoted
+// entry (a hand edit), which is then read as it stands.
+std::optional<std::pair<std::string, std::size_t>> ReadQuoted(std::string_view list) {
+  std::string name;
+  for (std::size_t i = 1; i < list.size(); ++i) {
+    if (list[i] != '"') {
+      name += list[i];
+    } else if (i + 1 < list.size() && list[i + 1] == '"') {
+      name += '"';
+      ++i;
+    } else if (i + 1 == list.size() || list[i + 1] == ',') {
+      return std::make_pair(std::move(name), i + 1);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::string JoinCharacterList(const SharedState& state) {
   std::string list;
   for (const std::string& slot : state.Chars) {
-    list += slot;
+    if (NeedsQuotes(slot)) {
+      list += '"';
+      for (char c : slot) {
+        if (c == '"') list += '"';
+        list += c;
+      }
+      list += '"';
+    } else {
+      list += slot;
+    }
     list += ',';
   }
   return list;
@@ -67,26 +109,39 @@ std::vector<std::string> SplitCharacterList(std::string_view list) {
   std::vector<std::string> pieces;
   if (list.empty()) return pieces;
   while (true) {
-    std::size_t comma = list.find(',');
-    pieces.emplace_back(list.substr(0, comma));
-    if (comma == std::string_view::npos) return pieces;
-    list.remove_prefix(comma + 1);
+    std::size_t end = std::string_view::npos;
+    auto quoted = list.starts_with('"') ? ReadQuoted(list) : std::nullopt;
+    if (quoted) {
+      pieces.push_back(std::move(quoted->first));
+      end = quoted->second;
+    } else {
+      end = list.find(',');
+      pieces.emplace_back(list.substr(0, end));
+    }
+    if (end >= list.size()) return pieces;
+    list.remove_prefix(end + 1);
   }
 }
 
-void LoadSettings(SharedState& state) {
+Failures LoadSettings(SharedState& state) {
+  Failures failures;
+  std::string text;
+  if (auto failure = ReadIniText(state.IniPath, text)) failures.push_back(std::move(*failure));
+  auto read = [&](std::string_view section, std::string_view key) {
+    return ini::FindValue(text, section, key).value_or("");
+  };
   // Each step that fails is skipped and the next one runs; the field keeps its value.
   try {
-    state.SavePath = ReadIni(kGeneralSection, kSavePathKey, state.IniPath);
+    state.SavePath = read(kGeneralSection, kSavePathKey);
   } catch (...) {
   }
   std::string list;
   try {
-    list = ReadIni(kCharsSection, kCharsKey, state.IniPath);
+    list = read(kCharsSection, kCharsKey);
   } catch (...) {
   }
   try {
-    state.LoadedChar = ReadIni(kGeneralSection, kLoadedCharKey, state.IniPath);
+    state.LoadedChar = read(kGeneralSection, kLoadedCharKey);
   } catch (...) {
   }
   try {
@@ -95,6 +150,7 @@ void LoadSettings(SharedState& state) {
     for (std::size_t i = 0; i < used; ++i) state.Chars[i] = std::move(pieces[i]);
   } catch (...) {
   }
+  return failures;
 }
 
 Failures SaveSettings(const SharedState& state) {

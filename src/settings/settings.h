@@ -49,14 +49,18 @@ std::string_view DescribeSettingsPlace(SettingsPlace place);
 // ChooseSettingsLocation().path.
 std::string DefaultIniPath();
 
-// The stored character list: every slot followed by ",".
+// The stored character list: every slot followed by ",". A name holding a
+// comma or a double quote is written in double quotes, its quotes doubled.
 std::string JoinCharacterList(const SharedState& state);
-// Split at every ","; empty pieces count; "" gives no pieces.
+// Split at every "," outside a quoted entry; empty pieces count; "" gives no
+// pieces. An entry that is not a whole quoted one is read as it stands.
 std::vector<std::string> SplitCharacterList(std::string_view list);
 
-// Reads SavePath, the character table and LoadedChar from state.IniPath.
-// A step that fails is skipped; nothing is reported.
-void LoadSettings(SharedState& state);
+// Reads SavePath, the character table and LoadedChar from state.IniPath,
+// reading the file once. A step that fails is skipped. A file that exists
+// but cannot be read (or is larger than 1 MiB) is reported, and the settings
+// stay empty.
+Failures LoadSettings(SharedState& state);
 
 // Writes SavePath, LoadedChar and the table, in that order. Returns why
 // writes failed, each distinct failure once (all three are tried).

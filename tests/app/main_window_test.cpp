@@ -216,10 +216,12 @@ TEST_F(MainWindowTest, LoadSaveTakesTheSelectedRowsNameAsStored) {
   view.selected = 2;
   program->main.LoadSave();
 
-  EXPECT_EQ(state.LoadedChar, stored_name);
-  // No folder can carry that name, so nothing is restored and the user is told.
+  // No folder can carry that name, so nothing is restored, the loaded
+  // character stays, and the user is told of the name as stored.
+  EXPECT_EQ(state.LoadedChar, "Brutus");
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
+  EXPECT_NE(prompt.messages[0].text.find(stored_name), std::string::npos);
 }
 
 TEST_F(MainWindowTest, ConfigSaveLocationWritesTheFolderAtOnceAndRescansNothing) {

@@ -1,20 +1,25 @@
 // Kills the start-up and Load Save file work at random moments, in a child
 // process, and checks after every kill that no save was lost or damaged and
-// that the next start finishes cleanly.
+// that the next start finishes cleanly; and rewrites saves while Load Save
+// runs, checking that their newest bytes are never lost.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <random>
 #include <thread>
 
 #include "invariant.h"
 #include "paths.h"
+#include "posix_descriptor.h"
 #include "save_names.h"
 #include "temp_folder.h"
 
@@ -28,30 +33,60 @@ using namespace pelloquin::testing;
 
 struct RunResult {
   bool killed = false;
+  bool work_started = false;
+  bool work_ended = false;
   int exit_code = -1;
+  std::chrono::microseconds work{0};  // from the start mark to the end mark, as seen here
 };
 
-// Runs the helper; with a delay, kills it with SIGKILL once the delay is over.
+// Runs the helper with a pipe on which it marks the start and the end of its
+// file work. `during_work`, when given, runs as soon as the work has started,
+// with the helper's process id (to kill it, or to write saves meanwhile).
+// Failures the run is expected to report are kept off the output when `quiet`.
 RunResult RunRunner(const std::vector<std::string>& args,
-                    std::optional<std::chrono::microseconds> kill_after) {
-  std::vector<std::string> all = {PELLOQUIN_SWAP_RUNNER};
+                    const std::function<void(pid_t)>& during_work = {}, bool quiet = false) {
+  int marks[2];
+  if (::pipe2(marks, O_CLOEXEC) != 0) {
+    ADD_FAILURE() << "cannot make a pipe";
+    return {};
+  }
+  constexpr int kMarksFd = 3;
+  std::vector<std::string> all = {PELLOQUIN_SWAP_RUNNER, "--marks", std::to_string(kMarksFd)};
   all.insert(all.end(), args.begin(), args.end());
   std::vector<char*> argv;
   for (auto& arg : all) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, marks[1], kMarksFd);
+  if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
   pid_t pid = 0;
-  if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  ::close(marks[1]);
+  if (spawned != 0) {
+    ::close(marks[0]);
     ADD_FAILURE() << "cannot start " << argv[0];
     return {};
   }
-  if (kill_after) {
-    std::this_thread::sleep_for(*kill_after);
-    ::kill(pid, SIGKILL);
+  RunResult result;
+  std::chrono::steady_clock::time_point started;
+  char mark = 0;
+  while (::read(marks[0], &mark, 1) == 1) {
+    if (mark == 'S') {
+      result.work_started = true;
+      started = std::chrono::steady_clock::now();
+      if (during_work) during_work(pid);
+    } else if (mark == 'E') {
+      result.work_ended = true;
+      result.work = std::chrono::duration_cast<std::chrono::microseconds>(
+          std::chrono::steady_clock::now() - started);
+    }
   }
+  ::close(marks[0]);
   int status = 0;
   while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
-  RunResult result;
   result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   return result;
@@ -128,12 +163,41 @@ class Crash : public ::testing::Test {
     }
   }
 
-  std::chrono::microseconds MeasureRun(const std::string& loaded) {
-    auto started = std::chrono::steady_clock::now();
-    RunResult result = RunRunner({saves_.string(), loaded, characters_[0]}, std::nullopt);
+  // How long the file work of a start-up and Load Save takes here.
+  std::chrono::microseconds MeasureWork(const std::string& loaded) {
+    RunResult result = RunRunner({saves_.string(), loaded, characters_[0]});
     EXPECT_EQ(result.exit_code, 0);
-    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
-                                                                 started);
+    return result.work;
+  }
+
+  // The game writing an existing save of the save folder over in place, at a
+  // moment of its own: its new version, or nothing when no save was there.
+  std::optional<SavedFile> Rewrite() {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(saves_, error), end; !error && it != end; it.increment(error)) {
+      std::string name = it->path().filename().string();
+      if (name.ends_with(".ess")) names.push_back(std::move(name));
+    }
+    if (names.empty()) return std::nullopt;
+    const std::string& name = names[random_() % names.size()];
+    posix::Descriptor file(::open((saves_ / name).c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;  // taken out meanwhile
+    std::vector<std::uint64_t> words(1 + random_() % (48 * 1024));
+    for (auto& word : words) word = random_();
+    std::string_view content(reinterpret_cast<const char*>(words.data()),
+                             words.size() * sizeof(std::uint64_t));
+    struct stat status {};
+    // As the game writes: the system stamps the time.
+    if (::write(file.get(), content.data(), content.size()) !=
+            static_cast<ssize_t>(content.size()) ||
+        ::fstat(file.get(), &status) != 0) {
+      ADD_FAILURE() << "cannot rewrite " << name;
+      return std::nullopt;
+    }
+    return SavedFile{
+        "", name, ContentHash(content), content.size(),
+        static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
   }
 
   TempFolder temp_;
@@ -145,14 +209,14 @@ class Crash : public ::testing::Test {
 
 TEST_F(Crash, NoKillLosesASave) {
   const int wanted = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
-  std::string loaded;
-  // How long a whole start-up and Load Save take here bounds the kill moments.
-  auto window = std::max(MeasureRun(""), MeasureRun(characters_[1]));
-  loaded = characters_[0];
+  // How long the file work of a start-up and Load Save takes bounds the kill moments.
+  auto window = std::max(MeasureWork(""), MeasureWork(characters_[1]));
+  std::string loaded = characters_[0];
 
   int kills = 0;
+  int mid_work = 0;
   int finished = 0;
-  while (kills < wanted && kills + finished < wanted * 10) {
+  while (mid_work < wanted && kills + finished < wanted * 20) {
     if (random_() % 2 == 0) {
       PlaySave(loaded, static_cast<int>(random_() % 5));
     } else if (random_() % 4 == 0) {
@@ -165,13 +229,17 @@ TEST_F(Crash, NoKillLosesASave) {
 
     SaveSnapshot before = TakeSnapshot(saves_);
     std::uniform_int_distribution<long> moment(0, window.count());
-    auto started = std::chrono::steady_clock::now();
-    RunResult run = RunRunner(args, std::chrono::microseconds(moment(random_)));
+    RunResult run = RunRunner(args, [&](pid_t pid) {
+      std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
+      ::kill(pid, SIGKILL);
+    });
     for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
     if (run.killed) {
       ++kills;
+      // Only a kill between the start and the end marks cut the work short.
+      if (run.work_started && !run.work_ended) ++mid_work;
       // The next start: the settings were never written, so the same character is loaded.
-      RunResult next = RunRunner({saves_.string(), loaded}, std::nullopt);
+      RunResult next = RunRunner({saves_.string(), loaded});
       ASSERT_EQ(next.exit_code, 0) << "the start after kill " << kills << " failed";
       for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
     } else {
@@ -179,15 +247,56 @@ TEST_F(Crash, NoKillLosesASave) {
       ASSERT_EQ(run.exit_code, 0);
       if (args.size() == 3) loaded = target;
       // Runs that finish before their kill make the next moments earlier.
-      window = std::chrono::duration_cast<std::chrono::microseconds>(
-          std::chrono::steady_clock::now() - started);
+      window = run.work;
     }
     EXPECT_EQ(TemporaryFilesUnder(saves_), std::vector<std::string>{});
     ExpectSorted(loaded);
     if (HasFailure()) break;
   }
-  std::printf("kills survived: %d (runs that finished first: %d)\n", kills, finished);
-  EXPECT_EQ(kills, wanted);
+  std::printf("kills: %d, landed mid-work: %d, %s (runs that finished first: %d)\n", kills,
+              mid_work, HasFailure() ? "NOT all survived" : "all survived", finished);
+  EXPECT_EQ(mid_work, wanted);
+}
+
+// The game writing saves over in place at random moments while Load Save
+// runs: after each run the newest bytes of every save exist somewhere, and
+// loading the same character again sorts everything.
+TEST_F(Crash, SavesRewrittenDuringLoadSaveKeepTheirNewestBytes) {
+  const int runs = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
+  auto window = std::max(MeasureWork(""), MeasureWork(characters_[1]));
+  std::string loaded = characters_[0];
+  int rewrites = 0;
+  for (int run = 0; run < runs; ++run) {
+    const std::string& target = characters_[random_() % characters_.size()];
+    SCOPED_TRACE("loaded " + loaded + ", loading " + target);
+    SaveSnapshot versions = TakeSnapshot(saves_);
+    std::uniform_int_distribution<long> moment(0, window.count() / 2);
+    RunResult result = RunRunner(
+        {saves_.string(), loaded, target},
+        [&](pid_t) {
+          for (int i = 1 + static_cast<int>(random_() % 3); i > 0; --i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
+            if (auto version = Rewrite()) {
+              versions.push_back(*version);
+              ++rewrites;
+            }
+          }
+        },
+        true);
+    // A save that changed under the work is reported and left for the next run.
+    EXPECT_TRUE(result.exit_code == 0 || result.exit_code == 1) << result.exit_code;
+    for (const auto& problem : CheckNewestKept(versions, saves_)) ADD_FAILURE() << problem;
+
+    RunResult again = RunRunner({saves_.string(), target, target});
+    ASSERT_EQ(again.exit_code, 0);
+    loaded = target;
+    for (const auto& problem : CheckNothingLost(versions, saves_)) ADD_FAILURE() << problem;
+    EXPECT_EQ(TemporaryFilesUnder(saves_), std::vector<std::string>{});
+    ExpectSorted(loaded);
+    if (HasFailure()) break;
+  }
+  std::printf("saves rewritten during Load Save: %d in %d runs, %s\n", rewrites, runs,
+              HasFailure() ? "NOT all kept" : "newest bytes all kept");
 }
 
 }  // namespace

@@ -152,6 +152,10 @@ TEST_P(FaultSweep, EverySingleFailureLosesNothing) {
     Failures failures = scenario.run(state);
     fault::Reset();
     for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+    for (const auto& name : FileNames(saves)) {
+      std::string save = name.substr(0, name.rfind('.')) + ".ess";
+      EXPECT_TRUE(fs::exists(saves / save)) << name << " is in the save folder without its save";
+    }
     // A failure that is not reported must also have done no harm.
     if (failures.empty()) {
       EXPECT_EQ(LayoutOf(saves), scenario.expected);

@@ -1,9 +1,7 @@
 // Windows file-system behaviour of the save operations: attributes, 100 ns
 // times, replacing open or read-only files, and names Windows gives a meaning.
-#include <windows.h>
-#undef MoveFile
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "fault_injection.h"
 #include "file_transfer.h"
@@ -165,13 +163,24 @@ TEST_F(WindowsFiles, TemporaryFileOfAFailedRenameIsRemoved) {
   }
 }
 
-TEST_F(WindowsFiles, MoveReplacesAndFolderCreationToleratesOnlyAFolder) {
+TEST_F(WindowsFiles, MoveReplacesOnlyAnUnchangedFileAndFolderCreationToleratesOnlyAFolder) {
   WriteFile(temp_.path() / "from.ess", "moved");
   WriteFile(temp_.path() / "to.ess", "replaced");
-  ASSERT_FALSE(files::MoveFile(temp_.path() / "from.ess", temp_.path() / "to.ess"));
+  std::vector<files::FileInfo> listed;
+  ASSERT_FALSE(files::ListFolder(temp_.path(), listed));
+  const auto& from = listed[0].name == "from.ess" ? listed[0] : listed[1];
+  WriteFile(temp_.path() / "from.ess", "written since");
+  EXPECT_EQ(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "to.ess", from),
+            files::ChangedError());
+  EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "replaced");
+
+  ASSERT_FALSE(files::StatFile(temp_.path() / "from.ess", listed[0]));
+  ASSERT_FALSE(
+      files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "to.ess", listed[0]));
   EXPECT_EQ(FileNames(temp_.path()), Names{"to.ess"});
-  EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "moved");
-  EXPECT_TRUE(files::MoveFile(temp_.path() / "from.ess", temp_.path() / "again.ess"));
+  EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "written since");
+  EXPECT_TRUE(
+      files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "again.ess", listed[0]));
 
   EXPECT_FALSE(files::CreateFolder(temp_.path() / "Brutus"));
   EXPECT_FALSE(files::CreateFolder(temp_.path() / "Brutus"));
@@ -180,14 +189,19 @@ TEST_F(WindowsFiles, MoveReplacesAndFolderCreationToleratesOnlyAFolder) {
   EXPECT_TRUE(files::CreateFolder(temp_.path() / "missing" / "inner"));
 }
 
-TEST_F(WindowsFiles, SameFileIgnoresLetterCaseAndSeparators) {
-  WriteFile(temp_.path() / "Save.ess", "x");
-  WriteFile(temp_.path() / "other.ess", "x");
-  EXPECT_TRUE(files::IsSameFile(temp_.path() / "Save.ess", temp_.path() / "SAVE.ESS"));
-  EXPECT_TRUE(
-      files::IsSameFile(temp_.path() / "Save.ess", PathFromUtf8(temp_.text() + "/./Save.ess")));
-  EXPECT_FALSE(files::IsSameFile(temp_.path() / "Save.ess", temp_.path() / "other.ess"));
-  EXPECT_FALSE(files::IsSameFile(temp_.path() / "Save.ess", temp_.path() / "absent.ess"));
+TEST_F(WindowsFiles, ListingTellsHardLinksApartFromCopies) {
+  WriteFile(temp_.path() / "a" / "save.ess", "x");
+  WriteFile(temp_.path() / "a" / "copy.ess", "x");
+  fs::create_directory(temp_.path() / "b");
+  fs::create_hard_link(temp_.path() / "a" / "save.ess", temp_.path() / "b" / "save.ess");
+  std::vector<files::FileInfo> a, b;
+  ASSERT_FALSE(files::ListFolder(temp_.path() / "a", a));
+  ASSERT_FALSE(files::ListFolder(temp_.path() / "b", b));
+  ASSERT_EQ(a.size(), 2u);
+  ASSERT_EQ(b.size(), 1u);
+  EXPECT_NE(a[0].file_id, 0u);
+  EXPECT_FALSE(files::SameIdentity(a[0], a[1]));
+  EXPECT_TRUE(files::SameIdentity(a[0].name == "save.ess" ? a[0] : a[1], b[0]));
 }
 
 TEST_F(WindowsFiles, DeviceNamesAndRefusedCharactersNeverBecomeFolders) {

@@ -38,15 +38,20 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   });
 }
 
+constexpr std::uint64_t kHashStart = 14695981039346656037ull;  // FNV-1a
+
+std::uint64_t AddToHash(std::uint64_t hash, std::string_view bytes) {
+  for (char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
 std::uint64_t HashFile(const fs::path& path, std::uint64_t& size) {
   std::ifstream in(path, std::ios::binary);
-  std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
+  std::uint64_t hash = kHashStart;
   size = 0;
   char buffer[64 * 1024];
   while (in.read(buffer, sizeof buffer) || in.gcount() > 0) {
-    for (std::streamsize i = 0; i < in.gcount(); ++i) {
-      hash = (hash ^ static_cast<unsigned char>(buffer[i])) * 1099511628211ull;
-    }
+    hash = AddToHash(hash, std::string_view(buffer, static_cast<std::size_t>(in.gcount())));
     size += static_cast<std::uint64_t>(in.gcount());
   }
   return hash;
@@ -79,6 +84,32 @@ bool SameVersion(const SavedFile& a, const SavedFile& b) {
   return a.hash == b.hash && a.size == b.size && a.mtime == b.mtime;
 }
 
+using Versions = std::map<std::string, std::vector<const SavedFile*>>;
+
+Versions VersionsByName(const SaveSnapshot& snapshot) {
+  Versions versions;
+  for (const auto& file : snapshot) versions[file.name].push_back(&file);
+  return versions;
+}
+
+std::vector<std::string> NewestMissing(const Versions& versions, const SaveSnapshot& after) {
+  std::vector<std::string> problems;
+  for (const auto& [name, found] : versions) {
+    std::int64_t newest = std::numeric_limits<std::int64_t>::min();
+    for (const auto* file : found) newest = std::max(newest, file->mtime);
+    std::set<std::string> places = {"", CharacterFolderOf(name)};
+    for (const auto* file : found) places.insert(file->folder);
+    bool kept = std::any_of(after.begin(), after.end(), [&](const SavedFile& now) {
+      return places.contains(now.folder) &&
+             std::any_of(found.begin(), found.end(), [&](const SavedFile* was) {
+               return was->name == now.name && was->mtime == newest && SameVersion(*was, now);
+             });
+    });
+    if (!kept) problems.push_back("the newest version of \"" + name + "\" is lost");
+  }
+  return problems;
+}
+
 }  // namespace
 
 bool IsSaveOrCoSave(std::string_view name) {
@@ -107,26 +138,18 @@ SaveSnapshot TakeSnapshot(const fs::path& save_folder) {
   return snapshot;
 }
 
+std::uint64_t ContentHash(std::string_view content) {
+  return AddToHash(kHashStart, content);
+}
+
+std::vector<std::string> CheckNewestKept(const SaveSnapshot& before, const fs::path& save_folder) {
+  return NewestMissing(VersionsByName(before), TakeSnapshot(save_folder));
+}
+
 std::vector<std::string> CheckNothingLost(const SaveSnapshot& before, const fs::path& save_folder) {
-  std::vector<std::string> problems;
   SaveSnapshot after = TakeSnapshot(save_folder);
-  std::map<std::string, std::vector<const SavedFile*>> versions;
-  for (const auto& file : before) versions[file.name].push_back(&file);
-
-  for (const auto& [name, found] : versions) {
-    std::int64_t newest = std::numeric_limits<std::int64_t>::min();
-    for (const auto* file : found) newest = std::max(newest, file->mtime);
-    std::set<std::string> places = {"", CharacterFolderOf(name)};
-    for (const auto* file : found) places.insert(file->folder);
-    bool kept = std::any_of(after.begin(), after.end(), [&](const SavedFile& now) {
-      return places.contains(now.folder) &&
-             std::any_of(found.begin(), found.end(), [&](const SavedFile* was) {
-               return was->name == now.name && was->mtime == newest && SameVersion(*was, now);
-             });
-    });
-    if (!kept) problems.push_back("the newest version of \"" + name + "\" is lost");
-  }
-
+  Versions versions = VersionsByName(before);
+  std::vector<std::string> problems = NewestMissing(versions, after);
   for (const auto& now : after) {
     auto known = versions.find(now.name);
     bool whole = known != versions.end() &&

@@ -35,10 +35,18 @@ bool IsSaveOrCoSave(std::string_view name);
 // Every save and co-save in the save folder and its direct sub-folders.
 SaveSnapshot TakeSnapshot(const std::filesystem::path& save_folder);
 
+// The hash TakeSnapshot gives a file of this content.
+std::uint64_t ContentHash(std::string_view content);
+
+// Every name of `before` must still have its newest version, byte for byte,
+// in the save folder, its character's folder or where it was; one line per
+// problem.
+std::vector<std::string> CheckNewestKept(const SaveSnapshot& before,
+                                         const std::filesystem::path& save_folder);
+
 // What the folder breaks of the promise, one line per problem; empty when it
-// holds. Every name of `before` must still have its newest version, byte for
-// byte, in the save folder, its character's folder or where it was; every file
-// under a save's name must be a whole version it had before.
+// holds: CheckNewestKept, and every file under a save's name must be a whole
+// version it had before.
 std::vector<std::string> CheckNothingLost(const SaveSnapshot& before,
                                           const std::filesystem::path& save_folder);
 

@@ -86,6 +86,26 @@ TEST_F(SaveFolder, WorkedExampleRowByRow) {
   EXPECT_EQ(ReadFile(saves_ / "S2 - Beryl - Road.ess"), "content of S2 - Beryl - Road.ess");
 }
 
+// Characters whose saves all sit in their folders (the settings were never
+// written) come back from those folders, after the save folder's own.
+TEST_F(SaveFolder, StartUpRegistersFoldersHoldingTheirOwnCharactersSaves) {
+  Save("3 - Cato - x.ess");
+  WriteFile(saves_ / "Cato" / "3 - Cato - y.ess", "c");
+  WriteFile(saves_ / "brutus" / "1 - Brutus - a.ess", "b");  // names match exactly only
+  WriteFile(saves_ / "Aldo" / "1 - Aldo - a.ess", "a");
+  WriteFile(saves_ / "Beryl" / "2 - Beryl - b.ess", "b");
+  WriteFile(saves_ / "Other" / "1 - Someone - a.ess", "s");
+  WriteFile(saves_ / "Notes" / "Notes.txt", "n");
+  fs::create_directory(saves_ / "Empty");
+  state_.Chars[0] = "Zed";
+
+  EXPECT_TRUE(PrepareSaveFolder(state_).empty());
+  Names table;
+  FillCharacterList(state_, [&](const std::string& name) { table.push_back(name); });
+  EXPECT_EQ(table, (Names{"Zed", "Cato", "Aldo", "Beryl"}));
+  EXPECT_EQ(state_.SaveCount, 1);
+}
+
 TEST_F(SaveFolder, FirstRunArchivesEverySaveAndKeepsOnlyThoseWithoutADash) {
   Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "autosave.ess", "quicksave.ess"});
   EXPECT_TRUE(StartUp().empty());
@@ -125,6 +145,20 @@ TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
   EXPECT_EQ(ReadFile(saves_ / "Brutus" / "2 - Brutus - b.ess"), "content of 2 - Brutus - b.ess");
 }
 
+TEST_F(SaveFolder, AFailedRestoreBringsNoCoSaveAloneAndKeepsTheLoadedCharacter) {
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "2 - Mirelle - b.obse"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  fault::Reset(1);  // the copy of Mirelle's save, as when the disk is full
+  Failures failures = LoadCharacter(state_, "Mirelle");
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, Utf8FromPath(saves_ / "2 - Mirelle - b.ess"));
+  EXPECT_EQ(state_.LoadedChar, "Brutus");
+  EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
+  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+}
+
 TEST_F(SaveFolder, EmptyCharacterFolderRestoresNothing) {
   Save({"1 - Brutus - a.ess", "autosave.ess"});
   ASSERT_TRUE(StartUp().empty());
@@ -133,16 +167,19 @@ TEST_F(SaveFolder, EmptyCharacterFolderRestoresNothing) {
   EXPECT_EQ(In(), Names{"autosave.ess"});
 }
 
-TEST_F(SaveFolder, RestoreKeepsASaveNewerThanItsCopy) {
-  Save("1 - Brutus - a.ess", 1'000);
-  state_.LoadedChar = "Brutus";
-  ASSERT_TRUE(StartUp().empty());
-  // The game saves again over the same name after the last archive.
-  WriteFile(saves_ / "1 - Brutus - a.ess", "newer", 2'000);
+TEST_F(SaveFolder, RestoreKeepsASaveNoOlderThanItsCopy) {
+  // The game saves again over the same name after the last archive, or while
+  // it copied the save, within the same tick of the file system's clock.
+  for (std::int64_t written_at : {2'000, 1'000}) {
+    Save("1 - Brutus - a.ess", 1'000);
+    state_.LoadedChar = "Brutus";
+    ASSERT_TRUE(StartUp().empty());
+    WriteFile(saves_ / "1 - Brutus - a.ess", "written again", written_at);
 
-  EXPECT_TRUE(LoadCharacter(state_, "Brutus").empty());
-  EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "newer");
-  EXPECT_EQ(ReadFile(saves_ / "Brutus" / "1 - Brutus - a.ess"), "newer");
+    EXPECT_TRUE(LoadCharacter(state_, "Brutus").empty());
+    EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "written again");
+    EXPECT_EQ(ReadFile(saves_ / "Brutus" / "1 - Brutus - a.ess"), "written again");
+  }
 }
 
 TEST_F(SaveFolder, RestoreReplacesAnOlderSave) {
@@ -243,6 +280,90 @@ TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
   EXPECT_TRUE(ArchiveSaves(state_).empty());
   EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
   EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+}
+
+// The game rewriting a save while it is being archived, either after the
+// listing but before the save's own check (so it must stay), or between that
+// check and its removal (so the new bytes must go along, or on Windows the
+// write must be refused), on the path that deletes a save whose copy matches
+// and on the one that renames it into its folder.
+TEST_F(SaveFolder, ASaveRewrittenWhileItIsArchivedIsNeverLost) {
+  struct Case {
+    const char* label;
+    bool copies_match;  // the character's folder holds a matching copy already
+    bool after_its_check;
+  };
+  const Case cases[] = {{"delete path, before the check", true, false},
+                        {"rename path, before the check", false, false},
+                        {"delete path, after the check", true, true},
+                        {"rename path, after the check", false, true}};
+  const std::string first = "1 - Brutus - a.ess", second = "2 - Brutus - b.ess";
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(saves_);
+    fs::create_directory(saves_);
+    Save({first.c_str(), second.c_str()});
+    state_.LoadedChar = "Brutus";
+    ASSERT_TRUE(StartUp().empty());
+    for (const auto& name : {first, second}) {
+      if (!c.copies_match) fs::remove(saves_ / "Brutus" / name);
+    }
+    state_.LoadedChar = "Mirelle";
+
+    const std::string victim = c.after_its_check ? first : second;
+    bool rewritten = false;
+    fault::GetInjector().after_check = [&](const fs::path& path) {
+      if (path.filename() != first || rewritten) return;
+      try {
+        WriteFile(saves_ / victim, "new bytes", 1'800'000'000);
+        rewritten = true;
+      } catch (const std::exception&) {
+      }
+    };
+    Failures failures = ArchiveSaves(state_);
+    fault::Reset();
+#ifdef _WIN32
+    // The save is held so that no one can write it from its check until it is gone.
+    EXPECT_EQ(rewritten, !c.after_its_check);
+#else
+    EXPECT_TRUE(rewritten);
+#endif
+    const std::string expected = rewritten ? "new bytes" : "content of " + victim;
+    Names failed;
+    for (const auto& failure : failures) failed.push_back(failure.path);
+    if (c.after_its_check) {
+      EXPECT_EQ(failed, Names{});
+      EXPECT_EQ(In(), Names{});
+      EXPECT_EQ(ReadFile(saves_ / "Brutus" / victim), expected);
+      continue;
+    }
+    EXPECT_EQ(failed, Names{Utf8FromPath(saves_ / victim)});
+    EXPECT_EQ(In(), Names{victim});
+    if (In() == Names{victim}) {
+      EXPECT_EQ(ReadFile(saves_ / victim), expected);
+    }
+    // The next run brings the copy up to date and takes the save out.
+    EXPECT_TRUE(ArchiveSaves(state_).empty());
+    EXPECT_EQ(In(), Names{});
+    EXPECT_EQ(ReadFile(saves_ / "Brutus" / victim), expected);
+  }
+}
+
+TEST_F(SaveFolder, ASaveHardLinkedToItsCopyLeavesByLosingItsNameOrSaysWhy) {
+  const std::string save = "1 - Brutus - a.ess";
+  Save(save);
+  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
+  fs::create_hard_link(saves_ / save, saves_ / "Brutus" / save);
+  fault::Reset(1);  // the removal
+  Failures failures = ArchiveSaves(state_);
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, Utf8FromPath(saves_ / save));
+  EXPECT_EQ(In(), Names{save});
+
+  EXPECT_TRUE(ArchiveSaves(state_).empty());
+  EXPECT_EQ(In(), Names{});
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
 }
 
 TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {

@@ -1,27 +1,53 @@
 // Runs the save-folder work of one start-up, optionally followed by a Load
 // Save, on a given folder, so that a test can kill it at any moment.
-//   swap_runner SAVE_FOLDER LOADED_CHAR [CHARACTER_TO_LOAD]
+//   swap_runner [--marks FD] SAVE_FOLDER LOADED_CHAR [CHARACTER_TO_LOAD]
+// With --marks, writes "S" to FD when the file work starts and "E" when it
+// has ended, so the test knows where its kill landed.
 // Exits 0 when every step succeeded, 1 with the failures on stderr otherwise.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <string_view>
 
 #include "save_folder.h"
 #include "shared_state.h"
 
+namespace {
+
+void Mark(int fd, char mark) {
+  if (fd >= 0 && ::write(fd, &mark, 1) != 1) std::exit(3);
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace pelloquin;
-  if (argc != 3 && argc != 4) {
-    std::fprintf(stderr, "usage: %s SAVE_FOLDER LOADED_CHAR [CHARACTER_TO_LOAD]\n", argv[0]);
+  int marks = -1;
+  int first = 1;
+  if (argc > 2 && std::string_view(argv[1]) == "--marks") {
+    marks = std::atoi(argv[2]);
+    first = 3;
+  }
+  const int count = argc - first;
+  if (count != 2 && count != 3) {
+    std::fprintf(stderr, "usage: %s [--marks FD] SAVE_FOLDER LOADED_CHAR [CHARACTER_TO_LOAD]\n",
+                 argv[0]);
     return 2;
   }
   SharedState state;
-  state.SavePath = argv[1];
-  state.LoadedChar = argv[2];
+  state.SavePath = argv[first];
+  state.LoadedChar = argv[first + 1];
+  Mark(marks, 'S');
   Failures failures = PrepareSaveFolder(state);
   for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
-  if (argc == 4) {
-    for (auto& failure : LoadCharacter(state, argv[3])) failures.push_back(std::move(failure));
+  if (count == 3) {
+    for (auto& failure : LoadCharacter(state, argv[first + 2])) {
+      failures.push_back(std::move(failure));
+    }
   }
+  Mark(marks, 'E');
   if (failures.empty()) return 0;
   std::fprintf(stderr, "%s\n", FormatFailures(failures).c_str());
   return 1;

@@ -99,7 +99,11 @@ TEST_P(HostileSettings, ARunTouchesNothingOutsideAndWritesNoLineBreak) {
   for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
   EXPECT_EQ(TemporaryFilesUnder(saves_), Names{});
   const std::string written = ReadFile(ini_);
-  EXPECT_EQ(LineBreaks(written), LineBreaks(ini_text_)) << ::testing::PrintToString(written);
+  // A loaded name holding a carriage return may be replaced by the last name
+  // loaded for real; no line break is ever added.
+  EXPECT_LE(LineBreaks(written), LineBreaks(ini_text_)) << ::testing::PrintToString(written);
+  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'),
+            std::count(ini_text_.begin(), ini_text_.end(), '\n'));
   // The table went back whole, slot for slot.
   EXPECT_EQ(ReadIni(kCharsSection, kCharsKey, state.IniPath), JoinCharacterList(state));
   EXPECT_EQ(testing::FileNames(ini_.parent_path()), Names{"pelloquin.ini"});

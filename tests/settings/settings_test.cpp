@@ -83,6 +83,8 @@ TEST_F(SettingsTest, AFullTableOfLongNamesSurvivesARun) {
   }
   state_.Chars[1] = " Leading space";
   state_.Chars[2] = "Ünïcödé";
+  state_.Chars[3] = "Marcus, Jr";
+  state_.Chars[4] = "\"Quoted\", \"\"twice\"";
   state_.Chars[7] = "";  // an empty slot is stored as the empty text, not the marker
   state_.SavePath = "/home/player/Saves";
   state_.LoadedChar = " Leading space";
@@ -141,6 +143,34 @@ TEST_F(SettingsTest, AFileWithSavePathAloneIsNoFirstRun) {
   EXPECT_EQ(state_.SavePath, "/saves");
   EXPECT_EQ(state_.LoadedChar, "");
   EXPECT_EQ(state_.Chars, SharedState().Chars);
+}
+
+// No settings file comes near 1 MiB; a larger one is neither read (whole, it
+// could exhaust memory) nor overwritten, and both are told.
+TEST_F(SettingsTest, AFileOverOneMebibyteIsNeitherReadNorOverwritten) {
+  const std::string head = "[Oblivion_General]\nSavePath=/saves\nLoadedChar=Brutus\n";
+  for (std::size_t extra : {0, 1}) {
+    const std::string text = head + std::string(1024 * 1024 - head.size() + extra, '\n');
+    WriteFile(File(), text);
+    SharedState loaded;
+    loaded.IniPath = state_.IniPath;
+    Failures failures = LoadSettings(loaded);
+    if (extra == 0) {
+      EXPECT_EQ(failures, Failures{});
+      EXPECT_EQ(loaded.SavePath, "/saves");
+      continue;
+    }
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, state_.IniPath);
+    EXPECT_NE(failures[0].reason.find("larger than 1 MiB"), std::string::npos);
+    EXPECT_EQ(loaded.SavePath, "");
+    EXPECT_EQ(loaded.LoadedChar, "");
+    EXPECT_EQ(loaded.Chars, SharedState().Chars);
+
+    loaded.SavePath = "/other";
+    EXPECT_EQ(SaveSettings(loaded), failures);
+    EXPECT_EQ(ReadFile(File()), text);
+  }
 }
 
 TEST_F(SettingsTest, FileExistsOnlyForFiles) {
@@ -205,8 +235,19 @@ TEST(CharacterList, JoinAndSplit) {
       {",", {"", ""}},
       {"a,,b", {"a", "", "b"}},
       {" a ,b,", {" a ", "b", ""}},
+      {"\"Marcus, Jr\",b,", {"Marcus, Jr", "b", ""}},
+      {"\"say \"\"hi\"\"\",\"\"", {"say \"hi\"", ""}},
+      {"a\"b,\"c", {"a\"b", "\"c"}},  // quotes inside a name written by hand
+      {"\"open,b", {"\"open", "b"}},  // no closing quote
+      {"\"x\"y,b", {"\"x\"y", "b"}},  // text after the closing quote
   };
   for (const auto& c : cases) EXPECT_EQ(SplitCharacterList(c.list), c.pieces) << c.list;
+
+  // A name holding a comma or a quote is quoted, every other one stored as it is.
+  state.Chars[0] = "Marcus, Jr";
+  state.Chars[1] = "\"Bo\"";
+  state.Chars[2] = "Brutus";
+  EXPECT_TRUE(JoinCharacterList(state).starts_with("\"Marcus, Jr\",\"\"\"Bo\"\"\",Brutus,0,"));
 }
 
 #ifdef __linux__
