@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <mutex>
 #include <set>
 
 #include "fault_injection.h"
@@ -65,16 +67,25 @@ void SyncFolder(const fs::path& folder) {
 // the copy it relied on), before the next listing, at the end of each
 // operation, and at exit. A rename is atomic on its own, so a cut meanwhile
 // leaves the old file or the new one.
+// Locked, as the removal of leaving saves runs on a thread of its own.
 class PendingFolders {
  public:
   ~PendingFolders() { SyncAll(); }
-  void Add(const fs::path& folder) { folders_.insert(folder.native()); }
+  void Add(const fs::path& folder) {
+    std::lock_guard lock(mutex_);
+    folders_.insert(folder.native());
+  }
   void SyncAll() {
-    for (const auto& folder : folders_) SyncFolder(folder);
-    folders_.clear();
+    std::set<fs::path::string_type> folders;
+    {
+      std::lock_guard lock(mutex_);
+      folders.swap(folders_);
+    }
+    for (const auto& folder : folders) SyncFolder(folder);
   }
 
  private:
+  std::mutex mutex_;
   std::set<fs::path::string_type> folders_;
 };
 
@@ -144,7 +155,7 @@ void SyncRenamedFolders() {
   Pending().SyncAll();
 }
 
-std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
+std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files, Listing detail) {
   Pending().SyncAll();
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
   if (!dir) return LastError();
@@ -159,6 +170,10 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files)
     std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+    if (detail == Listing::kNames && entry->d_type == DT_REG) {
+      files.push_back({std::string(name), 0, 0, name.front() == '.', 0, 0});
+      continue;
+    }
     struct stat status {};
     if (::fstatat(dir_fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(status.st_mode)) continue;
@@ -224,15 +239,18 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   return {};
 }
 
-std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target) {
+std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileInfo& written) {
   if (fault::ShouldFail(fault::Call::Flush)) return copy.Abandon(InjectedError());
   if (::fsync(copy.out.get()) != 0) return copy.Abandon(LastError());
+  struct stat status {};
+  if (::fstat(copy.out.get(), &status) != 0) return copy.Abandon(LastError());
   if (copy.out.Close() != 0) return copy.Abandon(LastError());
   if (fault::ShouldFail(fault::Call::Rename)) return copy.Abandon(InjectedError());
   if (::rename(copy.temporary.c_str(), target.c_str()) != 0) return copy.Abandon(LastError());
   Pending().Add(target.parent_path());
   Statistics().files_written += 1;
   Statistics().bytes_written += copy.size;
+  written = InfoOf(target.filename().string(), status);
   return {};
 }
 
@@ -241,7 +259,8 @@ std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target) {
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
   PendingCopy copy;
   if (auto error = WriteTemporary(source, target, copy)) return error;
-  return CommitTemporary(copy, target);
+  FileInfo written;
+  return CommitTemporary(copy, target, written);
 }
 
 void CopyFilesSafely(std::vector<CopyRequest>& requests) {
@@ -250,37 +269,57 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
     requests[i].error = WriteTemporary(requests[i].source, requests[i].target, copies[i]);
   }
   for (std::size_t i = 0; i < requests.size(); ++i) {
-    if (!requests[i].error) requests[i].error = CommitTemporary(copies[i], requests[i].target);
+    CopyRequest& request = requests[i];
+    if (request.error) continue;
+    if (request.after && requests[*request.after].error) {
+      request.error = copies[i].Abandon(CancelledError());
+      continue;
+    }
+    request.error = CommitTemporary(copies[i], request.target, request.written);
   }
 }
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
-                                    const FileInfo& expected) {
+                                    const FileInfo& expected, Replace replace) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
   struct stat status {};
   if (auto error = CheckUnchanged(source, expected, status)) return error;
   fault::AfterCheck(source);
   // A write that lands after the check goes along with the file.
-  if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
+  if (replace == Replace::kYes) {
+    if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
+  } else {
+#ifdef __linux__
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+      return LastError();
+    }
+#else
+    if (::link(source.c_str(), target.c_str()) != 0) return LastError();
+    if (::unlink(source.c_str()) != 0) return LastError();
+#endif
+  }
   Pending().Add(target.parent_path());
   return {};
 }
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
-                                      const fs::path& copy) {
+                                      const fs::path& copy, const FileInfo& copy_info) {
   if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
-  struct stat status {
-  }, copy_status{};
+  struct stat status {};
   if (auto error = CheckUnchanged(path, expected, status)) return error;
-  if (::lstat(copy.c_str(), &copy_status) != 0) return LastError();
-  bool same_file = copy_status.st_dev == status.st_dev && copy_status.st_ino == status.st_ino;
+  const bool same_device = copy_info.device == static_cast<std::uint64_t>(status.st_dev);
+  const bool same_file =
+      same_device && copy_info.file_id == static_cast<std::uint64_t>(status.st_ino);
   fault::AfterCheck(path);
   // A rename onto another name of the same file would do nothing at all.
-  if (!same_file && copy_status.st_dev == status.st_dev) {
+  if (!same_file && same_device) {
     if (::rename(path.c_str(), copy.c_str()) != 0) return LastError();
     Pending().Add(copy.parent_path());
     return {};
   }
+  // Only here is the file's content gone if the copy is: make sure it is there.
+  struct stat copy_status {};
+  if (auto error = CheckUnchanged(copy, copy_info, copy_status)) return error;
   Pending().SyncAll();
   if (::unlink(path.c_str()) != 0) return LastError();
   return {};
@@ -293,7 +332,7 @@ std::error_code RemoveFile(const fs::path& path) {
   return {};
 }
 
-std::error_code CreateFolder(const fs::path& path) {
+std::error_code CreateFolder(const fs::path& path, bool) {
   if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
   if (::mkdir(path.c_str(), 0777) == 0) return {};
   std::error_code error = LastError();
@@ -302,6 +341,12 @@ std::error_code CreateFolder(const fs::path& path) {
     return {};
   }
   return error;
+}
+
+std::error_code RemoveFolder(const fs::path& path) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (::rmdir(path.c_str()) != 0) return LastError();
+  return {};
 }
 
 }  // namespace pelloquin::files

@@ -125,6 +125,7 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
   bool archived = target != nullptr && files::SameStamp(*source, *target);
+  files::FileInfo written;
   if (!archived) {
     std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
     if (!error) {
@@ -138,7 +139,6 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
     }
     // Different file systems, or a rename refused: copy and check it instead.
     if (!CopyInto(from, to, name, failures)) return false;
-    files::FileInfo written;
     if (auto error = files::StatFile(target_path, written)) {
       AddFailure(failures, target_path, error);
       return false;
@@ -148,7 +148,8 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
       return false;
     }
   }
-  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path)) {
+  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path,
+                                                archived ? *target : written)) {
     AddFailure(failures, source_path, error);
     return false;
   }
@@ -360,7 +361,7 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
       // follows a restore keeps it.
       if (current != nullptr && current->mtime >= source.mtime) continue;
       files::CopyRequest request{
-          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}};
+          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}, {}, {}};
       if (file == save) {
         save_place = batch.size();
         batch.push_back(std::move(request));
