@@ -60,7 +60,9 @@ struct Scenario {
   std::string character;
   WriteCount expected_ours;
   WriteCount expected_literal;
-  std::uint64_t expected_headers = 0;  // by either implementation
+  std::uint64_t expected_headers = 0;
+  // The literal algorithm decides the characters again in its archive.
+  std::uint64_t expected_literal_headers = 0;
 };
 
 struct Samples {
@@ -101,9 +103,11 @@ int RunStep(const StepRequest& request) {
   auto start = std::chrono::steady_clock::now();
   if (request.step == "start") {
     state.LoadedChar = request.character;
-    failures = PrepareSaveFolder(state);
+    // As the program's start-up: one listing serves the scan and the archive.
+    ActionListings listings;
+    failures = PrepareSaveFolder(state, listings);
     if (request.implementation == kOurs) {
-      for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
+      for (auto& failure : ArchiveSaves(state, listings)) failures.push_back(std::move(failure));
     } else {
       ArchiveSavesLiterally(state, literal);
     }
@@ -143,9 +147,9 @@ std::vector<Scenario> MakeScenarios(const SaveTree& tree) {
   const WriteCount all{tree.QualifyingFiles(), tree.QualifyingBytes()};
   const WriteCount a{first.files.size(), first.bytes};
   const WriteCount b{second.files.size(), second.bytes};
-  // Headers are read where a save's character is decided (the start-up's scan
-  // and every archive), for the saves in the save folder that may hold a
-  // hyphenated name.
+  // Headers are read where a save's character is decided, once per save in
+  // the save folder that may hold a hyphenated name and per action (the
+  // start-up's scan and archive share the decision).
   const std::uint64_t headers_a = first.HeaderSaves();
   const std::uint64_t headers_b = second.HeaderSaves();
   std::uint64_t headers_all = 0;
@@ -153,14 +157,15 @@ std::vector<Scenario> MakeScenarios(const SaveTree& tree) {
   // The loaded character's saves are copied to its folder and stay; every
   // other save is renamed into its folder.
   return {
-      {"first_start", "First start-up", "start", first.name, a, all, 2 * headers_all},
-      {"steady_start", "Steady start-up", "start", first.name, {}, a, 2 * headers_a},
+      {"first_start", "First start-up", "start", first.name, a, all, headers_all, 2 * headers_all},
+      {"steady_start", "Steady start-up", "start", first.name, {}, a, headers_a, 2 * headers_a},
       {"load_other",
        "Load Save, another character",
        "load",
        second.name,
        b,
        {a.files + 2 * b.files, a.bytes + 2 * b.bytes},
+       headers_a + headers_b,
        headers_a + headers_b},
       {"load_same",
        "Load Save, same character",
@@ -168,6 +173,7 @@ std::vector<Scenario> MakeScenarios(const SaveTree& tree) {
        second.name,
        {},
        {2 * b.files, 2 * b.bytes},
+       headers_b,
        headers_b},
   };
 }
@@ -195,9 +201,11 @@ void Record(Outcome& outcome, const Scenario& scenario, const std::string& imple
                                  std::to_string(expected.files) + " files, " +
                                  std::to_string(expected.bytes) + " bytes");
   }
-  if (result.header_reads != scenario.expected_headers) {
+  const std::uint64_t headers =
+      implementation == kOurs ? scenario.expected_headers : scenario.expected_literal_headers;
+  if (result.header_reads != headers) {
     outcome.mismatches.push_back(where + "read " + std::to_string(result.header_reads) +
-                                 " headers; expected " + std::to_string(scenario.expected_headers));
+                                 " headers; expected " + std::to_string(headers));
   }
   if (result.failures != 0) {
     outcome.mismatches.push_back(where + std::to_string(result.failures) + " failures");
@@ -325,7 +333,7 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
                       ",\"speedup\":" + Fixed(speedup, 2) + "}";
   }
 
-  // The literal algorithm decides characters the same way, so reads the same headers.
+  // The literal algorithm decides characters the same way, once more per start-up.
   std::printf("\nSave headers read (player names of saves whose file name may cut them):\n");
   for (const auto& scenario : scenarios) {
     const Samples& ours = outcome.samples.at(scenario.key).at(kOurs);

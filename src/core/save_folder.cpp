@@ -1,7 +1,8 @@
 // Sorting saves into character folders and bringing one character's back.
-// Every folder is listed once per operation; a copy whose target already has
-// the source's size and time is skipped, and a save leaving the save folder is
-// moved by a rename where it can be, so a swap costs only what changed.
+// Every folder is listed once per user action; a copy whose target already
+// has the source's size and time is skipped, copies are written back in
+// batches, and a save leaving the save folder is moved by a rename where it
+// can be, so a swap costs only what changed.
 #include "save_folder.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <map>
 #include <optional>
 #include <unordered_map>
+#include <utility>
 
 #include "ascii_case.h"
 #include "file_transfer.h"
@@ -37,27 +39,34 @@ bool NameLess(const std::string& a, const std::string& b) {
   return folded(*first) < folded(*second);
 }
 
-// One folder as listed at the start of an operation, kept up to date with
-// what the operation itself changes in it.
+// One folder as listed at the start of an action, kept up to date with what
+// the action itself changes in it.
 struct Folder {
   std::string text;
   fs::path path;
   std::unordered_map<std::string, files::FileInfo> files;
-  std::vector<std::string> saves;  // sorted
+  std::vector<std::string> saves;  // sorted; names of files taken out may stay
   std::error_code error;
 
   const files::FileInfo* Find(const std::string& name) const {
     auto found = files.find(name);
     return found == files.end() ? nullptr : &found->second;
   }
+
+  // A file the action put here.
+  void Record(const std::string& name, const files::FileInfo& info) {
+    if (files.insert_or_assign(name, info).second && HasSaveExtension(name)) {
+      saves.insert(std::upper_bound(saves.begin(), saves.end(), name, NameLess), name);
+    }
+  }
 };
 
-Folder ListFolder(const std::string& text) {
+Folder ListFolder(const std::string& text, files::Listing detail = files::Listing::kFull) {
   Folder folder;
   folder.text = text;
   folder.path = PathFromUtf8(text);
   std::vector<files::FileInfo> entries;
-  folder.error = files::ListFolder(folder.path, entries);
+  folder.error = files::ListFolder(folder.path, entries, detail);
   for (auto& entry : entries) {
     if (files::IsTemporaryName(entry.name)) {
       // Left by a run that was cut off; the file it was to replace is whole.
@@ -72,6 +81,32 @@ Folder ListFolder(const std::string& text) {
   std::sort(folder.saves.begin(), folder.saves.end(), NameLess);
   return folder;
 }
+
+}  // namespace
+
+struct ActionListings::Data {
+  std::map<std::string, Folder> folders;                    // by the folder's path
+  std::unordered_map<std::string, std::string> characters;  // save in the save folder: character
+
+  // The folder as this action listed it; listed now when it was not yet.
+  Folder& Listed(const std::string& text) {
+    auto [entry, added] = folders.try_emplace(text);
+    if (added) entry->second = ListFolder(text);
+    return entry->second;
+  }
+
+  // The character of a save in the save folder, decided once per action.
+  const std::string& CharacterOf(const std::string& save_path, const std::string& save) {
+    auto [entry, added] = characters.try_emplace(save);
+    if (added) entry->second = CharacterOfSave(save_path, save);
+    return entry->second;
+  }
+};
+
+ActionListings::ActionListings() : data_(std::make_unique<Data>()) {}
+ActionListings::~ActionListings() = default;
+
+namespace {
 
 // The save itself last, so that it leaves the save folder only after its co-saves.
 std::vector<std::string> SaveWithCoSaves(const Folder& folder, const std::string& save) {
@@ -98,7 +133,85 @@ std::string UnusableNameReason(std::string_view name) {
   return "the character name \"" + std::string(name) + "\" cannot be used as a folder name";
 }
 
-// Makes `target` hold the same content and time as `source`.
+// Counts the saves an action has handled, for the progress window.
+struct Progress {
+  const ProgressFn& report;
+  std::size_t total = 0;
+  std::size_t done = 0;
+
+  void Advance(std::size_t saves = 1) {
+    for (; saves > 0; --saves) {
+      if (report) report(++done, total);
+    }
+  }
+};
+
+// Copies that the disk writes back together: every temporary file of a batch
+// is written and its write-back started before the first is flushed and
+// renamed, and the batch's folders are flushed once. A batch is bounded so
+// its open files and unflushed bytes stay few; a save counts as done once its
+// files are copied.
+class CopyBatch {
+ public:
+  CopyBatch(Failures& failures, Progress& progress) : failures_(failures), progress_(progress) {}
+
+  // Queues a copy of `name` from one folder into the other; its place in the
+  // batch, for a copy that is to wait for it.
+  std::size_t Add(Folder& from, Folder& to, const std::string& name,
+                  std::optional<std::size_t> after = {}) {
+    requests_.push_back(
+        {from.path / PathFromUtf8(name), to.path / PathFromUtf8(name), after, {}, {}});
+    targets_.push_back({&to, name});
+    bytes_ += from.Find(name)->size;
+    return requests_.size() - 1;
+  }
+
+  // Ends the files of one save.
+  void EndSave() {
+    ++waiting_;
+    if (requests_.empty()) {
+      progress_.Advance(std::exchange(waiting_, 0));
+    } else if (requests_.size() >= kFiles || bytes_ >= kBytes) {
+      Flush();
+    }
+  }
+
+  void Flush() {
+    files::CopyFilesSafely(requests_);
+    for (std::size_t i = 0; i < requests_.size(); ++i) {
+      const files::CopyRequest& request = requests_[i];
+      if (!request.error) {
+        targets_[i].folder->Record(targets_[i].name, request.written);
+      } else if (request.error != files::CancelledError()) {
+        // A copy that waited for one that failed is told of by that one.
+        AddFailure(failures_, request.target, request.error);
+      }
+    }
+    if (!requests_.empty()) files::SyncRenamedFolders();
+    requests_.clear();
+    targets_.clear();
+    bytes_ = 0;
+    progress_.Advance(std::exchange(waiting_, 0));
+  }
+
+ private:
+  static constexpr std::size_t kFiles = 32;
+  static constexpr std::uint64_t kBytes = 128 * 1024 * 1024;
+
+  struct Target {
+    Folder* folder;
+    std::string name;
+  };
+
+  Failures& failures_;
+  Progress& progress_;
+  std::vector<files::CopyRequest> requests_;
+  std::vector<Target> targets_;
+  std::uint64_t bytes_ = 0;
+  std::size_t waiting_ = 0;
+};
+
+// Makes `target` hold the same content and time as `source`, now.
 bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   const files::FileInfo* target = to.Find(name);
@@ -109,7 +222,7 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
     AddFailure(failures, target_path, error);
     return false;
   }
-  to.files[name] = *source;
+  to.Record(name, *source);
   return true;
 }
 
@@ -129,7 +242,7 @@ bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   if (!archived) {
     std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
     if (!error) {
-      to.files[name] = *source;
+      to.Record(name, *source);
       from.files.erase(name);
       return true;
     }
@@ -183,17 +296,71 @@ std::vector<std::string> ListSubFolders(const fs::path& folder, Failures& failur
 // Characters whose saves are all in their folders (a run whose settings were
 // never written) come back from those folders: every sub-folder holding a
 // save of the character it is named after is registered, in folder order.
+// Names alone tell, so no file is looked at.
 Failures RegisterCharacterFolders(SharedState& state) {
   Failures failures;
   for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
-    SaveListing listing = ListSaves(JoinPath(state.SavePath, name));
-    failures.insert(failures.end(), listing.failures.begin(), listing.failures.end());
-    if (std::any_of(listing.names.begin(), listing.names.end(), [&](const std::string& save) {
+    if (!IsUsableFolderName(name)) continue;
+    Folder folder = ListFolder(JoinPath(state.SavePath, name), files::Listing::kNames);
+    if (folder.error) AddFailure(failures, folder.path, folder.error);
+    if (std::any_of(folder.saves.begin(), folder.saves.end(), [&](const std::string& save) {
           return IsQualifyingSave(save) && CharacterNameOf(save) == name;
         })) {
       RegisterCharacter(state, name);
     }
   }
+  return failures;
+}
+
+Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing,
+                        ActionListings::Data& data) {
+  if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
+  for (const auto& name : listing) {
+    if (IsQualifyingSave(name)) RegisterCharacter(state, data.CharacterOf(state.SavePath, name));
+  }
+  return {};
+}
+
+Failures RestoreCharacter(const SharedState& state, std::string_view name,
+                          ActionListings::Data& data, const ProgressFn& report) {
+  Failures failures = CheckSaveFolder(state.SavePath);
+  if (!failures.empty()) return failures;
+  const std::string folder_text = JoinPath(state.SavePath, name);
+  if (!IsUsableFolderName(name)) return {{folder_text, UnusableNameReason(name)}};
+  Folder& character = data.Listed(folder_text);
+  if (character.error) {
+    AddFailure(failures, character.path, character.error);
+    return failures;
+  }
+  Folder& saves = data.Listed(state.SavePath);
+  if (saves.error) {
+    AddFailure(failures, saves.path, saves.error);
+    return failures;
+  }
+  Progress progress{report, CountQualifying(character.saves)};
+  CopyBatch batch(failures, progress);
+  for (const auto& save : character.saves) {
+    if (!IsQualifyingSave(save)) continue;
+    // The save first (it ends the group), then its co-saves, each put in
+    // place only once the save is: a restore that fails or is cut short
+    // leaves no co-save without it.
+    std::vector<std::string> group = SaveWithCoSaves(character, save);
+    std::optional<std::size_t> save_place;
+    for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
+      const std::string& file = *file_it;
+      const files::FileInfo* current = saves.Find(file);
+      // Same, or written by the game after the last archive (or while that
+      // archive copied it, in the same tick of the clock): the archive that
+      // follows a restore keeps it.
+      if (current != nullptr && current->mtime >= character.Find(file)->mtime) continue;
+      std::size_t place =
+          batch.Add(character, saves, file, file == save ? std::nullopt : save_place);
+      if (file == save) save_place = place;
+    }
+    batch.EndSave();
+  }
+  batch.Flush();
+  files::SyncRenamedFolders();
   return failures;
 }
 
@@ -224,11 +391,8 @@ Failures CheckSaveFolder(const std::string& save_path) {
 }
 
 Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing) {
-  if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
-  for (const auto& name : listing) {
-    if (IsQualifyingSave(name)) RegisterCharacter(state, CharacterOfSave(state.SavePath, name));
-  }
-  return {};
+  ActionListings listings;
+  return ScanCharacters(state, listing, listings.data());
 }
 
 Failures MakeCharacterFolders(const SharedState& state) {
@@ -242,166 +406,97 @@ Failures MakeCharacterFolders(const SharedState& state) {
   return failures;
 }
 
-Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
+Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
+                      const ProgressFn& report) {
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) return failures;
-  Folder saves = ListFolder(state.SavePath);
+  ActionListings::Data& data = listings.data();
+  Folder& saves = data.Listed(state.SavePath);
   if (saves.error) {
     AddFailure(failures, saves.path, saves.error);
     return failures;
   }
-  std::map<std::string, Folder> characters;
-  const std::size_t total = CountQualifying(saves.saves);
-  std::size_t done = 0;
+  Progress progress{report, CountQualifying(saves.saves)};
+  CopyBatch batch(failures, progress);
   for (const auto& save : saves.saves) {
-    if (!IsQualifyingSave(save)) continue;
-    std::string name = CharacterOfSave(state.SavePath, save);
+    if (!IsQualifyingSave(save) || saves.Find(save) == nullptr) continue;
+    const std::string& name = data.CharacterOf(state.SavePath, save);
+    Folder* character = nullptr;
     if (!IsUsableFolderName(name)) {
       failures.push_back({JoinPath(state.SavePath, save), UnusableNameReason(name)});
     } else {
-      auto [entry, added] = characters.try_emplace(name);
-      Folder& character = entry->second;
-      if (added) character = ListFolder(JoinPath(state.SavePath, name));
-      if (character.error) {
-        AddFailure(failures, character.path, character.error);
-      } else {
-        std::vector<std::string> group = SaveWithCoSaves(saves, save);
-        bool stays = StaysInSaveFolder(save, state.LoadedChar);
-        bool complete = true;
-        for (const auto& file : group) {
-          // A save leaves only when every co-save before it could leave.
-          if (stays || !complete) {
-            complete = CopyInto(saves, character, file, failures) && complete;
-          } else {
-            complete = MoveInto(saves, character, file, failures);
-          }
-        }
+      character = &data.Listed(JoinPath(state.SavePath, name));
+      if (character->error) {
+        AddFailure(failures, character->path, character->error);
+        character = nullptr;
       }
     }
-    if (progress) progress(++done, total);
+    if (character == nullptr) {
+      progress.Advance();
+      continue;
+    }
+    // A save leaves only when every co-save before it could leave; what
+    // stays is copied, in batches.
+    bool leaving = !StaysInSaveFolder(save, state.LoadedChar);
+    for (const auto& file : SaveWithCoSaves(saves, save)) {
+      if (leaving) {
+        leaving = MoveInto(saves, *character, file, failures);
+        continue;
+      }
+      const files::FileInfo* copy = character->Find(file);
+      if (copy == nullptr || !files::SameStamp(*saves.Find(file), *copy)) {
+        batch.Add(saves, *character, file);
+      }
+    }
+    batch.EndSave();
   }
+  batch.Flush();
   files::SyncRenamedFolders();
   return failures;
+}
+
+Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
+  ActionListings listings;
+  return ArchiveSaves(state, listings, progress);
 }
 
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress) {
-  Failures failures = CheckSaveFolder(state.SavePath);
-  if (!failures.empty()) return failures;
-  const std::string folder_text = JoinPath(state.SavePath, name);
-  if (!IsUsableFolderName(name)) return {{folder_text, UnusableNameReason(name)}};
-  Folder character = ListFolder(folder_text);
-  if (character.error) {
-    AddFailure(failures, character.path, character.error);
-    return failures;
-  }
-  Folder saves = ListFolder(state.SavePath);
-  if (saves.error) {
-    AddFailure(failures, saves.path, saves.error);
-    return failures;
-  }
-  const std::size_t total = CountQualifying(character.saves);
-  std::size_t done = 0;
-  // Copies go in batches that the disk writes back together; a batch is
-  // bounded so its open files and unflushed bytes stay few.
-  constexpr std::size_t kBatchFiles = 32;
-  constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
-  std::vector<files::CopyRequest> batch;
-  std::vector<std::string> batch_names;
-  // A co-save is copied after its save, and only once the save came in, so
-  // that a restore that fails (or is cut short) leaves no co-save without it.
-  struct CoSave {
-    files::CopyRequest request;
-    std::string name;
-    std::optional<std::size_t> save;  // its save's place in the batch, when copied too
-  };
-  std::vector<CoSave> co_saves;
-  std::uint64_t batch_bytes = 0;
-  std::size_t saves_in_batch = 0;
-  auto copy = [&](std::vector<files::CopyRequest>& requests,
-                  const std::vector<std::string>& names) {
-    files::CopyFilesSafely(requests);
-    for (std::size_t i = 0; i < requests.size(); ++i) {
-      if (requests[i].error) {
-        AddFailure(failures, requests[i].target, requests[i].error);
-      } else {
-        saves.files[names[i]] = *character.Find(names[i]);
-      }
-    }
-  };
-  auto copy_batch = [&] {
-    copy(batch, batch_names);
-    std::vector<files::CopyRequest> co_batch;
-    std::vector<std::string> co_names;
-    for (auto& co_save : co_saves) {
-      if (co_save.save && batch[*co_save.save].error) continue;  // the save's failure tells
-      co_batch.push_back(std::move(co_save.request));
-      co_names.push_back(std::move(co_save.name));
-    }
-    copy(co_batch, co_names);
-    for (; saves_in_batch > 0; --saves_in_batch) {
-      if (progress) progress(++done, total);
-    }
-    batch.clear();
-    batch_names.clear();
-    co_saves.clear();
-    batch_bytes = 0;
-  };
-  for (const auto& save : character.saves) {
-    if (!IsQualifyingSave(save)) continue;
-    std::vector<std::string> group = SaveWithCoSaves(character, save);
-    std::optional<std::size_t> save_place;
-    // The save first (it ends the group), so its co-saves know where it went.
-    for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
-      const std::string& file = *file_it;
-      const files::FileInfo& source = *character.Find(file);
-      const files::FileInfo* current = saves.Find(file);
-      // Same, or written by the game after the last archive (or while that
-      // archive copied it, in the same tick of the clock): the archive that
-      // follows a restore keeps it.
-      if (current != nullptr && current->mtime >= source.mtime) continue;
-      files::CopyRequest request{
-          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}, {}, {}};
-      if (file == save) {
-        save_place = batch.size();
-        batch.push_back(std::move(request));
-        batch_names.push_back(file);
-      } else {
-        co_saves.push_back({std::move(request), file, save_place});
-      }
-      batch_bytes += source.size;
-    }
-    ++saves_in_batch;
-    if (batch.size() + co_saves.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
-  }
-  copy_batch();
-  files::SyncRenamedFolders();
-  return failures;
+  ActionListings listings;
+  return RestoreCharacter(state, name, listings.data(), progress);
 }
 
-Failures PrepareSaveFolder(SharedState& state) {
+Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) {
     state.SaveCount = 0;
     return failures;
   }
-  SaveListing listing = ListSaves(state.SavePath);
-  failures = std::move(listing.failures);
+  ActionListings::Data& data = listings.data();
+  const Folder& saves = data.Listed(state.SavePath);
+  if (saves.error) AddFailure(failures, saves.path, saves.error);
   state.SaveCount = static_cast<std::int16_t>(
-      std::min<std::size_t>(listing.names.size(), std::numeric_limits<std::int16_t>::max()));
-  for (auto& failure : ScanCharacters(state, listing.names)) failures.push_back(failure);
+      std::min<std::size_t>(saves.saves.size(), std::numeric_limits<std::int16_t>::max()));
+  for (auto& failure : ScanCharacters(state, saves.saves, data)) failures.push_back(failure);
   for (auto& failure : RegisterCharacterFolders(state)) failures.push_back(failure);
   for (auto& failure : MakeCharacterFolders(state)) failures.push_back(failure);
   return failures;
 }
 
+Failures PrepareSaveFolder(SharedState& state) {
+  ActionListings listings;
+  return PrepareSaveFolder(state, listings);
+}
+
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress) {
+  // One listing of each folder serves the restore and the archive after it.
+  ActionListings listings;
   // Until every save of the new character is back, the loaded one stays
   // loaded, with its saves in the save folder.
-  Failures failures = RestoreCharacter(state, name, progress);
+  Failures failures = RestoreCharacter(state, name, listings.data(), progress);
   if (!failures.empty()) return failures;
   state.LoadedChar = name;
-  return ArchiveSaves(state, progress);
+  return ArchiveSaves(state, listings, progress);
 }
 
 }  // namespace pelloquin

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,24 @@ struct SaveListing {
 };
 SaveListing ListSaves(const std::string& folder);
 
+// The folders as one user action (start-up, Load Save) listed them, kept up
+// to date with what the action changes in them, and the character found for
+// each save: the steps of one action list each folder and read each save's
+// header once. Made empty; the first step that needs a folder lists it.
+class ActionListings {
+ public:
+  ActionListings();
+  ~ActionListings();
+  ActionListings(const ActionListings&) = delete;
+  ActionListings& operator=(const ActionListings&) = delete;
+
+  struct Data;
+  Data& data() { return *data_; }
+
+ private:
+  std::unique_ptr<Data> data_;
+};
+
 // Empty when `save_path` is an absolute path naming an existing folder.
 Failures CheckSaveFolder(const std::string& save_path);
 
@@ -37,6 +56,9 @@ Failures MakeCharacterFolders(const SharedState& state);
 
 // Copies every qualifying save into its character's folder, then removes
 // from the save folder those that do not belong to the loaded character.
+// `listings` are those of the action it ends.
+Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
+                      const ProgressFn& progress = {});
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
 
 // Copies the qualifying saves of the character's folder into the save folder,
@@ -49,6 +71,7 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
 // folder, stores the count, registers its characters, then those of the
 // sub-folders that hold a save of the character they are named after, and
 // makes their folders.
+Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
 Failures PrepareSaveFolder(SharedState& state);
 
 // Load Save: the character's saves come back; then it becomes the loaded one

@@ -395,10 +395,25 @@ TEST_F(SaveFolder, HyphenatedNamesSharingTheirFirstPartAreTwoCharacters) {
                                            "Save 1 - Walks-In-Shadows - Bruma, Level 3.obse"}));
   EXPECT_EQ(In("Aldo"), Names{"Save 3 - Aldo - Inn.ess"});
 
-  // A start-up reads the header of no save whose name cannot hold a hyphen.
+  // A start-up reads the header of no save whose name cannot hold a hyphen,
+  // and that of each other save once, for its scan and its archive.
   const auto reads = HeaderReadStatistics().reads;
+  ActionListings listings;
+  ASSERT_TRUE(PrepareSaveFolder(state_, listings).empty());
+  ASSERT_TRUE(ArchiveSaves(state_, listings).empty());
+  EXPECT_EQ(HeaderReadStatistics().reads, reads + 1);
+}
+
+// The restore's listing of the save folder, which the archive after it
+// uses, knows the restored files for what they are.
+TEST_F(SaveFolder, ASaveFiledUnderAnotherCharacterComesBackAndGoesHome) {
+  Save({"1 - Aldo - a.ess", "2 - Beryl - b.ess"});
+  state_.LoadedChar = "Beryl";
   ASSERT_TRUE(StartUp().empty());
-  EXPECT_EQ(HeaderReadStatistics().reads, reads + 2);  // scan and archive, one save
+  WriteFile(saves_ / "Aldo" / "3 - Beryl - c.ess", "filed by hand", 1'700'000'000);
+  EXPECT_EQ(LoadCharacter(state_, "Aldo"), Failures{});
+  EXPECT_EQ(In(), Names{"1 - Aldo - a.ess"});
+  EXPECT_EQ(ReadFile(saves_ / "Beryl" / "3 - Beryl - c.ess"), "filed by hand");
 }
 
 TEST_F(SaveFolder, FileNameDecidesWhenTheHeaderDisagreesOrDoesNotRead) {
