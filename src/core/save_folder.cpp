@@ -1,8 +1,10 @@
 // Sorting saves into character folders and bringing one character's back.
 // Every folder is listed once per user action; a copy whose target already
 // has the source's size and time is skipped, copies are written back in
-// batches, and a save leaving the save folder is moved by a rename where it
-// can be, so a swap costs only what changed.
+// batches, and a save leaving the save folder is moved by a rename, into its
+// character's folder or, when its copy there matches, into the holding folder
+// whose removals wait until the window is usable again: a swap costs the user
+// only what changed.
 #include "save_folder.h"
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_map>
 #include <utility>
 
@@ -226,43 +229,86 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
   return true;
 }
 
-// Takes a file out of the save folder into the character's folder: removed
-// when its copy there already matches (or is the same file under another
-// name), else renamed there, else copied and then removed. Never removed before a matching copy
-// exists, nor when it is no longer the file listed: one the game wrote meanwhile stays for the next
-// run to sort.
-bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
+// The hidden folder where the saves whose copies match wait for their
+// removal, a sub-folder per character; made when the first save comes.
+class Holding {
+ public:
+  explicit Holding(const fs::path& save_folder)
+      : path_(save_folder / PathFromUtf8(kHoldingFolderName)) {}
+
+  // Renames the save there, while it is still the file listed; never over a
+  // save of that name waiting there already.
+  std::error_code Take(const fs::path& save, const files::FileInfo& info,
+                       const std::string& character) {
+    const fs::path folder = path_ / PathFromUtf8(character);
+    if (!made_.contains(character)) {
+      if (made_.empty()) {
+        if (auto error = files::CreateFolder(path_, true)) return error;
+      }
+      if (auto error = files::CreateFolder(folder)) return error;
+      made_.insert(character);
+    }
+    return files::MoveFileIfUnchanged(save,
+                                      folder / PathFromUtf8(info.name + std::string(kHeldSuffix)),
+                                      info, files::Replace::kNo);
+  }
+
+ private:
+  fs::path path_;
+  std::set<std::string> made_;  // the characters' sub-folders made so far
+};
+
+// Takes a file out of the save folder into the character's folder. One whose
+// copy there matches already (or is the same file under another name) goes
+// into the holding folder, to be removed once the window is usable again;
+// otherwise it is renamed there, else copied and then removed. Never taken out
+// before a matching copy exists, nor when it is no longer the file listed: one
+// the game wrote meanwhile stays for the next run to sort.
+bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& character,
+              const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   if (source == nullptr) return false;
   fs::path source_path = from.path / PathFromUtf8(name);
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
-  bool archived = target != nullptr && files::SameStamp(*source, *target);
-  files::FileInfo written;
-  if (!archived) {
-    std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
-    if (!error) {
-      to.Record(name, *source);
-      from.files.erase(name);
-      return true;
-    }
+  if (target != nullptr && files::SameStamp(*source, *target)) {
+    std::error_code error = holding.Take(source_path, *source, character);
     if (error == files::ChangedError()) {
       AddFailure(failures, source_path, error);
       return false;
     }
-    // Different file systems, or a rename refused: copy and check it instead.
-    if (!CopyInto(from, to, name, failures)) return false;
-    if (auto error = files::StatFile(target_path, written)) {
-      AddFailure(failures, target_path, error);
+    // A save of that name still waits there, or no holding folder can be
+    // made: this one is removed now.
+    if (error) error = files::RemoveFileIfUnchanged(source_path, *source, target_path, *target);
+    if (error) {
+      AddFailure(failures, source_path, error);
       return false;
     }
-    if (!files::SameStamp(*source, written)) {
-      failures.push_back({Utf8FromPath(target_path), "the copy does not match the save"});
-      return false;
-    }
+    from.files.erase(name);
+    return true;
   }
-  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path,
-                                                archived ? *target : written)) {
+  std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
+  if (!error) {
+    to.Record(name, *source);
+    from.files.erase(name);
+    return true;
+  }
+  if (error == files::ChangedError()) {
+    AddFailure(failures, source_path, error);
+    return false;
+  }
+  // Different file systems, or a rename refused: copy and check it instead.
+  if (!CopyInto(from, to, name, failures)) return false;
+  files::FileInfo written;
+  if (auto error = files::StatFile(target_path, written)) {
+    AddFailure(failures, target_path, error);
+    return false;
+  }
+  if (!files::SameStamp(*source, written)) {
+    failures.push_back({Utf8FromPath(target_path), "the copy does not match the save"});
+    return false;
+  }
+  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path, written)) {
     AddFailure(failures, source_path, error);
     return false;
   }
@@ -418,6 +464,7 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
   }
   Progress progress{report, CountQualifying(saves.saves)};
   CopyBatch batch(failures, progress);
+  Holding holding(saves.path);
   for (const auto& save : saves.saves) {
     if (!IsQualifyingSave(save) || saves.Find(save) == nullptr) continue;
     const std::string& name = data.CharacterOf(state.SavePath, save);
@@ -440,7 +487,7 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
     bool leaving = !StaysInSaveFolder(save, state.LoadedChar);
     for (const auto& file : SaveWithCoSaves(saves, save)) {
       if (leaving) {
-        leaving = MoveInto(saves, *character, file, failures);
+        leaving = MoveInto(saves, *character, holding, name, file, failures);
         continue;
       }
       const files::FileInfo* copy = character->Find(file);
@@ -497,6 +544,54 @@ Failures LoadCharacter(SharedState& state, std::string_view name, const Progress
   if (!failures.empty()) return failures;
   state.LoadedChar = name;
   return ArchiveSaves(state, listings, progress);
+}
+
+Failures FinishRemovals(const std::string& save_path) {
+  if (!CheckSaveFolder(save_path).empty()) return {};
+  Failures failures;
+  const fs::path save_folder = PathFromUtf8(save_path);
+  const std::string holding = JoinPath(save_path, kHoldingFolderName);
+  std::error_code error;
+  if (!fs::is_directory(fs::symlink_status(PathFromUtf8(holding), error))) return {};
+  for (const auto& character : ListSubFolders(PathFromUtf8(holding), failures)) {
+    if (!IsUsableFolderName(character)) continue;
+    const Folder held = ListFolder(JoinPath(holding, character));
+    if (held.error) AddFailure(failures, held.path, held.error);
+    // A folder that cannot be listed has no copy to count on.
+    const Folder copies = ListFolder(JoinPath(save_path, character));
+    for (const auto& [held_name, info] : held.files) {
+      if (!held_name.ends_with(kHeldSuffix)) continue;  // not put there by this program
+      const std::string name = held_name.substr(0, held_name.size() - kHeldSuffix.size());
+      const fs::path path = held.path / PathFromUtf8(held_name);
+      const files::FileInfo* copy = copies.Find(name);
+      if (copy != nullptr && files::SameStamp(info, *copy)) {
+        error = files::RemoveFileIfUnchanged(path, info, copies.path / PathFromUtf8(name), *copy);
+      } else if (copy != nullptr && copy->mtime > info.mtime) {
+        failures.push_back(
+            {Utf8FromPath(path), "kept: the folder of " + character +
+                                     " holds a newer save of that name; remove this one if it is "
+                                     "not wanted"});
+        continue;
+      } else {
+        // No copy holds it: back into the save folder, for the next archive.
+        error = files::MoveFileIfUnchanged(path, save_folder / PathFromUtf8(name), info,
+                                           files::Replace::kNo);
+        if (error == std::errc::file_exists) {
+          failures.push_back({Utf8FromPath(path),
+                              "kept: the save folder holds a save of that name again; this "
+                              "one has no copy in the folder of " +
+                                  character});
+          continue;
+        }
+      }
+      if (error) AddFailure(failures, path, error);
+    }
+    // Whatever was kept keeps its folder.
+    files::RemoveFolder(held.path);
+  }
+  files::RemoveFolder(PathFromUtf8(holding));
+  files::SyncRenamedFolders();
+  return failures;
 }
 
 }  // namespace pelloquin

@@ -54,9 +54,10 @@ Failures ScanCharacters(SharedState& state, const std::vector<std::string>& list
 // name. A folder that exists already is no failure.
 Failures MakeCharacterFolders(const SharedState& state);
 
-// Copies every qualifying save into its character's folder, then removes
-// from the save folder those that do not belong to the loaded character.
-// `listings` are those of the action it ends.
+// Copies every qualifying save into its character's folder, then takes out
+// of the save folder those that do not belong to the loaded character. One
+// whose copy there matches already goes into the holding folder, from which
+// FinishRemovals removes it. `listings` are those of the action it ends.
 Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
                       const ProgressFn& progress = {});
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
@@ -79,5 +80,12 @@ Failures PrepareSaveFolder(SharedState& state);
 // could not be restored, that is reported and nothing else changes: the
 // loaded character stays loaded and its saves stay in the save folder.
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress = {});
+
+// Removes from the holding folder each save whose copy in its character's
+// folder has its size and time; puts one without such a copy back into the
+// save folder, or keeps it there and reports it when a save of that name is
+// back already or its copy is newer. Run once an action has returned, never
+// during one; an action cut short leaves the holding folder to the next.
+Failures FinishRemovals(const std::string& save_path);
 
 }  // namespace pelloquin
