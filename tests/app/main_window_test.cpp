@@ -18,6 +18,7 @@
 #include "recording_views.h"
 #include "save_folder_prompt.h"
 #include "save_header_bytes.h"
+#include "save_names.h"
 #include "scripted_prompt.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -204,6 +205,10 @@ TEST_F(MainWindowTest, LoadingAnotherCharacterSwapsTheSaves) {
   EXPECT_EQ(ReadFile(saves / "Brutus" / kBrutus2), "in play: " + kBrutus2);
   EXPECT_EQ(state.LoadedChar, "Alena");
   EXPECT_EQ(view.loaded, "Alena");
+  // Brutus's saves left by the holding folder, emptied once the window was usable.
+  program.reset();
+  EXPECT_FALSE(fs::exists(saves / std::string(kHoldingFolderName)));
+  EXPECT_EQ(FileNames(saves / "Brutus"), Sorted({kBrutus1, kBrutus2}));
 }
 
 TEST_F(MainWindowTest, LoadSaveTakesTheSelectedRowsNameAsStored) {
