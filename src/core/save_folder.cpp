@@ -132,6 +132,14 @@ void AddFailure(Failures& failures, const fs::path& path, std::error_code error)
   failures.push_back({Utf8FromPath(path), std::move(reason)});
 }
 
+// The folder as this action listed it; none, the failure told, when it could not be listed.
+Folder* ListedOrTold(ActionListings::Data& data, const std::string& text, Failures& failures) {
+  Folder& folder = data.Listed(text);
+  if (!folder.error) return &folder;
+  AddFailure(failures, folder.path, folder.error);
+  return nullptr;
+}
+
 std::string UnusableNameReason(std::string_view name) {
   return "the character name \"" + std::string(name) + "\" cannot be used as a folder name";
 }
@@ -373,16 +381,12 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
   if (!failures.empty()) return failures;
   const std::string folder_text = JoinPath(state.SavePath, name);
   if (!IsUsableFolderName(name)) return {{folder_text, UnusableNameReason(name)}};
-  Folder& character = data.Listed(folder_text);
-  if (character.error) {
-    AddFailure(failures, character.path, character.error);
-    return failures;
-  }
-  Folder& saves = data.Listed(state.SavePath);
-  if (saves.error) {
-    AddFailure(failures, saves.path, saves.error);
-    return failures;
-  }
+  Folder* const listed_character = ListedOrTold(data, folder_text, failures);
+  if (listed_character == nullptr) return failures;
+  Folder* const listed_saves = ListedOrTold(data, state.SavePath, failures);
+  if (listed_saves == nullptr) return failures;
+  Folder& character = *listed_character;
+  Folder& saves = *listed_saves;
   Progress progress{report, CountQualifying(character.saves)};
   CopyBatch batch(failures, progress);
   for (const auto& save : character.saves) {
@@ -457,11 +461,9 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) return failures;
   ActionListings::Data& data = listings.data();
-  Folder& saves = data.Listed(state.SavePath);
-  if (saves.error) {
-    AddFailure(failures, saves.path, saves.error);
-    return failures;
-  }
+  Folder* const listed = ListedOrTold(data, state.SavePath, failures);
+  if (listed == nullptr) return failures;
+  Folder& saves = *listed;
   Progress progress{report, CountQualifying(saves.saves)};
   CopyBatch batch(failures, progress);
   Holding holding(saves.path);
@@ -472,11 +474,7 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
     if (!IsUsableFolderName(name)) {
       failures.push_back({JoinPath(state.SavePath, save), UnusableNameReason(name)});
     } else {
-      character = &data.Listed(JoinPath(state.SavePath, name));
-      if (character->error) {
-        AddFailure(failures, character->path, character->error);
-        character = nullptr;
-      }
+      character = ListedOrTold(data, JoinPath(state.SavePath, name), failures);
     }
     if (character == nullptr) {
       progress.Advance();
