@@ -517,6 +517,9 @@ Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
     state.SaveCount = 0;
     return failures;
   }
+  // Removals a run cut short are finished first, so that what goes back to
+  // the save folder is sorted with the rest.
+  failures = FinishRemovals(state.SavePath);
   ActionListings::Data& data = listings.data();
   const Folder& saves = data.Listed(state.SavePath);
   if (saves.error) AddFailure(failures, saves.path, saves.error);

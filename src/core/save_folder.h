@@ -68,10 +68,11 @@ Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {})
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
 
-// Start-up's file work before the character list is filled: lists the save
-// folder, stores the count, registers its characters, then those of the
-// sub-folders that hold a save of the character they are named after, and
-// makes their folders.
+// Start-up's file work before the character list is filled: finishes the
+// removals a run cut short left in the holding folder, lists the save folder,
+// stores the count, registers its characters, then those of the sub-folders
+// that hold a save of the character they are named after, and makes their
+// folders.
 Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
 Failures PrepareSaveFolder(SharedState& state);
 
@@ -85,7 +86,8 @@ Failures LoadCharacter(SharedState& state, std::string_view name, const Progress
 // folder has its size and time; puts one without such a copy back into the
 // save folder, or keeps it there and reports it when a save of that name is
 // back already or its copy is newer. Run once an action has returned, never
-// during one; an action cut short leaves the holding folder to the next.
+// during one; what an action cut short left there, the next start-up's
+// PrepareSaveFolder finishes first.
 Failures FinishRemovals(const std::string& save_path);
 
 }  // namespace pelloquin

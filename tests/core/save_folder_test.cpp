@@ -385,25 +385,43 @@ TEST_F(SaveFolder, SavesWhoseCopiesMatchWaitInTheHoldingFolderUntilRemoved) {
   ASSERT_TRUE(StartUp().empty());
   ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
   EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
-  // Under names the game takes for no save, and in no character's folder.
-  EXPECT_EQ(FileNames(Holding() / "Brutus"),
-            (Names{"1 - Brutus - a.ess.leaving", "1 - Brutus - a.obse.leaving"}));
-  SharedState fresh;
-  fresh.SavePath = state_.SavePath;
-  ASSERT_TRUE(PrepareSaveFolder(fresh).empty());
-  EXPECT_EQ(fresh.Chars[0], "Mirelle");
-  EXPECT_EQ(fresh.Chars[1], "Brutus");
-  EXPECT_EQ(fresh.Chars[2], "0");
+  // Under names the game takes for no save.
+  const Names held = {"1 - Brutus - a.ess.leaving", "1 - Brutus - a.obse.leaving"};
+  EXPECT_EQ(FileNames(Holding() / "Brutus"), held);
 
   // Swaps before the removal ran: a save whose name waits there already
   // leaves at once.
   ASSERT_TRUE(LoadCharacter(state_, "Brutus").empty());
   ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
   EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
-  EXPECT_TRUE(FinishRemovals(state_.SavePath).empty());
+  EXPECT_EQ(FileNames(Holding() / "Brutus"), held);
+
+  // The next start-up finishes the removal first.
+  SharedState next;
+  next.SavePath = state_.SavePath;
+  ASSERT_TRUE(PrepareSaveFolder(next).empty());
   EXPECT_FALSE(fs::exists(Holding()));
+  EXPECT_EQ(next.Chars[0], "Mirelle");
+  EXPECT_EQ(next.Chars[1], "Brutus");
+  EXPECT_EQ(next.Chars[2], "0");
   EXPECT_EQ(In("Brutus"), (Names{"1 - Brutus - a.ess", "1 - Brutus - a.obse"}));
   EXPECT_EQ(ReadFile(saves_ / "Brutus" / "1 - Brutus - a.ess"), "content of 1 - Brutus - a.ess");
+}
+
+// A write that went along with a save into the holding folder makes it newer
+// than its copy: the next start-up brings it back before it sorts the rest.
+TEST_F(SaveFolder, AHeldSaveWrittenAgainIsSortedByTheNextStartUp) {
+  const std::string save = "1 - Brutus - a.ess";
+  Save({save.c_str(), "2 - Mirelle - b.ess"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  WriteFile(Holding() / "Brutus" / (save + ".leaving"), "written late", 1'800'000'000);
+
+  EXPECT_TRUE(StartUp().empty());
+  EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "written late");
+  EXPECT_FALSE(fs::exists(Holding()));
 }
 
 // A held save goes only when its copy has its size and time; else it comes
@@ -446,6 +464,15 @@ TEST_F(SaveFolder, FinishingRemovalsDeletesOnlyWhatAMatchingCopyHolds) {
     }
     if (c.copy_time) {
       EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "held bytes");
+    }
+    if (c.outcome == Outcome::kKept) {
+      // What stays there is told again at the next start, whose characters
+      // never include the holding folder.
+      SharedState next;
+      next.SavePath = state_.SavePath;
+      EXPECT_EQ(PrepareSaveFolder(next).size(), 1u);
+      EXPECT_EQ(next.Chars[0], "Brutus");
+      EXPECT_EQ(next.Chars[1], "0");
     }
   }
 }
