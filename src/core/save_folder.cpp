@@ -64,19 +64,27 @@ struct Folder {
   }
 };
 
-Folder ListFolder(const std::string& text, files::Listing detail = files::Listing::kFull) {
+// The visible files of a folder. Temporary files of a run that was cut off
+// are removed on the way: the files they were to replace are whole.
+std::error_code ListVisible(const fs::path& path, std::vector<files::FileInfo>& entries,
+                            files::Listing detail) {
+  std::error_code error = files::ListFolder(path, entries, detail);
+  for (const auto& entry : entries) {
+    if (files::IsTemporaryName(entry.name)) files::RemoveFile(path / PathFromUtf8(entry.name));
+  }
+  std::erase_if(entries, [](const files::FileInfo& entry) {
+    return entry.hidden || files::IsTemporaryName(entry.name);
+  });
+  return error;
+}
+
+Folder ListFolder(const std::string& text) {
   Folder folder;
   folder.text = text;
   folder.path = PathFromUtf8(text);
   std::vector<files::FileInfo> entries;
-  folder.error = files::ListFolder(folder.path, entries, detail);
+  folder.error = ListVisible(folder.path, entries, files::Listing::kFull);
   for (auto& entry : entries) {
-    if (files::IsTemporaryName(entry.name)) {
-      // Left by a run that was cut off; the file it was to replace is whole.
-      files::RemoveFile(folder.path / PathFromUtf8(entry.name));
-      continue;
-    }
-    if (entry.hidden) continue;
     if (HasSaveExtension(entry.name)) folder.saves.push_back(entry.name);
     std::string name = entry.name;
     folder.files.emplace(std::move(name), std::move(entry));
@@ -355,10 +363,14 @@ Failures RegisterCharacterFolders(SharedState& state) {
   Failures failures;
   for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
     if (!IsUsableFolderName(name)) continue;
-    Folder folder = ListFolder(JoinPath(state.SavePath, name), files::Listing::kNames);
-    if (folder.error) AddFailure(failures, folder.path, folder.error);
-    if (std::any_of(folder.saves.begin(), folder.saves.end(), [&](const std::string& save) {
-          return IsQualifyingSave(save) && CharacterNameOf(save) == name;
+    const fs::path folder = PathFromUtf8(JoinPath(state.SavePath, name));
+    std::vector<files::FileInfo> entries;
+    if (auto error = ListVisible(folder, entries, files::Listing::kNames)) {
+      AddFailure(failures, folder, error);
+    }
+    if (std::any_of(entries.begin(), entries.end(), [&](const files::FileInfo& entry) {
+          return HasSaveExtension(entry.name) && IsQualifyingSave(entry.name) &&
+                 CharacterNameOf(entry.name) == name;
         })) {
       RegisterCharacter(state, name);
     }
