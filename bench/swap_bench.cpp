@@ -221,13 +221,20 @@ class Runner {
           CheckLayout(tree_, scenario.character));
   }
 
-  // The tree as generated, then as the first start-up of ours leaves it.
+  // The tree as generated.
+  void Reset() {
+    ResetSaveTree(tree_);
+    Settle();
+  }
+
+  // The tree as the first start-up of ours leaves it.
   void StartFromFirstStartUp(const Scenario& first_start) {
     ResetSaveTree(tree_);
     FlushFileSystem(root_);
     StepResult result = RunChild({"start", kOurs, save_folder_, first_start.character});
     Check("Setting up after a first start-up: ", result, first_start.ours,
           CheckLayout(tree_, first_start.character));
+    Settle();
   }
 
   // Seconds of cp + sync of the character's files from `folder` into a new one.
@@ -243,6 +250,12 @@ class Runner {
   }
 
  private:
+  // The first large write after these resets and set-ups, which free and
+  // rewrite gigabytes, ran 1 to 2 s slower on the test machine, whichever
+  // program made it (cp or ours); an untimed copy takes that before the
+  // steps that are compared.
+  void Settle() { SystemCopy(tree_.characters[0], tree_.save_folder); }
+
   void Check(const std::string& where, const StepResult& result, const Expected& expected,
              const std::string& layout) {
     auto& mismatches = outcome_.mismatches;
@@ -280,10 +293,10 @@ Outcome Measure(const SaveTree& tree, const std::vector<Scenario>& scenarios, co
   const FileSet& restored = tree.characters[1];
   for (int run = 0; run < runs; ++run) {
     // The first start-up copies the loaded character's files, which stay.
-    ResetSaveTree(tree);
+    runner.Reset();
     outcome.copy_first_seconds.push_back(runner.SystemCopy(loaded, tree.save_folder));
     runner.Step(first_start, kOurs);
-    ResetSaveTree(tree);
+    runner.Reset();
     runner.Step(first_start, kLiteral);
 
     runner.StartFromFirstStartUp(first_start);
