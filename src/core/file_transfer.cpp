@@ -8,6 +8,10 @@ bool IsTemporaryName(std::string_view name) {
          name.ends_with(".tmp");
 }
 
+void CopyFilesSafely(std::vector<CopyRequest>& requests) {
+  requests = FinishCopies(StartCopies(std::move(requests)));
+}
+
 CopyStatistics& Statistics() {
   static CopyStatistics statistics;
   return statistics;

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -79,8 +80,28 @@ inline std::error_code CancelledError() {
   return std::make_error_code(std::errc::operation_canceled);
 }
 
-// Copies each like CopyFileSafely, in order, but writes every temporary file
-// before the first is flushed, so the disk writes them back together.
+// Copies started by StartCopies and not finished yet. Dropped unfinished, it
+// waits for its flushes and removes the temporary files not yet renamed.
+class CopiesInFlight {
+ public:
+  CopiesInFlight();
+  ~CopiesInFlight();
+  CopiesInFlight(CopiesInFlight&&) noexcept;
+  CopiesInFlight& operator=(CopiesInFlight&&) noexcept;
+
+  struct State;  // the platform's own
+  std::unique_ptr<State> state;
+};
+
+// Copies each like CopyFileSafely, in two steps, so that a caller can write
+// the next batch while the disk writes back this one. StartCopies writes
+// every temporary file and starts the write-back of each, then flushes them
+// all at once on other threads (where the platform's copy does not flush
+// each as it goes); FinishCopies waits for those flushes and renames each
+// temporary file over its target, in order, and hands the requests back.
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests);
+std::vector<CopyRequest> FinishCopies(CopiesInFlight copies);
+// Both steps at once.
 void CopyFilesSafely(std::vector<CopyRequest>& requests);
 
 // The two steps below take a file out of its folder only while it is still

@@ -4,11 +4,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <mutex>
 #include <set>
+#include <thread>
 
 #include "fault_injection.h"
 #include "file_transfer.h"
@@ -202,6 +204,7 @@ struct PendingCopy {
   std::error_code Abandon(std::error_code error) {
     if (out.valid()) out.Close();
     if (!temporary.empty()) ::unlink(temporary.c_str());
+    temporary.clear();
     return error;
   }
 };
@@ -239,14 +242,14 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   return {};
 }
 
+// Renames a flushed temporary file over its target.
 std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileInfo& written) {
-  if (fault::ShouldFail(fault::Call::Flush)) return copy.Abandon(InjectedError());
-  if (::fsync(copy.out.get()) != 0) return copy.Abandon(LastError());
   struct stat status {};
   if (::fstat(copy.out.get(), &status) != 0) return copy.Abandon(LastError());
   if (copy.out.Close() != 0) return copy.Abandon(LastError());
   if (fault::ShouldFail(fault::Call::Rename)) return copy.Abandon(InjectedError());
   if (::rename(copy.temporary.c_str(), target.c_str()) != 0) return copy.Abandon(LastError());
+  copy.temporary.clear();
   Pending().Add(target.parent_path());
   Statistics().files_written += 1;
   Statistics().bytes_written += copy.size;
@@ -256,27 +259,89 @@ std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileI
 
 }  // namespace
 
+// The flushes run together: in flight at once they share the file system's
+// journal commits and the disk's cache flushes, where one after the other
+// each waits for its own.
+struct CopiesInFlight::State {
+  std::vector<CopyRequest> requests;
+  std::vector<PendingCopy> copies;
+  std::vector<std::size_t> flushing;  // the copies being flushed
+  std::vector<int> flush_errors;      // errno of each copy's flush
+  std::vector<std::thread> flushers;
+
+  ~State() {
+    Join();
+    for (auto& copy : copies) copy.Abandon({});
+  }
+  void Join() {
+    for (auto& flusher : flushers) flusher.join();
+    flushers.clear();
+  }
+};
+
+CopiesInFlight::CopiesInFlight() = default;
+CopiesInFlight::~CopiesInFlight() = default;
+CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
+CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
+
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
   PendingCopy copy;
   if (auto error = WriteTemporary(source, target, copy)) return error;
+  if (fault::ShouldFail(fault::Call::Flush)) return copy.Abandon(InjectedError());
+  if (::fsync(copy.out.get()) != 0) return copy.Abandon(LastError());
   FileInfo written;
   return CommitTemporary(copy, target, written);
 }
 
-void CopyFilesSafely(std::vector<CopyRequest>& requests) {
-  std::vector<PendingCopy> copies(requests.size());
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    requests[i].error = WriteTemporary(requests[i].source, requests[i].target, copies[i]);
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
+  constexpr std::size_t kFlushers = 8;
+  CopiesInFlight started;
+  started.state = std::make_unique<CopiesInFlight::State>();
+  CopiesInFlight::State& state = *started.state;
+  state.requests = std::move(requests);
+  state.copies.resize(state.requests.size());
+  state.flush_errors.assign(state.requests.size(), 0);
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    CopyRequest& request = state.requests[i];
+    request.error = WriteTemporary(request.source, request.target, state.copies[i]);
   }
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    CopyRequest& request = requests[i];
-    if (request.error) continue;
-    if (request.after && requests[*request.after].error) {
-      request.error = copies[i].Abandon(CancelledError());
-      continue;
+  // Which flush a test makes fail is decided here, in order.
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    if (state.requests[i].error) continue;
+    if (fault::ShouldFail(fault::Call::Flush)) {
+      state.requests[i].error = state.copies[i].Abandon(InjectedError());
+    } else {
+      state.flushing.push_back(i);
     }
-    request.error = CommitTemporary(copies[i], request.target, request.written);
   }
+  const std::size_t threads = std::min(kFlushers, state.flushing.size());
+  for (std::size_t t = 0; t < threads; ++t) {
+    state.flushers.emplace_back([&state, t, threads] {
+      for (std::size_t k = t; k < state.flushing.size(); k += threads) {
+        const std::size_t i = state.flushing[k];
+        if (::fsync(state.copies[i].out.get()) != 0) state.flush_errors[i] = errno;
+      }
+    });
+  }
+  return started;
+}
+
+std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
+  CopiesInFlight::State& state = *started.state;
+  state.Join();
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    CopyRequest& request = state.requests[i];
+    PendingCopy& copy = state.copies[i];
+    if (request.error) continue;
+    if (state.flush_errors[i] != 0) {
+      request.error = copy.Abandon({state.flush_errors[i], std::system_category()});
+    } else if (request.after && state.requests[*request.after].error) {
+      request.error = copy.Abandon(CancelledError());
+    } else {
+      request.error = CommitTemporary(copy, request.target, request.written);
+    }
+  }
+  return std::move(state.requests);
 }
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,

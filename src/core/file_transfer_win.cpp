@@ -212,8 +212,18 @@ std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
   return CopyOne(source, target, written);
 }
 
-// The system's copy flushes each file as it goes; they are made in order.
-void CopyFilesSafely(std::vector<CopyRequest>& requests) {
+// The system's copy flushes each file as it goes, so the copies are all made,
+// in order, as they start.
+struct CopiesInFlight::State {
+  std::vector<CopyRequest> requests;
+};
+
+CopiesInFlight::CopiesInFlight() = default;
+CopiesInFlight::~CopiesInFlight() = default;
+CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
+CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
+
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
   for (auto& request : requests) {
     if (request.after && requests[*request.after].error) {
       request.error = CancelledError();
@@ -221,6 +231,14 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
     }
     request.error = CopyOne(request.source, request.target, request.written);
   }
+  CopiesInFlight started;
+  started.state =
+      std::make_unique<CopiesInFlight::State>(CopiesInFlight::State{std::move(requests)});
+  return started;
+}
+
+std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
+  return std::move(started.state->requests);
 }
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,

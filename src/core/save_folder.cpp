@@ -166,10 +166,10 @@ struct Progress {
 };
 
 // Copies that the disk writes back together: every temporary file of a batch
-// is written and its write-back started before the first is flushed and
-// renamed, and the batch's folders are flushed once. A batch is bounded so
-// its open files and unflushed bytes stay few; a save counts as done once its
-// files are copied.
+// is written and its write-back started, then the batch is flushed while the
+// next one is written, then renamed in order, and its folders are flushed
+// once. A batch is bounded, and two at most are open, so open files and
+// unflushed bytes stay few; a save counts as done once its files are copied.
 class CopyBatch {
  public:
   CopyBatch(Failures& failures, Progress& progress) : failures_(failures), progress_(progress) {}
@@ -178,39 +178,27 @@ class CopyBatch {
   // batch, for a copy that is to wait for it.
   std::size_t Add(Folder& from, Folder& to, const std::string& name,
                   std::optional<std::size_t> after = {}) {
-    requests_.push_back(
+    filling_.requests.push_back(
         {from.path / PathFromUtf8(name), to.path / PathFromUtf8(name), after, {}, {}});
-    targets_.push_back({&to, name});
-    bytes_ += from.Find(name)->size;
-    return requests_.size() - 1;
+    filling_.targets.push_back({&to, name});
+    filling_.bytes += from.Find(name)->size;
+    return filling_.requests.size() - 1;
   }
 
   // Ends the files of one save.
   void EndSave() {
-    ++waiting_;
-    if (requests_.empty()) {
-      progress_.Advance(std::exchange(waiting_, 0));
-    } else if (requests_.size() >= kFiles || bytes_ >= kBytes) {
-      Flush();
+    ++filling_.saves;
+    if (filling_.requests.empty()) {
+      progress_.Advance(std::exchange(filling_.saves, 0));
+    } else if (filling_.requests.size() >= kFiles || filling_.bytes >= kBytes) {
+      Send();
     }
   }
 
-  void Flush() {
-    files::CopyFilesSafely(requests_);
-    for (std::size_t i = 0; i < requests_.size(); ++i) {
-      const files::CopyRequest& request = requests_[i];
-      if (!request.error) {
-        targets_[i].folder->Record(targets_[i].name, request.written);
-      } else if (request.error != files::CancelledError()) {
-        // A copy that waited for one that failed is told of by that one.
-        AddFailure(failures_, request.target, request.error);
-      }
-    }
-    if (!requests_.empty()) files::SyncRenamedFolders();
-    requests_.clear();
-    targets_.clear();
-    bytes_ = 0;
-    progress_.Advance(std::exchange(waiting_, 0));
+  // Copies what is queued and waits until every copy is in place.
+  void Finish() {
+    Send();
+    Land();
   }
 
  private:
@@ -221,13 +209,46 @@ class CopyBatch {
     Folder* folder;
     std::string name;
   };
+  struct Batch {
+    std::vector<files::CopyRequest> requests;
+    std::vector<Target> targets;
+    std::uint64_t bytes = 0;
+    std::size_t saves = 0;
+    files::CopiesInFlight in_flight;
+  };
+
+  // Starts the batch being filled, then ends the one before it.
+  void Send() {
+    Batch next = std::exchange(filling_, {});
+    if (!next.requests.empty()) next.in_flight = files::StartCopies(std::move(next.requests));
+    Land();
+    flying_ = std::move(next);
+  }
+
+  void Land() {
+    if (!flying_) return;
+    Batch batch = std::move(*flying_);
+    flying_.reset();
+    if (batch.in_flight.state) {
+      const auto requests = files::FinishCopies(std::move(batch.in_flight));
+      for (std::size_t i = 0; i < requests.size(); ++i) {
+        const files::CopyRequest& request = requests[i];
+        if (!request.error) {
+          batch.targets[i].folder->Record(batch.targets[i].name, request.written);
+        } else if (request.error != files::CancelledError()) {
+          // A copy that waited for one that failed is told of by that one.
+          AddFailure(failures_, request.target, request.error);
+        }
+      }
+      files::SyncRenamedFolders();
+    }
+    progress_.Advance(batch.saves);
+  }
 
   Failures& failures_;
   Progress& progress_;
-  std::vector<files::CopyRequest> requests_;
-  std::vector<Target> targets_;
-  std::uint64_t bytes_ = 0;
-  std::size_t waiting_ = 0;
+  Batch filling_;
+  std::optional<Batch> flying_;  // written, being flushed
 };
 
 // Makes `target` hold the same content and time as `source`, now.
@@ -421,7 +442,7 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
     }
     batch.EndSave();
   }
-  batch.Flush();
+  batch.Finish();
   files::SyncRenamedFolders();
   return failures;
 }
@@ -507,7 +528,7 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
     }
     batch.EndSave();
   }
-  batch.Flush();
+  batch.Finish();
   files::SyncRenamedFolders();
   return failures;
 }
