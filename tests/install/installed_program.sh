@@ -37,7 +37,7 @@ dpkg-deb -x "$build"/pelloquin_*.deb "$prefix"
 if [ "$(id -u)" -eq 0 ]; then mount -o remount,ro "$prefix"; else chmod -R a-w "$prefix"; fi
 program="$prefix/usr/bin/pelloquin"
 
-export HOME="$work/home" USER=player
+export HOME="$work/home" USER=player QT_QPA_PLATFORM=xcb
 unset XDG_CONFIG_HOME WINEPREFIX
 saves="$HOME/.wine/drive_c/users/player/Documents/My Games/Oblivion/Saves"
 mkdir -p "$saves"
