@@ -51,7 +51,8 @@ printf '%s\n' 'WINE REGISTRY Version 2' '' \
 settings="$HOME/.config/pelloquin/pelloquin.ini"
 
 # find_window NAME [TYPE]: the id of the program's visible window of that name
-# (and window type: DIALOG, NORMAL), waiting up to 20 s.
+# (and window type: DIALOG, NORMAL), waiting up to 20 s. Called only as
+# "variable=$(find_window ...)", so that its failure ends the script.
 find_window() {
   local id
   for _ in $(seq 200); do
@@ -93,7 +94,7 @@ press "$box" key Return
 dialog="$(find_window 'Open')"
 press "$dialog" type "autosave.ess"
 press "$dialog" key Return
-find_window '^Pelloquin$' NORMAL >/dev/null
+main="$(find_window '^Pelloquin$' NORMAL)"
 stop
 [ -f "$settings" ] || fail "no settings in $settings"
 grep -qxF "SavePath=$saves" "$settings" || fail "the settings do not hold the save folder"
@@ -113,7 +114,8 @@ first="$pid"
 before="$(stat -c %Y.%s "$settings")"
 "$program" &
 pid=$!
-press "$(find_window '^Pelloquin$' DIALOG)" key Return
+refusal="$(find_window '^Pelloquin$' DIALOG)"
+press "$refusal" key Return
 wait "$pid" || fail "the second copy ended with status $?"
 [ "$(stat -c %Y.%s "$settings")" = "$before" ] || fail "the second copy touched the settings"
 pid="$first"
