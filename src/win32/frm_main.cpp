@@ -2,6 +2,7 @@
 #include "frm_main.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -41,15 +42,18 @@ frmMain::frmMain(MainWindow& behaviour)
     : LayoutWindow(kMainWindowLayout, kFixedBorder, MakeMenuBar()),
       behaviour_(behaviour),
       lstChars_(Control("lstChars")),
-      lblLoaded_(Control("lblLoaded")) {
+      lblLoaded_(Control("lblLoaded")),
+      tip_(hwnd()) {
   SetWindowTextW(hwnd(), Wide(kAppTitle).c_str());
   for (const char* name : {"cmdLoad", "cmdLaunch"}) {
     SetWindowSubclass(Control(name), NeverDefault, 0, 0);
   }
+  SetWindowSubclass(lstChars_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
   behaviour_.Attach(*this);
 }
 
 frmMain::~frmMain() {
+  RemoveWindowSubclass(lstChars_, ListProcedure, 0);
   EndProgress();
 }
 
@@ -147,6 +151,10 @@ LRESULT frmMain::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // An open About window keeps the program running; the behaviour ends it.
       ShowWindow(hwnd(), SW_HIDE);
       return 0;
+    case WM_ACTIVATE:
+      // A tip belongs to the window in use.
+      if (LOWORD(wparam) == WA_INACTIVE) tip_.Hide();
+      return LayoutWindow::Handle(message, wparam, lparam);
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -168,6 +176,62 @@ void frmMain::Command(int id) {
   } else if (id == MenuItemId(layout, "mnuAbout")) {
     behaviour_.About();
   }
+}
+
+LRESULT CALLBACK frmMain::ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR window) {
+  reinterpret_cast<frmMain*>(window)->ListMouse(message, lparam);
+  return DefSubclassProc(list, message, wparam, lparam);
+}
+
+void frmMain::ListMouse(UINT message, LPARAM lparam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (RowAt(lparam) != tip_row_) {
+        tip_.Hide();
+        tip_row_.reset();
+      }
+      // Each hover is reported once; the next one needs asking for again.
+      if (!hover_tracked_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, lstChars_, HOVER_DEFAULT};
+        hover_tracked_ = TrackMouseEvent(&track) != FALSE;
+      }
+      break;
+    case WM_MOUSEHOVER: {
+      hover_tracked_ = false;
+      const std::optional<std::size_t> row = RowAt(lparam);
+      if (!row || row == tip_row_) break;
+      tip_row_ = row;
+      if (const std::optional<CharacterTip> tip = behaviour_.TipForRow(*row)) {
+        POINT pointer{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ClientToScreen(lstChars_, &pointer);
+        tip_.Show(*tip, pointer, reinterpret_cast<HFONT>(SendMessageW(lstChars_, WM_GETFONT, 0, 0)),
+                  dpi());
+      }
+      break;
+    }
+    case WM_MOUSELEAVE:
+      hover_tracked_ = false;
+      tip_.Hide();
+      tip_row_.reset();
+      break;
+    // The row stays asked: its tip comes back only after the pointer has left it.
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+      tip_.Hide();
+      break;
+    default:
+      break;
+  }
+}
+
+std::optional<std::size_t> frmMain::RowAt(LPARAM point) const {
+  const LRESULT hit = SendMessageW(lstChars_, LB_ITEMFROMPOINT, 0, point);
+  // The high word is set when the point lies on no row.
+  if (HIWORD(hit) != 0) return std::nullopt;
+  return LOWORD(hit);
 }
 
 }  // namespace pelloquin
