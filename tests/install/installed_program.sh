@@ -8,7 +8,8 @@
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
+# A display number of its own, so that runs beside other virtual servers do not collide.
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -n $((200 + RANDOM % 600)) "$0" "$@"; fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/pelloquin-installed.XXXXXX")"
 prefix="$work/prefix"
