@@ -5,7 +5,6 @@
 
 #include "command_line.h"
 #include "frm_main.h"
-#include "ini_storage.h"
 #include "one_copy.h"
 #include "program.h"
 #include "save_folder_search.h"
@@ -25,9 +24,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
     return answer.exit_code;
   }
 
-  // The user's settings folder is there from the start on every system (the
-  // POSIX lock file lies in it; here the lock is a mutex).
-  pelloquin::ini::MakeUserSettingsFolder(settings.path);
+  // A named mutex: nothing is written before the lock is known to be ours.
   const pelloquin::InstanceLock lock(settings.path);
   if (!pelloquin::MayRun(lock.state(), prompt)) return 0;
 
