@@ -47,9 +47,8 @@ bool IsText(DWORD type) {
 
 class Win32Registry final : public RegistryApi {
  public:
-  long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
-               RegHandle& handle) override {
-    REGSAM desired = access == RegAccess::Read ? KEY_READ : KEY_ALL_ACCESS;
+  long OpenKey(RegRoot root, std::string_view key_path, RegView view, RegHandle& handle) override {
+    REGSAM desired = KEY_READ;
     if (view == RegView::Wow64_32) desired |= KEY_WOW64_32KEY;
     if (view == RegView::Wow64_64) desired |= KEY_WOW64_64KEY;
     HKEY key = nullptr;

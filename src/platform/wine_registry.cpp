@@ -50,8 +50,8 @@ RegistryFile* WineRegistry::File() {
   return file_ ? &*file_ : nullptr;
 }
 
-long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess /*access*/,
-                           RegView view, RegHandle& handle) {
+long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegView view,
+                           RegHandle& handle) {
   if (root != RegRoot::LocalMachine) return kFileNotFound;
   RegistryFile* file = File();
   if (file == nullptr) return kFileNotFound;

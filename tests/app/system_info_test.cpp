@@ -71,14 +71,6 @@ TEST(GetKeyValue, MissingKeyOrValueGivesFalseAndEmptyText) {
   EXPECT_EQ(registry.OpenHandles(), 0u);
 }
 
-TEST(GetKeyValue, OpensTheKeyForReadingOnly) {
-  FakeRegistry registry;
-  registry.SetString(kInfoKey, "PATH", "x");
-  std::string value;
-  ASSERT_TRUE(GetKeyValue(registry, RegRoot::LocalMachine, kInfoKey, "PATH", value));
-  EXPECT_EQ(registry.accesses, std::vector<RegAccess>{RegAccess::Read});
-}
-
 TEST(GetKeyValue, EmptyValueIsAnErrorAndStillClosesTheKey) {
   FakeRegistry registry;
   registry.Set(kInfoKey, "PATH", kRegSz, "");

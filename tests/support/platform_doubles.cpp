@@ -21,13 +21,12 @@ std::string Dword(std::uint32_t number) {
   return bytes;
 }
 
-long FakeRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
+long FakeRegistry::OpenKey(RegRoot root, std::string_view key_path, RegView view,
                            RegHandle& handle) {
   ++opens;
   const std::string path(key_path);
   opened_keys.push_back(path);
   if (opened_log != nullptr) opened_log->push_back(path);
-  accesses.push_back(access);
   const Values* values = nullptr;
   if (auto found = keys.find(path); found != keys.end()) values = &found->second;
   if (auto found = keys_32.find(path); view == RegView::Wow64_32 && found != keys_32.end()) {

@@ -52,8 +52,7 @@ class FakeRegistry : public RegistryApi {
     Set(key, name, kRegSz, text + '\0');
   }
 
-  long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
-               RegHandle& handle) override;
+  long OpenKey(RegRoot root, std::string_view key_path, RegView view, RegHandle& handle) override;
   long QueryValue(RegHandle handle, std::string_view value_name, std::uint32_t* type,
                   std::uint8_t* data, std::uint32_t* size) override;
   void CloseKey(RegHandle handle) override;
@@ -64,7 +63,6 @@ class FakeRegistry : public RegistryApi {
   int size_queries = 0;
   int reads = 0;
   std::vector<std::string> opened_keys;  // every key asked for, found or not
-  std::vector<RegAccess> accesses;
   std::vector<RegHandle> opened;
   std::vector<RegHandle> closed;
   std::vector<std::uint32_t> read_buffer_sizes;
