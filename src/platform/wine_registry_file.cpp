@@ -52,81 +52,61 @@ class LineReader {
   std::size_t pos_;
 };
 
+// Wine's one-letter escapes and the characters they stand for.
+constexpr std::pair<char, char16_t> kLetterEscapes[] = {{'a', u'\a'}, {'b', u'\b'}, {'e', u'\x1b'},
+                                                        {'f', u'\f'}, {'n', u'\n'}, {'r', u'\r'},
+                                                        {'t', u'\t'}, {'v', u'\v'}};
+
+// The number in at most `max_digits` digits of `base` at `pos`, moved past
+// them; `digits` tells how many there were.
+unsigned ReadDigits(std::string_view line, std::size_t& pos, int base, int max_digits,
+                    int& digits) {
+  unsigned number = 0;
+  for (digits = 0; digits < max_digits && pos < line.size(); ++digits, ++pos) {
+    const int digit = HexDigit(line[pos]);
+    if (digit < 0 || digit >= base) break;
+    number = number * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+  }
+  return number;
+}
+
+// Appends what the escape after a backslash at `pos` stands for, moving past it.
+void AppendEscaped(std::string_view line, std::size_t& pos, std::u16string& out) {
+  const char c = line[pos];
+  for (const auto& [letter, unit] : kLetterEscapes) {
+    if (c == letter) {
+      out.push_back(unit);
+      ++pos;
+      return;
+    }
+  }
+  int digits = 0;
+  if (c == 'x') {
+    ++pos;
+    const unsigned unit = ReadDigits(line, pos, 16, 4, digits);
+    out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(unit));
+  } else if (c >= '0' && c <= '7') {
+    out.push_back(static_cast<char16_t>(ReadDigits(line, pos, 8, 3, digits)));
+  } else {
+    // Any other escaped character stands for itself: \\, \", \] and the rest.
+    AppendUtf16(out, DecodeUtf8(line, pos));
+  }
+}
+
 // A quoted text from just after its opening delimiter up to `end_char`, with
 // Wine's escapes; `pos` is left after the closing delimiter. Nothing when the
 // line ends first.
 std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& pos, char end_char) {
   std::u16string out;
   while (pos < line.size() && line[pos] != end_char) {
-    if (line[pos] != '\\') {
+    if (line[pos] == '\\') {
+      if (++pos >= line.size()) return std::nullopt;
+      AppendEscaped(line, pos, out);
+    } else if (static_cast<unsigned char>(line[pos]) < 0x80) {
       // ASCII, most of any file, needs no decoding.
-      if (static_cast<unsigned char>(line[pos]) < 0x80) {
-        out.push_back(static_cast<char16_t>(line[pos++]));
-      } else {
-        AppendUtf16(out, DecodeUtf8(line, pos));
-      }
-      continue;
-    }
-    ++pos;
-    if (pos >= line.size()) return std::nullopt;
-    const char c = line[pos];
-    switch (c) {
-      case 'a':
-        out.push_back(u'\a');
-        ++pos;
-        break;
-      case 'b':
-        out.push_back(u'\b');
-        ++pos;
-        break;
-      case 'e':
-        out.push_back(u'\x1b');
-        ++pos;
-        break;
-      case 'f':
-        out.push_back(u'\f');
-        ++pos;
-        break;
-      case 'n':
-        out.push_back(u'\n');
-        ++pos;
-        break;
-      case 'r':
-        out.push_back(u'\r');
-        ++pos;
-        break;
-      case 't':
-        out.push_back(u'\t');
-        ++pos;
-        break;
-      case 'v':
-        out.push_back(u'\v');
-        ++pos;
-        break;
-      case 'x': {
-        ++pos;
-        unsigned unit = 0;
-        int digits = 0;
-        while (digits < 4 && pos < line.size() && HexDigit(line[pos]) >= 0) {
-          unit = unit * 16 + static_cast<unsigned>(HexDigit(line[pos]));
-          ++pos, ++digits;
-        }
-        out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(unit));
-        break;
-      }
-      default:
-        if (c >= '0' && c <= '7') {
-          unsigned unit = 0;
-          for (int digits = 0;
-               digits < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7';
-               ++digits, ++pos) {
-            unit = unit * 8 + static_cast<unsigned>(line[pos] - '0');
-          }
-          out.push_back(static_cast<char16_t>(unit));
-        } else {
-          // Any other escaped character stands for itself: \\, \", \] and the rest.
-          AppendUtf16(out, DecodeUtf8(line, pos));
-        }
+      out.push_back(static_cast<char16_t>(line[pos++]));
+    } else {
+      AppendUtf16(out, DecodeUtf8(line, pos));
     }
   }
   if (pos >= line.size()) return std::nullopt;
