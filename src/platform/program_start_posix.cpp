@@ -12,6 +12,7 @@
 #include <cstring>
 #include <optional>
 
+#include "posix_descriptor.h"
 #include "program_start.h"
 
 extern char** environ;
@@ -20,9 +21,8 @@ namespace pelloquin {
 
 namespace {
 
-std::error_code LastError() {
-  return std::error_code(errno, std::generic_category());
-}
+using posix::LastError;
+using posix::RetryOnInterrupt;
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info {};
@@ -130,16 +130,13 @@ class PosixProgramStarter final : public ProgramStarter {
 
     ::close(fds[1]);
     int child_error = 0;
-    ssize_t got;
-    do {
-      got = ::read(fds[0], &child_error, sizeof child_error);
-    } while (got < 0 && errno == EINTR);
+    const ssize_t got =
+        RetryOnInterrupt([&] { return ::read(fds[0], &child_error, sizeof child_error); });
     ::close(fds[0]);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    RetryOnInterrupt([&] { return ::waitpid(child, &status, 0); });
     if (got == static_cast<ssize_t>(sizeof child_error)) {
-      return std::error_code(child_error, std::generic_category());
+      return posix::ErrorCode(child_error);
     }
     return {};
   }

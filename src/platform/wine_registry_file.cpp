@@ -2,19 +2,16 @@
 #include "wine_registry_file.h"
 
 #include "ascii_case.h"
+#include "little_endian.h"
 #include "registry.h"
 #include "utf16.h"
+#include "utf8.h"
 
 namespace pelloquin {
 
 namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -115,7 +112,7 @@ std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& po
 }
 
 void SkipSpaces(std::string_view line, std::size_t& pos) {
-  while (pos < line.size() && IsSpace(line[pos])) ++pos;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
 }
 
 bool Consume(std::string_view line, std::size_t& pos, std::string_view expected) {
@@ -182,9 +179,7 @@ std::optional<RegistryFileValue> ParseData(std::string_view line, std::size_t po
     auto number = ParseHexNumber(line, pos, 8);
     if (!number) return std::nullopt;
     value.type = kRegDword;
-    for (int shift = 0; shift < 32; shift += 8) {
-      value.data.push_back(static_cast<std::uint8_t>(*number >> shift));
-    }
+    AppendLittleEndian(value.data, *number);
     return value;
   } else if (Consume(line, pos, "hex:")) {
     value.type = kRegBinary;

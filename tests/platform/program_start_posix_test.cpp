@@ -114,8 +114,8 @@ TEST(ProgramStart, ReportsWhyAProgramCannotStart) {
     ProgramStart start;
     start.program = c.program;
     start.working_folder = c.working_folder;
-    EXPECT_EQ(MakeSystemProgramStarter()->Start(start), std::make_error_code(c.expected))
-        << c.label;
+    const std::error_code error = MakeSystemProgramStarter()->Start(start);
+    EXPECT_TRUE(error == c.expected) << c.label << ": " << error.message();
     EXPECT_FALSE(HasChildren()) << c.label;
   }
 }
