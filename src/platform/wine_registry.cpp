@@ -1,7 +1,7 @@
 // A Wine prefix's registry files behind the registry interface.
 #include "wine_registry.h"
 
-#include <cstring>
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -83,7 +83,7 @@ long WineRegistry::QueryValue(RegHandle handle, std::string_view value_name, std
       *size = needed;
       return kMoreData;
     }
-    std::memcpy(data, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), data);
   }
   *size = needed;
   return kSuccess;

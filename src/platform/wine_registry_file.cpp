@@ -168,9 +168,7 @@ std::optional<RegistryFileValue> ParseData(std::string_view line, std::size_t po
                                            LineReader& lines) {
   RegistryFileValue value;
   std::optional<std::uint32_t> type;
-  if (Consume(line, pos, "\"")) {
-    type = kRegSz;
-  } else if (Consume(line, pos, "str:\"")) {
+  if (Consume(line, pos, "\"") || Consume(line, pos, "str:\"")) {
     type = kRegSz;
   } else if (Consume(line, pos, "str(")) {
     type = ParseHexNumber(line, pos, 8);

@@ -132,7 +132,7 @@ QString TipHtml(const CharacterTip& tip) {
   if (tip.picture) {
     const SaveScreenshot& shot = *tip.picture;
     const QImage image(shot.rgb.data(), static_cast<int>(shot.width), static_cast<int>(shot.height),
-                       static_cast<int>(shot.width) * 3, QImage::Format_RGB888);
+                       static_cast<qsizetype>(shot.width) * 3, QImage::Format_RGB888);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
