@@ -8,7 +8,6 @@
 #include "platform_doubles.h"
 #include "scripted_prompt.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {

@@ -2,11 +2,11 @@
 // prefix, checked with a recording starter and with stand-in programs on PATH.
 #include <gtest/gtest.h>
 
+#include "environment_override.h"
 #include "game.h"
 #include "paths.h"
 #include "platform_doubles.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {

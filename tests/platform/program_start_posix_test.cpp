@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
+#include "environment_override.h"
 #include "paths.h"
 #include "program_start.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {

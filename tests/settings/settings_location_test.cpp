@@ -1,26 +1,22 @@
 // Where the settings file lives: beside the program when it is there or can be,
 // else in the user's settings folder, which the first write into it makes.
-#include <gtest/gtest.h>
-
 #include "environment_override.h"
 #include "ini_file.h"
 #include "ini_storage.h"
-#include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
+using SettingsLocationTest = FolderTest;
 
-TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
-  TempFolder temp;
-  const fs::path portable = temp.path() / "portable";
-  const fs::path writable = temp.path() / "writable";
-  const fs::path missing = temp.path() / "missing";
-  const fs::path user = temp.path() / "user" / "pelloquin";
+TEST_F(SettingsLocationTest, TheFirstRuleThatHoldsChooses) {
+  const fs::path portable = temp_.path() / "portable";
+  const fs::path writable = temp_.path() / "writable";
+  const fs::path missing = temp_.path() / "missing";
+  const fs::path user = temp_.path() / "user" / "pelloquin";
   WriteFile(portable / "pelloquin.ini", "");
   fs::create_directories(writable);
   struct Case {
@@ -44,7 +40,7 @@ TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
 
 #ifndef _WIN32
 
-TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
+TEST(SettingsLocation, TheUserFolderFollowsXdgConfigHomeThenHome) {
   const std::pair<std::map<std::string, std::string, std::less<>>, std::string> cases[] = {
       {{{"XDG_CONFIG_HOME", "/config"}, {"HOME", "/home/me"}}, "/config/pelloquin"},
       {{{"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
@@ -57,26 +53,25 @@ TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
   }
 }
 
-TEST(UserSettingsFolder, TheFirstWriteMakesItAndNoOtherFolder) {
-  TempFolder temp;
-  EnvironmentOverride config("XDG_CONFIG_HOME", temp.text());
+TEST_F(SettingsLocationTest, TheFirstWriteMakesTheUserFolderAndNoOtherFolder) {
+  EnvironmentOverride config("XDG_CONFIG_HOME", temp_.text());
   SharedState state;
   state.SavePath = "/saves";
-  state.IniPath = Utf8FromPath(temp.path() / "pelloquin" / "pelloquin.ini");
+  state.IniPath = Utf8FromPath(temp_.path() / "pelloquin" / "pelloquin.ini");
   EXPECT_EQ(SaveSettings(state), Failures{});
   EXPECT_EQ(ReadIni(kGeneralSection, kSavePathKey, state.IniPath), "/saves");
 
   // Neither the user folder's missing parent nor any other folder is made.
-  EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp.path() / "missing"));
+  EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp_.path() / "missing"));
   const std::string missing =
       DescribeError(std::make_error_code(std::errc::no_such_file_or_directory));
-  for (const fs::path& file : {temp.path() / "missing" / "pelloquin" / "pelloquin.ini",
-                               temp.path() / "other" / "pelloquin.ini"}) {
+  for (const fs::path& file : {temp_.path() / "missing" / "pelloquin" / "pelloquin.ini",
+                               temp_.path() / "other" / "pelloquin.ini"}) {
     state.IniPath = Utf8FromPath(file);
     EXPECT_EQ(SaveSettings(state), (Failures{{state.IniPath, missing}}));
   }
-  EXPECT_FALSE(fs::exists(temp.path() / "missing"));
-  EXPECT_FALSE(fs::exists(temp.path() / "other"));
+  EXPECT_FALSE(fs::exists(temp_.path() / "missing"));
+  EXPECT_FALSE(fs::exists(temp_.path() / "other"));
 }
 
 #endif

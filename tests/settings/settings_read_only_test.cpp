@@ -1,9 +1,6 @@
 // A program folder on a read-only file system, whose permissions would allow a
 // write: new settings go to the user's folder, old ones stay where they are.
-#include <gtest/gtest.h>
-
 #include "ini_storage.h"
-#include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
 #include "tmpfs_mount.h"
@@ -11,13 +8,12 @@
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
+using SettingsReadOnly = FolderTest;
 
-TEST(SettingsReadOnly, AFolderOnAReadOnlyDiskSendsOnlyNewSettingsToTheUser) {
-  TempFolder temp;
-  const fs::path disk = temp.path() / "disk";
-  const std::string user = Utf8FromPath(temp.path() / "user");
+TEST_F(SettingsReadOnly, AFolderOnAReadOnlyDiskSendsOnlyNewSettingsToTheUser) {
+  const fs::path disk = temp_.path() / "disk";
+  const std::string user = Utf8FromPath(temp_.path() / "user");
   // Folder permissions do not stop root; a read-only file system does.
   TmpfsMount mount(disk, 64 * 1024);
   if (!mount.mounted()) GTEST_SKIP() << mount.reason();
