@@ -11,17 +11,14 @@
 namespace pelloquin::ini {
 namespace {
 
-struct FindCase {
-  const char* label;
-  std::string text;
-  std::string section;
-  std::string key;
-  std::optional<std::string> expected;
-};
-
 TEST(IniFindValue, ReadsAsTheProfileFunctionsDo) {
+  struct Case {
+    const char* label;
+    std::string text, section, key;
+    std::optional<std::string> expected;
+  };
   const std::string long_value(10000, 'x');
-  const FindCase cases[] = {
+  const Case cases[] = {
       {"plain", "[S]\nK=v\n", "S", "K", "v"},
       {"CRLF ends", "[S]\r\nA=1\r\nK=v\r\n", "S", "K", "v"},
       {"no final line end", "[S]\nK=v", "S", "K", "v"},
@@ -54,17 +51,12 @@ TEST(IniFindValue, ReadsAsTheProfileFunctionsDo) {
   }
 }
 
-struct SetCase {
-  const char* label;
-  std::string before;
-  std::string section;
-  std::string key;
-  std::string value;
-  std::string after;
-};
-
 TEST(IniSetValue, ChangesOnlyWhatTheWriteNames) {
-  const SetCase cases[] = {
+  struct Case {
+    const char* label;
+    std::string before, section, key, value, after;
+  };
+  const Case cases[] = {
       {"new file", "", "S", "K", "v", "[S]\nK=v\n"},
       {"value replaced, spacing kept", "[S]\n  K = old  \r\nB=2\n", "S", "K", "new",
        "[S]\n  K = new  \r\nB=2\n"},
