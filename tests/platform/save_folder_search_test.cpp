@@ -12,13 +12,14 @@ using namespace pelloquin::testing;
 using SaveFolderSearch = FolderTest;
 
 TEST_F(SaveFolderSearch, TheDialogPrefersAFolderWithAnAutosaveThenAnyThatExists) {
+  // A folder named like the autosave is no save.
+  fs::create_directories(temp_.path() / "empty" / "autosave.ess");
+  for (const char* folder : {"saves", "later"})
+    WriteFile(temp_.path() / folder / "autosave.ess", "");
   const fs::path missing = temp_.path() / "missing";
   const fs::path empty = temp_.path() / "empty";
   const fs::path saves = temp_.path() / "saves";
   const fs::path later = temp_.path() / "later";
-  fs::create_directories(empty / "autosave.ess");  // a folder of that name is no save
-  WriteFile(saves / "autosave.ess", "");
-  WriteFile(later / "autosave.ess", "");
   EXPECT_EQ(ChooseDialogFolder({missing, empty, saves, later}), Utf8FromPath(saves));
   EXPECT_EQ(ChooseDialogFolder({missing, empty}), Utf8FromPath(empty));
   EXPECT_EQ(ChooseDialogFolder({missing}), "");

@@ -1,10 +1,12 @@
-// Where the settings file lives: beside the program when it is there or can be,
-// else in the user's settings folder, which the first write into it makes.
+// Where the settings file lives: beside the program when it is there or can be
+// (its folder writable, and not on a read-only disk), else in the user's
+// settings folder, which the first write into it makes.
 #include "environment_override.h"
 #include "ini_file.h"
 #include "ini_storage.h"
 #include "settings.h"
 #include "temp_folder.h"
+#include "tmpfs_mount.h"
 
 namespace pelloquin {
 namespace {
@@ -13,12 +15,12 @@ using namespace pelloquin::testing;
 using SettingsLocationTest = FolderTest;
 
 TEST_F(SettingsLocationTest, TheFirstRuleThatHoldsChooses) {
+  WriteFile(temp_.path() / "portable" / "pelloquin.ini", "");
+  fs::create_directories(temp_.path() / "writable");
   const fs::path portable = temp_.path() / "portable";
   const fs::path writable = temp_.path() / "writable";
   const fs::path missing = temp_.path() / "missing";
   const fs::path user = temp_.path() / "user" / "pelloquin";
-  WriteFile(portable / "pelloquin.ini", "");
-  fs::create_directories(writable);
   struct Case {
     fs::path program, user, expected;
     SettingsPlace place;
@@ -36,6 +38,25 @@ TEST_F(SettingsLocationTest, TheFirstRuleThatHoldsChooses) {
   // Choosing writes nothing: no probe left behind, no user folder yet.
   EXPECT_TRUE(fs::is_empty(writable));
   EXPECT_FALSE(fs::exists(user.parent_path()));
+}
+
+// A program folder on a read-only file system, whose permissions would allow a
+// write: new settings go to the user's folder, old ones stay where they are.
+TEST_F(SettingsLocationTest, AFolderOnAReadOnlyDiskSendsOnlyNewSettingsToTheUser) {
+  const fs::path disk = temp_.path() / "disk";
+  const std::string user = Utf8FromPath(temp_.path() / "user");
+  // Folder permissions do not stop root; a read-only file system does.
+  TmpfsMount mount(disk, 64 * 1024);
+  if (!mount.mounted()) GTEST_SKIP() << mount.reason();
+  WriteFile(disk / "portable" / "pelloquin.ini", "");
+  fs::create_directories(disk / "installed");
+  ASSERT_TRUE(mount.MakeReadOnly());
+
+  EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(disk / "installed")));
+  EXPECT_EQ(ChooseSettingsLocation(Utf8FromPath(disk / "portable"), user).place,
+            SettingsPlace::ExistingFile);
+  EXPECT_EQ(ChooseSettingsLocation(Utf8FromPath(disk / "installed"), user).place,
+            SettingsPlace::UserFolder);
 }
 
 #ifndef _WIN32
