@@ -241,22 +241,28 @@ TEST_F(MainWindowTest, CancelledPromptsChangeNothing) {
   EXPECT_EQ(listed.find('\n'), std::string::npos) << report;
 }
 
-TEST_F(MainWindowTest, LaunchWritesTheSettingsStartsTheLauncherAndEndsTheProgram) {
-  PlayedBefore();
-  Start();
-  program->about.Open();
-  Select("Alena");
-  program->main.LoadSave();
+TEST_F(MainWindowTest, LaunchAndTheEndOfTheSessionWriteTheSettingsAndEndAtOnce) {
+  for (const bool launch : {false, true}) {
+    SCOPED_TRACE(launch ? "Launch" : "the end of the session");
+    PlayedBefore();
+    Start();
+    program->about.Open();
+    Select("Alena");
+    program->main.LoadSave();
+    const int quits = desktop.quits;
 
-  program->main.Launch();
+    launch ? program->main.Launch() : program->main.EndSession();
 
-  EXPECT_TRUE(prompt.messages.empty());
-  ASSERT_EQ(starter.starts.size(), 1u);
-  EXPECT_TRUE(StartsProgramNamed(starter.starts[0], kLauncherName));
-  // At once, an open About dialog included.
-  EXPECT_EQ(desktop.quits, 1);
-  // Alena's run is not forgotten when the game takes over.
-  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+    EXPECT_TRUE(prompt.messages.empty());
+    ASSERT_EQ(starter.starts.size(), launch ? 1u : 0u);
+    if (launch) {
+      EXPECT_TRUE(StartsProgramNamed(starter.starts[0], kLauncherName));
+    }
+    // At once, an open About dialog included.
+    EXPECT_EQ(desktop.quits, quits + 1);
+    // Alena's run is not forgotten when the game takes over.
+    EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+  }
 }
 
 TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
@@ -366,19 +372,6 @@ TEST_F(MainWindowTest, TipShowsTheNewestSaveOfTheCharacterUnderThePointer) {
   EXPECT_FALSE(brutus->picture.has_value());
   EXPECT_NE(brutus->lines[0].find(" - Brutus - "), std::string::npos);
   EXPECT_FALSE(program->main.TipForRow(2).has_value());
-}
-
-TEST_F(MainWindowTest, EndOfSessionWritesTheSettingsAndEndsTheProgram) {
-  PlayedBefore();
-  Start();
-  program->about.Open();
-  Select("Alena");
-  program->main.LoadSave();
-
-  program->main.EndSession();
-
-  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
-  EXPECT_EQ(desktop.quits, 1);
 }
 
 }  // namespace

@@ -66,7 +66,7 @@ class HostileNamesTest : public FolderTest {
     WriteFile(game_ / "Oblivion.ini", "[General]\n");
     std::int64_t seconds = 1'700'000'000;
     for (const auto& save : HostileSaves()) {
-      WriteFile(saves_ / PathFromUtf8(save.file), "content of " + save.file, seconds++);
+      WriteSave(saves_ / PathFromUtf8(save.file), seconds++);
     }
 #ifndef _WIN32
     // A save that is a link to a file outside is not an ordinary file.

@@ -32,7 +32,7 @@ class HostileSettings : public ::testing::TestWithParam<std::string> {
     // Windows file names hold no control characters.
     saves.push_back("S3 - line\nbreak - Inn.ess");
 #endif
-    for (const auto& name : saves) WriteFile(saves_ / PathFromUtf8(name), "content of " + name);
+    for (const auto& name : saves) WriteSave(saves_ / PathFromUtf8(name));
     // The table holds real characters around the hostile names.
     std::string chars = "Aldo,";
     for (const auto& name : HostileNames()) chars += name + ",";

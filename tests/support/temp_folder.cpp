@@ -70,6 +70,10 @@ void SetModifiedSeconds(const fs::path& path, std::int64_t seconds) {
   fs::last_write_time(path, std::chrono::file_clock::from_sys(system_time));
 }
 
+void WriteSave(const fs::path& path, std::int64_t seconds) {
+  WriteFile(path, "content of " + Utf8FromPath(path.filename()), seconds);
+}
+
 void WriteScript(const fs::path& path, const std::string& body) {
   WriteFile(path, "#!/bin/sh\n" + body);
   fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);

@@ -52,6 +52,10 @@ Names FileNames(const std::filesystem::path& folder);
 // Sets the modification time to `seconds` after the epoch.
 void SetModifiedSeconds(const std::filesystem::path& path, std::int64_t seconds);
 
+// A save (or co-save) holding "content of " and its name, which no two saves
+// share, modified `seconds` after the epoch.
+void WriteSave(const std::filesystem::path& path, std::int64_t seconds = 1'700'000'000);
+
 // Writes an executable shell script. Scripts that leave a file for the test
 // write it elsewhere and move it into place, so it is never seen half written.
 void WriteScript(const std::filesystem::path& path, const std::string& body);
