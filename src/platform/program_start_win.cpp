@@ -85,8 +85,9 @@ class Win32ProgramStarter final : public ProgramStarter {
     if (!started) return win::LastError();
     // The new program may bring its window to the front although we are the foreground.
     AllowSetForegroundWindow(process.dwProcessId);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Nothing waits for the program: its handles go at once.
+    win::Handle(process.hThread).Close();
+    win::Handle(process.hProcess).Close();
     return {};
   }
 };
