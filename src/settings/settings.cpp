@@ -53,10 +53,6 @@ std::string_view DescribeSettingsPlace(SettingsPlace place) {
   return "";
 }
 
-std::string DefaultIniPath() {
-  return ChooseSettingsLocation().path;
-}
-
 namespace {
 
 // A name holding a comma or a quote is stored in quotes, with its quotes

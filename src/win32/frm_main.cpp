@@ -19,7 +19,7 @@ HMENU MakeMenuBar() {
   // Top-level items only: they act when chosen, like buttons.
   for (const MenuItemLayout& item : kMainWindowLayout.menu) {
     AppendMenuW(bar, MF_STRING, static_cast<UINT_PTR>(MenuItemId(kMainWindowLayout, item.name)),
-                Wide(item.text).c_str());
+                WideFromUtf8(item.text).c_str());
   }
   return bar;
 }
@@ -44,7 +44,7 @@ frmMain::frmMain(MainWindow& behaviour)
       lstChars_(Control("lstChars")),
       lblLoaded_(Control("lblLoaded")),
       tip_(hwnd()) {
-  SetWindowTextW(hwnd(), Wide(kAppTitle).c_str());
+  SetWindowTextW(hwnd(), WideFromUtf8(kAppTitle).c_str());
   for (const char* name : {"cmdLoad", "cmdLaunch"}) {
     SetWindowSubclass(Control(name), NeverDefault, 0, 0);
   }
@@ -66,12 +66,12 @@ void frmMain::Show(int show_command) {
 void frmMain::SetCharacterList(const std::vector<std::string>& names) {
   SendMessageW(lstChars_, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : names) {
-    SendMessageW(lstChars_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    SendMessageW(lstChars_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str()));
   }
 }
 
 void frmMain::SetLoadedName(std::string_view name) {
-  SetWindowTextW(lblLoaded_, Wide(name).c_str());
+  SetWindowTextW(lblLoaded_, WideFromUtf8(name).c_str());
 }
 
 std::optional<std::size_t> frmMain::SelectedRow() const {
@@ -96,8 +96,8 @@ void frmMain::BeginProgress() {
   GetWindowRect(hwnd(), &owner);
   const int frame_width = frame.right - frame.left;
   const int frame_height = frame.bottom - frame.top;
-  progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, Wide(kAppTitle).c_str(), style,
-                              (owner.left + owner.right - frame_width) / 2,
+  progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, WideFromUtf8(kAppTitle).c_str(),
+                              style, (owner.left + owner.right - frame_width) / 2,
                               (owner.top + owner.bottom - frame_height) / 2, frame_width,
                               frame_height, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (progress_ == nullptr) return;
@@ -121,7 +121,8 @@ void frmMain::AdvanceProgress(std::string_view text, std::size_t done, std::size
   const auto clamp = [](std::size_t value) {
     return static_cast<int>(std::min<std::size_t>(value, 1'000'000'000));
   };
-  SetWindowTextW(FindWindowExW(progress_, nullptr, WC_STATICW, nullptr), Wide(text).c_str());
+  SetWindowTextW(FindWindowExW(progress_, nullptr, WC_STATICW, nullptr),
+                 WideFromUtf8(text).c_str());
   HWND bar = FindWindowExW(progress_, nullptr, PROGRESS_CLASSW, nullptr);
   SendMessageW(bar, PBM_SETRANGE32, 0, clamp(total));
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(clamp(done)), 0);

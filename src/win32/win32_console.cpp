@@ -15,7 +15,7 @@ std::vector<std::string> CommandLineArguments() {
   const Owned<LPWSTR*, LocalFree> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
   std::vector<std::string> result;
   if (arguments == nullptr) return result;
-  for (int i = 1; i < count; ++i) result.push_back(Utf8(arguments.get()[i]));
+  for (int i = 1; i < count; ++i) result.push_back(Utf8FromWide(arguments.get()[i]));
   return result;
 }
 
@@ -27,7 +27,7 @@ bool WriteTo(HANDLE handle, std::string_view text) {
   DWORD mode = 0;
   DWORD written = 0;
   if (GetConsoleMode(handle, &mode)) {
-    const std::wstring wide = Wide(text);
+    const std::wstring wide = WideFromUtf8(text);
     return WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr) !=
            0;
   }

@@ -55,7 +55,7 @@ void TipWindow::Show(const CharacterTip& tip, POINT pointer, HFONT font, int dpi
   margin_ = TwipsToPixels(kTipMarginTwips, dpi);
   text_.clear();
   for (std::size_t i = 0; i < tip.lines.size(); ++i) {
-    text_ += (i == 0 ? L"" : L"\n") + Wide(tip.lines[i]);
+    text_ += (i == 0 ? L"" : L"\n") + WideFromUtf8(tip.lines[i]);
   }
   picture_.clear();
   SIZE picture{0, 0};

@@ -232,9 +232,9 @@ TEST(CharacterList, JoinAndSplit) {
 }
 
 #ifdef __linux__
-TEST(DefaultIniPath, LiesBesideTheRunningExecutable) {
+TEST(ExecutableFolder, IsTheRunningExecutablesFolder) {
   fs::path executable = fs::canonical("/proc/self/exe");
-  EXPECT_EQ(DefaultIniPath(), Utf8FromPath(executable.parent_path() / "pelloquin.ini"));
+  EXPECT_EQ(ini::ExecutableFolder(), Utf8FromPath(executable.parent_path()));
 }
 #endif
 

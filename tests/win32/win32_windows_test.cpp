@@ -130,7 +130,7 @@ class Win32WindowsTest : public ::testing::Test {
   WPARAM Row(const char* name) {
     return static_cast<WPARAM>(SendMessageW(Main("lstChars"), LB_FINDSTRINGEXACT,
                                             static_cast<WPARAM>(-1),
-                                            reinterpret_cast<LPARAM>(Wide(name).c_str())));
+                                            reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str())));
   }
   void Select(const char* name) { SendMessageW(Main("lstChars"), LB_SETCURSEL, Row(name), 0); }
 
@@ -226,7 +226,7 @@ TEST_F(Win32WindowsTest, TextsShowAsTheyStandInTheWindowFontWithBoldFrameCaption
 
   for (const ControlLayout& control : kMainWindowLayout.controls) {
     const LOGFONTW font = FontOf(Main(std::string(control.name).c_str()));
-    EXPECT_EQ(Utf8(font.lfFaceName), kWindowFontFamily) << control.name;
+    EXPECT_EQ(Utf8FromWide(font.lfFaceName), kWindowFontFamily) << control.name;
     EXPECT_EQ(font.lfWeight >= FW_BOLD, control.bold) << control.name;
   }
 }

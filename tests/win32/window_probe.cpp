@@ -170,7 +170,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!Start(command_line, process)) return Fail("the program could not be started");
   if (no_window) return ExpectNoWindow(process);
 
-  const std::wstring main_class = Wide(kMainWindowLayout.name);
+  const std::wstring main_class = WideFromUtf8(kMainWindowLayout.name);
   HWND window = WaitForWindow(process, main_class.c_str());
   if (window == nullptr) return 1;
   const auto shown_after =
