@@ -11,12 +11,9 @@
 #include <cmath>
 
 #include "frm_main.h"
-#include "platform_doubles.h"
-#include "program.h"
+#include "program_test.h"
 #include "save_header_bytes.h"
-#include "scripted_prompt.h"
 #include "settings.h"
-#include "temp_folder.h"
 #include "win32_desktop.h"
 
 namespace pelloquin {
@@ -82,16 +79,14 @@ int Width(HWND window) {
   return frame.right - frame.left;
 }
 
-class Win32WindowsTest : public ::testing::Test {
+class Win32WindowsTest : public ProgramTest<Win32Desktop> {
  protected:
   Win32WindowsTest() {
     for (const char* save : {"Save 1 - Zed - Weye.ess", "Save 2 - Brutus - Bravil.ess"}) {
-      WriteFile(temp.path() / "Saves" / save, "save");
+      WriteFile(temp_.path() / "Saves" / save, "save");
     }
-    prompt.QueueFileChoice(temp.text() + "\\Saves\\autosave.ess");
-    program.main.StartUp();
+    StartFirstRun(temp_.text() + "\\Saves\\autosave.ess");
     window.Show(SW_SHOW);
-    prompt.messages.clear();
   }
 
   // A window that was never made would let every check below pass unseen.
@@ -134,14 +129,7 @@ class Win32WindowsTest : public ::testing::Test {
   }
   void Select(const char* name) { SendMessageW(Main("lstChars"), LB_SETCURSEL, Row(name), 0); }
 
-  TempFolder temp;
-  SharedState state;
-  ScriptedPrompt prompt;
-  RecordingStarter starter;
-  AppServices services{state, prompt, starter, nullptr, temp.text() + "\\pelloquin.ini"};
-  Win32Desktop desktop;
-  Program program{services, desktop};
-  frmMain window{program.main};
+  frmMain window{program->main};
 };
 
 TEST_F(Win32WindowsTest, ControlsAndMenuItemsReachTheBehaviour) {
@@ -166,7 +154,7 @@ TEST_F(Win32WindowsTest, PointerRestingOnACharacterShowsItsNewestScreenshotUntil
   HeaderFields fields;
   fields.width = 37;
   fields.height = 21;
-  WriteFile(temp.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
+  WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
             SaveHeaderBytes(fields));
   HWND list = Main("lstChars");
   RECT row{};
@@ -248,11 +236,11 @@ TEST_F(Win32WindowsTest, AboutIsOneUnownedWindowWithItsKeys) {
   EXPECT_EQ(prompt.messages.size(), 1u);
   Press(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_FALSE(IsWindowVisible(About()));
-  EXPECT_FALSE(program.about.IsLoaded());
+  EXPECT_FALSE(program->about.IsLoaded());
 
   Menu("mnuAbout");
   SendMessageW(AboutControl("cmdOK"), BM_CLICK, 0, 0);
-  EXPECT_FALSE(program.about.IsLoaded());
+  EXPECT_FALSE(program->about.IsLoaded());
 }
 
 TEST_F(Win32WindowsTest, AboutDrawsItsEtchedRule) {
