@@ -22,7 +22,7 @@ ensure_packages() {
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev)
+BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev)
 GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev xvfb xauth xdotool x11-utils)
 # The MinGW-w64 cross build, Wine with its fonts, a virtual X server for its
 # windows, the icon maker, and zip and NSIS for the packages.

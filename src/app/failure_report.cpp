@@ -1,19 +1,7 @@
 // Telling the user, in one message box, what a command could not do.
 #include "failure_report.h"
 
-#include <algorithm>
-
 namespace pelloquin {
-
-Failures UniqueFailures(const Failures& failures) {
-  Failures unique;
-  for (const Failure& failure : failures) {
-    if (std::find(unique.begin(), unique.end(), failure) == unique.end()) {
-      unique.push_back(failure);
-    }
-  }
-  return unique;
-}
 
 std::string FailureReport(std::string_view heading, const Failures& failures) {
   Failures shown = UniqueFailures(failures);

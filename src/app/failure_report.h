@@ -13,9 +13,6 @@ namespace pelloquin {
 // A box taller than this many failures would push its OK button off the screen.
 inline constexpr std::size_t kReportedFailures = 20;
 
-// The failures in their first order, each one once.
-Failures UniqueFailures(const Failures& failures);
-
 // The heading, a blank line, then "path: reason" (or the reason alone when
 // there is no path) for each distinct failure, at most kReportedFailures of
 // them, then "and N more" for the rest.

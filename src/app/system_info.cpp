@@ -62,7 +62,7 @@ bool TryStartSysInfo(RegistryApi& registry, ProgramStarter& starter) {
 bool GetKeyValue(RegistryApi& registry, RegRoot KeyRoot, std::string_view KeyName,
                  std::string_view SubKeyRef, std::string& KeyVal) {
   RegHandle handle = 0;
-  if (registry.OpenKey(KeyRoot, KeyName, RegAccess::Read, RegView::Default, handle) != 0) {
+  if (registry.OpenKey(KeyRoot, KeyName, RegView::Default, handle) != 0) {
     KeyVal.clear();
     return false;
   }

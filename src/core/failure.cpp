@@ -1,8 +1,12 @@
 // Error texts for the user.
 #include "failure.h"
 
+#include <algorithm>
+
 #ifdef _WIN32
 #include <windows.h>
+
+#include "utf16.h"
 #endif
 
 namespace pelloquin {
@@ -21,11 +25,7 @@ std::string DescribeError(std::error_code error) {
                             buffer[length - 1] == L' ' || buffer[length - 1] == L'.')) {
         --length;
       }
-      int bytes = WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0,
-                                      nullptr, nullptr);
-      std::string text(static_cast<std::size_t>(bytes), '\0');
-      WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), bytes, nullptr,
-                          nullptr);
+      std::string text = Utf8FromWide(std::wstring_view(buffer, length));
       LocalFree(buffer);
       return text;
     }
@@ -33,6 +33,16 @@ std::string DescribeError(std::error_code error) {
   }
 #endif
   return error.message();
+}
+
+Failures UniqueFailures(const Failures& failures) {
+  Failures unique;
+  for (const Failure& failure : failures) {
+    if (std::find(unique.begin(), unique.end(), failure) == unique.end()) {
+      unique.push_back(failure);
+    }
+  }
+  return unique;
 }
 
 std::string FormatFailures(const Failures& failures) {

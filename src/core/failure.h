@@ -19,6 +19,10 @@ using Failures = std::vector<Failure>;
 // The system's message for an error code, in UTF-8.
 std::string DescribeError(std::error_code error);
 
+// The failures in their first order, each one once: one cause that fails
+// several steps is told once.
+Failures UniqueFailures(const Failures& failures);
+
 // "path: reason" (the reason alone when there is no path), one failure per line.
 std::string FormatFailures(const Failures& failures);
 

@@ -15,4 +15,12 @@ T LoadLittleEndian(const std::uint8_t* bytes) {
   return value;
 }
 
+// Appends the sizeof(T) bytes of `value` to a container of bytes or chars.
+template <std::unsigned_integral T, typename Bytes>
+void AppendLittleEndian(Bytes& out, T value) {
+  for (std::size_t i = 0; i < sizeof(T); ++i) {
+    out.push_back(static_cast<typename Bytes::value_type>((value >> (8 * i)) & 0xFF));
+  }
+}
+
 }  // namespace pelloquin

@@ -1,4 +1,5 @@
-// A file descriptor closed with its owner, and errno as an error code; POSIX only.
+// A file descriptor closed with its owner, errno as an error code, and a call
+// made again when a signal interrupted it; POSIX only.
 #pragma once
 
 #include <unistd.h>
@@ -8,8 +9,24 @@
 
 namespace pelloquin::posix {
 
+// An errno value as an error code.
+inline std::error_code ErrorCode(int error) {
+  return {error, std::system_category()};
+}
+
 inline std::error_code LastError() {
-  return {errno, std::system_category()};
+  return ErrorCode(errno);
+}
+
+// Runs `call` until it ends other than by failing with EINTR, and returns its
+// result, as fmt's FMT_RETRY does.
+template <typename Call>
+auto RetryOnInterrupt(Call call) {
+  decltype(call()) result;
+  do {
+    result = call();
+  } while (result == -1 && errno == EINTR);
+  return result;
 }
 
 class Descriptor {

@@ -11,7 +11,6 @@
 namespace pelloquin {
 
 inline constexpr int kCharSlotCount = 101;
-inline constexpr int kCharUpperBound = kCharSlotCount - 1;
 // An empty slot holds the digit zero, not the empty text.
 inline constexpr std::string_view kEmptySlot = "0";
 

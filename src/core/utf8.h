@@ -9,6 +9,9 @@
 
 namespace pelloquin {
 
+// What a UTF-8 file may start with; readers skip it.
+inline constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
 // The code point starting at text[pos], with pos moved past it; nothing, and
 // pos unchanged, when the bytes there are no valid, shortest UTF-8 sequence
 // of a scalar value.

@@ -7,8 +7,13 @@
 
 namespace pelloquin::win {
 
+// A Win32 error code (ERROR_...) as an error code.
+inline std::error_code ErrorCode(DWORD error) {
+  return {static_cast<int>(error), std::system_category()};
+}
+
 inline std::error_code LastError() {
-  return {static_cast<int>(::GetLastError()), std::system_category()};
+  return ErrorCode(::GetLastError());
 }
 
 // Files report failure as INVALID_HANDLE_VALUE, most other objects as null.

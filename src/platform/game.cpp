@@ -72,7 +72,7 @@ std::optional<Failure> LaunchGame(const SharedState& state, ProgramStarter& star
     return Failure{launch_path,
                    "No drive of the Wine prefix " + Utf8FromPath(prefix) + " holds this path."};
   }
-  const fs::path launcher = *in_prefix;
+  const fs::path& launcher = *in_prefix;
 #endif
   if (auto reason = WhyNotAFile(launcher)) return Failure{Utf8FromPath(launcher), *reason};
 

@@ -53,7 +53,7 @@ InstanceLock::InstanceLock(const std::string& ini_path) {
   if (error == ERROR_ALREADY_EXISTS || (!held->mutex.valid() && error == ERROR_ACCESS_DENIED)) {
     state_ = State::HeldElsewhere;
   } else if (!held->mutex.valid()) {
-    failure_ = {ini_path, DescribeError({static_cast<int>(error), std::system_category()})};
+    failure_ = {ini_path, DescribeError(win::ErrorCode(error))};
   } else {
     held_ = std::move(held);
     state_ = State::Held;

@@ -2,6 +2,7 @@
 #include "key_values.h"
 
 #include "ascii_case.h"
+#include "utf8.h"
 
 namespace pelloquin {
 
@@ -36,7 +37,8 @@ class Tokenizer {
   }
 
  private:
-  static bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+  // Line ends separate tokens as blanks do.
+  static bool IsSpace(char c) { return IsBlank(c) || c == '\n'; }
 
   void SkipSpaceAndComments() {
     while (pos_ < text_.size()) {
@@ -108,7 +110,7 @@ const KeyValues* KeyValues::Find(std::string_view key) const {
 }
 
 std::optional<KeyValues> ParseKeyValues(std::string_view text) {
-  if (text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
   Tokenizer tokens(text);
   return ParseBlock(tokens, 0);
 }

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <optional>
 
+#include "posix_descriptor.h"
 #include "program_start.h"
 
 extern char** environ;
@@ -20,9 +21,9 @@ namespace pelloquin {
 
 namespace {
 
-std::error_code LastError() {
-  return std::error_code(errno, std::generic_category());
-}
+using posix::Descriptor;
+using posix::LastError;
+using posix::RetryOnInterrupt;
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info {};
@@ -74,6 +75,7 @@ std::optional<std::string> FindProgram(const std::string& program,
 
 std::vector<char*> PointersTo(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
+  pointers.reserve(texts.size() + 1);
   for (std::string& text : texts) pointers.push_back(text.data());
   pointers.push_back(nullptr);
   return pointers;
@@ -102,44 +104,39 @@ class PosixProgramStarter final : public ProgramStarter {
 
     int fds[2];
     if (::pipe(fds) != 0) return LastError();
-    ::fcntl(fds[0], F_SETFD, FD_CLOEXEC);
-    ::fcntl(fds[1], F_SETFD, FD_CLOEXEC);
+    Descriptor read_end(fds[0]);
+    Descriptor write_end(fds[1]);
+    ::fcntl(read_end.get(), F_SETFD, FD_CLOEXEC);
+    ::fcntl(write_end.get(), F_SETFD, FD_CLOEXEC);
 
     const pid_t child = ::fork();
-    if (child < 0) {
-      error = LastError();
-      ::close(fds[0]);
-      ::close(fds[1]);
-      return error;
-    }
+    if (child < 0) return LastError();
+    // The child never returns from here, so its copies run no destructor.
     if (child == 0) {
-      ::close(fds[0]);
+      read_end.Close();
       ::setsid();
       const pid_t grandchild = ::fork();
-      if (grandchild < 0) ReportAndExit(fds[1]);
+      if (grandchild < 0) ReportAndExit(write_end.get());
       if (grandchild > 0) ::_exit(0);
       sigset_t none;
       ::sigemptyset(&none);
       ::sigprocmask(SIG_SETMASK, &none, nullptr);
       ::signal(SIGPIPE, SIG_DFL);
       ::signal(SIGCHLD, SIG_DFL);
-      if (folder != nullptr && ::chdir(folder) != 0) ReportAndExit(fds[1]);
+      if (folder != nullptr && ::chdir(folder) != 0) ReportAndExit(write_end.get());
       ::execve(program->c_str(), argv.data(), envp.data());
-      ReportAndExit(fds[1]);
+      ReportAndExit(write_end.get());
     }
 
-    ::close(fds[1]);
+    write_end.Close();
     int child_error = 0;
-    ssize_t got;
-    do {
-      got = ::read(fds[0], &child_error, sizeof child_error);
-    } while (got < 0 && errno == EINTR);
-    ::close(fds[0]);
+    const ssize_t got =
+        RetryOnInterrupt([&] { return ::read(read_end.get(), &child_error, sizeof child_error); });
+    read_end.Close();
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    RetryOnInterrupt([&] { return ::waitpid(child, &status, 0); });
     if (got == static_cast<ssize_t>(sizeof child_error)) {
-      return std::error_code(child_error, std::generic_category());
+      return posix::ErrorCode(child_error);
     }
     return {};
   }

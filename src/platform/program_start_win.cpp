@@ -6,20 +6,12 @@
 #include <map>
 
 #include "program_start.h"
+#include "utf16.h"
 #include "win_handle.h"
 
 namespace pelloquin {
 
 namespace {
-
-std::wstring Wide(std::string_view text) {
-  if (text.empty()) return {};
-  const int length = static_cast<int>(text.size());
-  const int wide_length = MultiByteToWideChar(CP_UTF8, 0, text.data(), length, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(wide_length > 0 ? wide_length : 0), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), length, wide.data(), wide_length);
-  return wide;
-}
 
 // Quoted so that the started program's CommandLineToArgvW gives the text back.
 void AppendArgument(std::wstring& command_line, const std::wstring& argument) {
@@ -63,7 +55,7 @@ std::wstring EnvironmentBlock(const std::vector<std::pair<std::string, std::stri
     }
     FreeEnvironmentStringsW(block);
   }
-  for (const auto& [name, value] : changes) variables[Wide(name)] = Wide(value);
+  for (const auto& [name, value] : changes) variables[WideFromUtf8(name)] = WideFromUtf8(value);
   std::wstring out;
   for (const auto& [name, value] : variables) out += name + L'=' + value + L'\0';
   out += L'\0';
@@ -74,10 +66,10 @@ class Win32ProgramStarter final : public ProgramStarter {
  public:
   std::error_code Start(const ProgramStart& start) override {
     std::wstring command_line;
-    AppendArgument(command_line, Wide(start.program));
+    AppendArgument(command_line, WideFromUtf8(start.program));
     for (const std::string& argument : start.arguments)
-      AppendArgument(command_line, Wide(argument));
-    const std::wstring folder = Wide(start.working_folder);
+      AppendArgument(command_line, WideFromUtf8(argument));
+    const std::wstring folder = WideFromUtf8(start.working_folder);
     std::wstring environment;
     if (!start.environment.empty()) environment = EnvironmentBlock(start.environment);
 
@@ -93,8 +85,9 @@ class Win32ProgramStarter final : public ProgramStarter {
     if (!started) return win::LastError();
     // The new program may bring its window to the front although we are the foreground.
     AllowSetForegroundWindow(process.dwProcessId);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    // Nothing waits for the program: its handles go at once.
+    win::Handle(process.hThread).Close();
+    win::Handle(process.hProcess).Close();
     return {};
   }
 };

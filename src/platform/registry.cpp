@@ -8,7 +8,7 @@ namespace pelloquin {
 
 bool RegKeyExists(RegistryApi& registry, RegRoot root, std::string_view key_path, RegView view) {
   RegHandle handle = 0;
-  registry.OpenKey(root, key_path, RegAccess::Read, view, handle);
+  registry.OpenKey(root, key_path, view, handle);
   const bool exists = handle != 0;
   registry.CloseKey(handle);
   return exists;
@@ -21,7 +21,7 @@ RegValue GetRegValue(RegistryApi& registry, RegRoot root, std::string_view key_p
   std::uint32_t type = kRegNone;
   RegValue result = std::string();
 
-  registry.OpenKey(root, key_path, RegAccess::Read, view, handle);
+  registry.OpenKey(root, key_path, view, handle);
   if (handle != 0) {
     // A missing value fills in nothing, so its type stays kRegNone.
     registry.QueryValue(handle, value_name, &type, nullptr, &size);

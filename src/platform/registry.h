@@ -23,7 +23,6 @@ inline constexpr std::uint32_t kRegBinary = 3;
 inline constexpr std::uint32_t kRegDword = 4;
 inline constexpr std::uint32_t kRegMultiSz = 7;
 
-enum class RegAccess { Read, AllAccess };
 // Which view of a 64-bit registry to open; Default is the process's own.
 enum class RegView { Default, Wow64_32, Wow64_64 };
 
@@ -33,9 +32,9 @@ class RegistryApi {
  public:
   virtual ~RegistryApi() = default;
 
-  // Sets `handle` to a non-zero value when the key opens; leaves 0 otherwise.
-  // Returns the platform's result code (0 on success).
-  virtual long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
+  // Opens the key for reading, setting `handle` to a non-zero value; leaves 0
+  // when it does not open. Returns the platform's result code (0 on success).
+  virtual long OpenKey(RegRoot root, std::string_view key_path, RegView view,
                        RegHandle& handle) = 0;
 
   // With `data` null: reports the value's type and size in `type` and `size`

@@ -1,7 +1,7 @@
 // A Wine prefix's registry files behind the registry interface.
 #include "wine_registry.h"
 
-#include <cstring>
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -50,8 +50,8 @@ RegistryFile* WineRegistry::File() {
   return file_ ? &*file_ : nullptr;
 }
 
-long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess /*access*/,
-                           RegView view, RegHandle& handle) {
+long WineRegistry::OpenKey(RegRoot root, std::string_view key_path, RegView view,
+                           RegHandle& handle) {
   if (root != RegRoot::LocalMachine) return kFileNotFound;
   RegistryFile* file = File();
   if (file == nullptr) return kFileNotFound;
@@ -83,7 +83,7 @@ long WineRegistry::QueryValue(RegHandle handle, std::string_view value_name, std
       *size = needed;
       return kMoreData;
     }
-    std::memcpy(data, bytes.data(), bytes.size());
+    std::copy(bytes.begin(), bytes.end(), data);
   }
   *size = needed;
   return kSuccess;

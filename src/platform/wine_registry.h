@@ -24,10 +24,7 @@ class WineRegistry final : public RegistryApi {
   explicit WineRegistry(std::filesystem::path prefix, FileReader read_file = {})
       : prefix_(std::move(prefix)), read_file_(std::move(read_file)) {}
 
-  const std::filesystem::path& prefix() const { return prefix_; }
-
-  long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
-               RegHandle& handle) override;
+  long OpenKey(RegRoot root, std::string_view key_path, RegView view, RegHandle& handle) override;
   long QueryValue(RegHandle handle, std::string_view value_name, std::uint32_t* type,
                   std::uint8_t* data, std::uint32_t* size) override;
   void CloseKey(RegHandle handle) override;

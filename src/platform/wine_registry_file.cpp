@@ -2,19 +2,16 @@
 #include "wine_registry_file.h"
 
 #include "ascii_case.h"
+#include "little_endian.h"
 #include "registry.h"
 #include "utf16.h"
+#include "utf8.h"
 
 namespace pelloquin {
 
 namespace {
 
 constexpr std::string_view kHeader = "WINE REGISTRY Version 2";
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsSpace(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
 
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
@@ -52,81 +49,61 @@ class LineReader {
   std::size_t pos_;
 };
 
+// Wine's one-letter escapes and the characters they stand for.
+constexpr std::pair<char, char16_t> kLetterEscapes[] = {{'a', u'\a'}, {'b', u'\b'}, {'e', u'\x1b'},
+                                                        {'f', u'\f'}, {'n', u'\n'}, {'r', u'\r'},
+                                                        {'t', u'\t'}, {'v', u'\v'}};
+
+// The number in at most `max_digits` digits of `base` at `pos`, moved past
+// them; `digits` tells how many there were.
+unsigned ReadDigits(std::string_view line, std::size_t& pos, int base, int max_digits,
+                    int& digits) {
+  unsigned number = 0;
+  for (digits = 0; digits < max_digits && pos < line.size(); ++digits, ++pos) {
+    const int digit = HexDigit(line[pos]);
+    if (digit < 0 || digit >= base) break;
+    number = number * static_cast<unsigned>(base) + static_cast<unsigned>(digit);
+  }
+  return number;
+}
+
+// Appends what the escape after a backslash at `pos` stands for, moving past it.
+void AppendEscaped(std::string_view line, std::size_t& pos, std::u16string& out) {
+  const char c = line[pos];
+  for (const auto& [letter, unit] : kLetterEscapes) {
+    if (c == letter) {
+      out.push_back(unit);
+      ++pos;
+      return;
+    }
+  }
+  int digits = 0;
+  if (c == 'x') {
+    ++pos;
+    const unsigned unit = ReadDigits(line, pos, 16, 4, digits);
+    out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(unit));
+  } else if (c >= '0' && c <= '7') {
+    out.push_back(static_cast<char16_t>(ReadDigits(line, pos, 8, 3, digits)));
+  } else {
+    // Any other escaped character stands for itself: \\, \", \] and the rest.
+    AppendUtf16(out, DecodeUtf8(line, pos));
+  }
+}
+
 // A quoted text from just after its opening delimiter up to `end_char`, with
 // Wine's escapes; `pos` is left after the closing delimiter. Nothing when the
 // line ends first.
 std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& pos, char end_char) {
   std::u16string out;
   while (pos < line.size() && line[pos] != end_char) {
-    if (line[pos] != '\\') {
+    if (line[pos] == '\\') {
+      if (++pos >= line.size()) return std::nullopt;
+      AppendEscaped(line, pos, out);
+    } else if (static_cast<unsigned char>(line[pos]) < 0x80) {
       // ASCII, most of any file, needs no decoding.
-      if (static_cast<unsigned char>(line[pos]) < 0x80) {
-        out.push_back(static_cast<char16_t>(line[pos++]));
-      } else {
-        AppendUtf16(out, DecodeUtf8(line, pos));
-      }
-      continue;
-    }
-    ++pos;
-    if (pos >= line.size()) return std::nullopt;
-    const char c = line[pos];
-    switch (c) {
-      case 'a':
-        out.push_back(u'\a');
-        ++pos;
-        break;
-      case 'b':
-        out.push_back(u'\b');
-        ++pos;
-        break;
-      case 'e':
-        out.push_back(u'\x1b');
-        ++pos;
-        break;
-      case 'f':
-        out.push_back(u'\f');
-        ++pos;
-        break;
-      case 'n':
-        out.push_back(u'\n');
-        ++pos;
-        break;
-      case 'r':
-        out.push_back(u'\r');
-        ++pos;
-        break;
-      case 't':
-        out.push_back(u'\t');
-        ++pos;
-        break;
-      case 'v':
-        out.push_back(u'\v');
-        ++pos;
-        break;
-      case 'x': {
-        ++pos;
-        unsigned unit = 0;
-        int digits = 0;
-        while (digits < 4 && pos < line.size() && HexDigit(line[pos]) >= 0) {
-          unit = unit * 16 + static_cast<unsigned>(HexDigit(line[pos]));
-          ++pos, ++digits;
-        }
-        out.push_back(digits == 0 ? u'x' : static_cast<char16_t>(unit));
-        break;
-      }
-      default:
-        if (c >= '0' && c <= '7') {
-          unsigned unit = 0;
-          for (int digits = 0;
-               digits < 3 && pos < line.size() && line[pos] >= '0' && line[pos] <= '7';
-               ++digits, ++pos) {
-            unit = unit * 8 + static_cast<unsigned>(line[pos] - '0');
-          }
-          out.push_back(static_cast<char16_t>(unit));
-        } else {
-          // Any other escaped character stands for itself: \\, \", \] and the rest.
-          AppendUtf16(out, DecodeUtf8(line, pos));
-        }
+      out.push_back(static_cast<char16_t>(line[pos++]));
+    } else {
+      AppendUtf16(out, DecodeUtf8(line, pos));
     }
   }
   if (pos >= line.size()) return std::nullopt;
@@ -135,7 +112,7 @@ std::optional<std::u16string> ParseQuoted(std::string_view line, std::size_t& po
 }
 
 void SkipSpaces(std::string_view line, std::size_t& pos) {
-  while (pos < line.size() && IsSpace(line[pos])) ++pos;
+  while (pos < line.size() && IsBlank(line[pos])) ++pos;
 }
 
 bool Consume(std::string_view line, std::size_t& pos, std::string_view expected) {
@@ -191,9 +168,7 @@ std::optional<RegistryFileValue> ParseData(std::string_view line, std::size_t po
                                            LineReader& lines) {
   RegistryFileValue value;
   std::optional<std::uint32_t> type;
-  if (Consume(line, pos, "\"")) {
-    type = kRegSz;
-  } else if (Consume(line, pos, "str:\"")) {
+  if (Consume(line, pos, "\"") || Consume(line, pos, "str:\"")) {
     type = kRegSz;
   } else if (Consume(line, pos, "str(")) {
     type = ParseHexNumber(line, pos, 8);
@@ -202,9 +177,7 @@ std::optional<RegistryFileValue> ParseData(std::string_view line, std::size_t po
     auto number = ParseHexNumber(line, pos, 8);
     if (!number) return std::nullopt;
     value.type = kRegDword;
-    for (int shift = 0; shift < 32; shift += 8) {
-      value.data.push_back(static_cast<std::uint8_t>(*number >> shift));
-    }
+    AppendLittleEndian(value.data, *number);
     return value;
   } else if (Consume(line, pos, "hex:")) {
     value.type = kRegBinary;

@@ -24,7 +24,7 @@ std::string RandomTag();
 // The largest settings file read. A full table of long names takes a few
 // kilobytes; anything far larger is no settings file, and read whole it could
 // exhaust memory.
-inline constexpr std::uint64_t kMaxFileBytes = 1024 * 1024;
+inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1024} * 1024;
 
 // The file's bytes as stored. Nothing at the path is no error: `missing` is
 // then true and `bytes` empty. A folder or another non-file is an error, and

@@ -6,47 +6,16 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "fault_injection.h"
+#include "atomic_replace.h"
 #include "ini_storage.h"
 #include "paths.h"
-#include "posix_descriptor.h"
 
 namespace pelloquin::ini {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-using fault::InjectedError;
 using posix::Descriptor;
 using posix::LastError;
-
-std::error_code WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-    ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
-    bytes.remove_prefix(static_cast<std::size_t>(written));
-  }
-  return {};
-}
-
-// Fills and flushes the new temporary file, then renames it over the target.
-std::error_code WriteAndRename(Descriptor& file, const fs::path& temporary, const fs::path& target,
-                               std::string_view bytes) {
-  if (auto error = WriteAll(file.get(), bytes)) return error;
-  if (fault::ShouldFail(fault::Call::Flush)) return InjectedError();
-  if (::fsync(file.get()) != 0) return LastError();
-  if (file.Close() != 0) return LastError();
-  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
-  if (::rename(temporary.c_str(), target.c_str()) != 0) return LastError();
-  return {};
-}
-
-}  // namespace
 
 std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
   bytes.clear();
@@ -69,11 +38,9 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
   bytes.reserve(static_cast<std::size_t>(status.st_size));
   char buffer[64 * 1024];
   while (true) {
-    ssize_t got = ::read(file.get(), buffer, sizeof buffer);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
+    const ssize_t got =
+        posix::RetryOnInterrupt([&] { return ::read(file.get(), buffer, sizeof buffer); });
+    if (got < 0) return LastError();
     if (got == 0) return {};
     bytes.append(buffer, static_cast<std::size_t>(got));
     // It grew while it was read.
@@ -116,15 +83,14 @@ std::error_code ReplaceFileAtomically(const std::string& path, std::string_view 
   Descriptor file(fd);
 
   if (exists && ::fchmod(file.get(), status.st_mode & 07777) != 0) error = LastError();
-  if (!error) error = WriteAndRename(file, temporary, target, bytes);
+  if (!error) error = files::WriteAll(file.get(), bytes);
+  if (!error) error = files::FlushAndRename(file, temporary, target);
   if (error) {
     if (file.valid()) file.Close();
     ::unlink(temporary.c_str());
     return error;
   }
-  // The rename itself survives a power cut only once the folder is flushed.
-  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.valid()) ::fsync(dir.get());
+  files::SyncFolder(folder);
   return {};
 }
 

@@ -2,13 +2,13 @@
 // paths, replacement with MoveFileExW.
 #include <windows.h>
 
-#include <climits>
 #include <filesystem>
 
-#include "fault_injection.h"
+#include "atomic_replace.h"
 #include "ini_storage.h"
 #include "paths.h"
-#include "win_handle.h"
+#include "utf16.h"
+#include "utf8.h"
 
 namespace pelloquin::ini {
 
@@ -16,51 +16,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-using fault::InjectedError;
 using win::Handle;
 using win::LastError;
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 // Files written by code-page programs stay in the code page; a file someone
 // saved as UTF-8 with a byte-order mark, or a system whose code page is
 // UTF-8, needs no conversion.
 bool IsUtf8(std::string_view bytes) {
   return GetACP() == CP_UTF8 || bytes.starts_with(kUtf8Bom);
-}
-
-std::wstring Widen(UINT code_page, std::string_view text) {
-  if (text.empty() || text.size() > INT_MAX) return {};
-  int size = static_cast<int>(text.size());
-  int length = MultiByteToWideChar(code_page, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(code_page, 0, text.data(), size, wide.data(), length);
-  return wide;
-}
-
-std::error_code WriteAll(HANDLE file, std::string_view bytes) {
-  while (!bytes.empty()) {
-    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-    DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastError();
-    bytes.remove_prefix(written);
-  }
-  return {};
-}
-
-std::error_code WriteAndMove(Handle& file, const fs::path& temporary, const fs::path& target,
-                             std::string_view bytes) {
-  if (auto error = WriteAll(file.get(), bytes)) return error;
-  if (fault::ShouldFail(fault::Call::Flush)) return InjectedError();
-  if (!FlushFileBuffers(file.get())) return LastError();
-  if (!file.Close()) return LastError();
-  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
-  if (!MoveFileExW(temporary.c_str(), target.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return LastError();
-  }
-  return {};
 }
 
 }  // namespace
@@ -76,7 +39,7 @@ std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool&
       missing = true;
       return {};
     }
-    return {static_cast<int>(error), std::system_category()};
+    return win::ErrorCode(error);
   }
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
   Handle file(CreateFileW(file_path.c_str(), GENERIC_READ,
@@ -106,7 +69,7 @@ std::error_code ReplaceFileAtomically(const std::string& path, std::string_view 
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       return std::make_error_code(std::errc::is_a_directory);
     }
-    if (attributes & FILE_ATTRIBUTE_READONLY) return {ERROR_ACCESS_DENIED, std::system_category()};
+    if (attributes & FILE_ATTRIBUTE_READONLY) return win::ErrorCode(ERROR_ACCESS_DENIED);
   }
 
   fs::path folder = target.parent_path();
@@ -130,7 +93,9 @@ std::error_code ReplaceFileAtomically(const std::string& path, std::string_view 
   if (created == INVALID_HANDLE_VALUE) return LastError();
   Handle file(created);
 
-  if (auto error = WriteAndMove(file, temporary, target, bytes)) {
+  std::error_code error = files::WriteAll(file.get(), bytes);
+  if (!error) error = files::FlushAndRename(file, temporary, target);
+  if (error) {
     if (file.valid()) file.Close();
     DeleteFileW(temporary.c_str());
     return error;
@@ -140,29 +105,12 @@ std::error_code ReplaceFileAtomically(const std::string& path, std::string_view 
 
 std::string DecodeText(std::string_view bytes) {
   if (IsUtf8(bytes)) return std::string(bytes);
-  std::wstring wide = Widen(CP_ACP, bytes);
-  if (wide.empty()) return {};
-  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr,
-                                   0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length,
-                      nullptr, nullptr);
-  return text;
+  return Utf8FromCodePage(bytes, CP_ACP);
 }
 
 std::optional<std::string> EncodeText(std::string_view text) {
   if (IsUtf8(text)) return std::string(text);
-  std::wstring wide = Widen(CP_UTF8, text);
-  if (wide.empty()) return text.empty() ? std::optional<std::string>("") : std::nullopt;
-  BOOL lossy = FALSE;
-  int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                   static_cast<int>(wide.size()), nullptr, 0, nullptr, &lossy);
-  if (lossy || length <= 0) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                      bytes.data(), length, nullptr, &lossy);
-  if (lossy) return std::nullopt;
-  return bytes;
+  return CodePageFromUtf8(text, CP_ACP);
 }
 
 std::string ExecutableFolder() {

@@ -5,16 +5,11 @@
 #include <vector>
 
 #include "ascii_case.h"
+#include "utf8.h"
 
 namespace pelloquin::ini {
 
 namespace {
-
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-bool IsBlank(char c) {
-  return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
-}
 
 bool IsQuote(char c) {
   return c == '"' || c == '\'';

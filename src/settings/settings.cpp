@@ -53,10 +53,6 @@ std::string_view DescribeSettingsPlace(SettingsPlace place) {
   return "";
 }
 
-std::string DefaultIniPath() {
-  return ChooseSettingsLocation().path;
-}
-
 namespace {
 
 // A name holding a comma or a quote is stored in quotes, with its quotes
@@ -157,16 +153,12 @@ Failures SaveSettings(const SharedState& state) {
   Failures failures;
   auto write = [&](std::string_view section, std::string_view key, std::string_view value) {
     Failure failure;
-    if (WriteIni(section, key, value, state.IniPath, &failure)) return;
-    // One cause that fails every write is told once.
-    if (std::find(failures.begin(), failures.end(), failure) == failures.end()) {
-      failures.push_back(std::move(failure));
-    }
+    if (!WriteIni(section, key, value, state.IniPath, &failure)) failures.push_back(failure);
   };
   write(kGeneralSection, kSavePathKey, state.SavePath);
   write(kGeneralSection, kLoadedCharKey, state.LoadedChar);
   write(kCharsSection, kCharsKey, JoinCharacterList(state));
-  return failures;
+  return UniqueFailures(failures);
 }
 
 }  // namespace pelloquin

@@ -46,9 +46,6 @@ SettingsLocation ChooseSettingsLocation();
 // The rule in words, for the help text.
 std::string_view DescribeSettingsPlace(SettingsPlace place);
 
-// ChooseSettingsLocation().path.
-std::string DefaultIniPath();
-
 // The stored character list: every slot followed by ",". A name holding a
 // comma or a double quote is written in double quotes, its quotes doubled.
 std::string JoinCharacterList(const SharedState& state);

@@ -24,7 +24,7 @@ namespace pelloquin {
 
 frmMain::frmMain(MainWindow& behaviour) : QMainWindow(nullptr), behaviour_(behaviour) {
   setObjectName(FromUtf8(kMainWindowLayout.name));
-  setWindowTitle(QString::fromUtf8(kAppTitle));
+  setWindowTitle(FromUtf8(kAppTitle));
   setWindowIcon(ProgramIcon());
   // A fixed border: a close button, no minimize or maximize.
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -97,7 +97,7 @@ void frmMain::BeginProgress() {
   auto* label = new QLabel(progress_.get());
   label->setTextFormat(Qt::PlainText);
   progress_->setLabel(label);
-  progress_->setWindowTitle(QString::fromUtf8(kAppTitle));
+  progress_->setWindowTitle(FromUtf8(kAppTitle));
   progress_->setCancelButton(nullptr);
   progress_->setWindowModality(Qt::ApplicationModal);
   progress_->setMinimumDuration(0);
@@ -132,7 +132,7 @@ QString TipHtml(const CharacterTip& tip) {
   if (tip.picture) {
     const SaveScreenshot& shot = *tip.picture;
     const QImage image(shot.rgb.data(), static_cast<int>(shot.width), static_cast<int>(shot.height),
-                       static_cast<int>(shot.width) * 3, QImage::Format_RGB888);
+                       static_cast<qsizetype>(shot.width) * 3, QImage::Format_RGB888);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);

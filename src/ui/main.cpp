@@ -12,6 +12,7 @@
 #include "program.h"
 #include "qt_desktop.h"
 #include "qt_prompt.h"
+#include "qt_widgets.h"
 #include "save_folder_search.h"
 #include "settings.h"
 
@@ -26,7 +27,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(pelloquin::kAppTitle));
+  QApplication::setApplicationName(pelloquin::FromUtf8(pelloquin::kAppTitle));
   QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
                                           .arg(pelloquin::kVersionMajor)
                                           .arg(pelloquin::kVersionMinor)

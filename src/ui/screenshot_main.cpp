@@ -9,6 +9,7 @@
 #include "frm_main.h"
 #include "program.h"
 #include "qt_desktop.h"
+#include "qt_widgets.h"
 
 namespace {
 
@@ -44,13 +45,13 @@ int main(int argc, char** argv) {
   program.main.StartUp();
   if (argc == 4) {
     auto* list = window.findChild<QListWidget*>(QStringLiteral("lstChars"));
-    for (QListWidgetItem* item : list->findItems(QString::fromUtf8(argv[3]), Qt::MatchExactly)) {
+    for (QListWidgetItem* item : list->findItems(pelloquin::FromUtf8(argv[3]), Qt::MatchExactly)) {
       item->setSelected(true);
     }
   }
   window.show();
   QApplication::processEvents();
-  if (!window.grab().save(QString::fromUtf8(argv[2]), "PNG")) {
+  if (!window.grab().save(pelloquin::FromUtf8(argv[2]), "PNG")) {
     std::fprintf(stderr, "cannot write %s\n", argv[2]);
     return 1;
   }

@@ -8,8 +8,8 @@ namespace pelloquin {
 frmAbout::frmAbout(AboutDialog& behaviour)
     : LayoutWindow(kAboutLayout, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr),
       behaviour_(behaviour) {
-  SetWindowTextW(Control("lblDescription"), Wide(AboutDescription()).c_str());
-  SetWindowTextW(Control("lblDisclaimer"), Wide(kAboutDisclaimer).c_str());
+  SetWindowTextW(Control("lblDescription"), WideFromUtf8(AboutDescription()).c_str());
+  SetWindowTextW(Control("lblDisclaimer"), WideFromUtf8(kAboutDisclaimer).c_str());
   // Enter presses the focused button, as on any dialog; OK to begin with.
   SendMessageW(Control("cmdOK"), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   // The base class placed the controls before this class's part existed.
@@ -17,15 +17,15 @@ frmAbout::frmAbout(AboutDialog& behaviour)
 }
 
 void frmAbout::SetCaption(std::string_view caption) {
-  SetWindowTextW(hwnd(), Wide(caption).c_str());
+  SetWindowTextW(hwnd(), WideFromUtf8(caption).c_str());
 }
 
 void frmAbout::SetTitle(std::string_view title) {
-  SetWindowTextW(Control("lblTitle"), Wide(title).c_str());
+  SetWindowTextW(Control("lblTitle"), WideFromUtf8(title).c_str());
 }
 
 void frmAbout::SetVersion(std::string_view version) {
-  SetWindowTextW(Control("lblVersion"), Wide(version).c_str());
+  SetWindowTextW(Control("lblVersion"), WideFromUtf8(version).c_str());
 }
 
 void frmAbout::ShowInFront() {

@@ -2,6 +2,7 @@
 #include "frm_main.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
@@ -18,7 +19,7 @@ HMENU MakeMenuBar() {
   // Top-level items only: they act when chosen, like buttons.
   for (const MenuItemLayout& item : kMainWindowLayout.menu) {
     AppendMenuW(bar, MF_STRING, static_cast<UINT_PTR>(MenuItemId(kMainWindowLayout, item.name)),
-                Wide(item.text).c_str());
+                WideFromUtf8(item.text).c_str());
   }
   return bar;
 }
@@ -41,15 +42,18 @@ frmMain::frmMain(MainWindow& behaviour)
     : LayoutWindow(kMainWindowLayout, kFixedBorder, MakeMenuBar()),
       behaviour_(behaviour),
       lstChars_(Control("lstChars")),
-      lblLoaded_(Control("lblLoaded")) {
-  SetWindowTextW(hwnd(), Wide(kAppTitle).c_str());
+      lblLoaded_(Control("lblLoaded")),
+      tip_(hwnd()) {
+  SetWindowTextW(hwnd(), WideFromUtf8(kAppTitle).c_str());
   for (const char* name : {"cmdLoad", "cmdLaunch"}) {
     SetWindowSubclass(Control(name), NeverDefault, 0, 0);
   }
+  SetWindowSubclass(lstChars_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
   behaviour_.Attach(*this);
 }
 
 frmMain::~frmMain() {
+  RemoveWindowSubclass(lstChars_, ListProcedure, 0);
   EndProgress();
 }
 
@@ -62,12 +66,12 @@ void frmMain::Show(int show_command) {
 void frmMain::SetCharacterList(const std::vector<std::string>& names) {
   SendMessageW(lstChars_, LB_RESETCONTENT, 0, 0);
   for (const std::string& name : names) {
-    SendMessageW(lstChars_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(name).c_str()));
+    SendMessageW(lstChars_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str()));
   }
 }
 
 void frmMain::SetLoadedName(std::string_view name) {
-  SetWindowTextW(lblLoaded_, Wide(name).c_str());
+  SetWindowTextW(lblLoaded_, WideFromUtf8(name).c_str());
 }
 
 std::optional<std::size_t> frmMain::SelectedRow() const {
@@ -92,8 +96,8 @@ void frmMain::BeginProgress() {
   GetWindowRect(hwnd(), &owner);
   const int frame_width = frame.right - frame.left;
   const int frame_height = frame.bottom - frame.top;
-  progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, Wide(kAppTitle).c_str(), style,
-                              (owner.left + owner.right - frame_width) / 2,
+  progress_ = CreateWindowExW(WS_EX_DLGMODALFRAME, kProgressClass, WideFromUtf8(kAppTitle).c_str(),
+                              style, (owner.left + owner.right - frame_width) / 2,
                               (owner.top + owner.bottom - frame_height) / 2, frame_width,
                               frame_height, hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (progress_ == nullptr) return;
@@ -117,7 +121,8 @@ void frmMain::AdvanceProgress(std::string_view text, std::size_t done, std::size
   const auto clamp = [](std::size_t value) {
     return static_cast<int>(std::min<std::size_t>(value, 1'000'000'000));
   };
-  SetWindowTextW(FindWindowExW(progress_, nullptr, WC_STATICW, nullptr), Wide(text).c_str());
+  SetWindowTextW(FindWindowExW(progress_, nullptr, WC_STATICW, nullptr),
+                 WideFromUtf8(text).c_str());
   HWND bar = FindWindowExW(progress_, nullptr, PROGRESS_CLASSW, nullptr);
   SendMessageW(bar, PBM_SETRANGE32, 0, clamp(total));
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(clamp(done)), 0);
@@ -147,6 +152,10 @@ LRESULT frmMain::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       // An open About window keeps the program running; the behaviour ends it.
       ShowWindow(hwnd(), SW_HIDE);
       return 0;
+    case WM_ACTIVATE:
+      // A tip belongs to the window in use.
+      if (LOWORD(wparam) == WA_INACTIVE) tip_.Hide();
+      return LayoutWindow::Handle(message, wparam, lparam);
     case WM_QUERYENDSESSION:
       return TRUE;
     case WM_ENDSESSION:
@@ -168,6 +177,62 @@ void frmMain::Command(int id) {
   } else if (id == MenuItemId(layout, "mnuAbout")) {
     behaviour_.About();
   }
+}
+
+LRESULT CALLBACK frmMain::ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR window) {
+  reinterpret_cast<frmMain*>(window)->ListMouse(message, lparam);
+  return DefSubclassProc(list, message, wparam, lparam);
+}
+
+void frmMain::ListMouse(UINT message, LPARAM lparam) {
+  switch (message) {
+    case WM_MOUSEMOVE:
+      if (RowAt(lparam) != tip_row_) {
+        tip_.Hide();
+        tip_row_.reset();
+      }
+      // Each hover is reported once; the next one needs asking for again.
+      if (!hover_tracked_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_HOVER | TME_LEAVE, lstChars_, HOVER_DEFAULT};
+        hover_tracked_ = TrackMouseEvent(&track) != FALSE;
+      }
+      break;
+    case WM_MOUSEHOVER: {
+      hover_tracked_ = false;
+      const std::optional<std::size_t> row = RowAt(lparam);
+      if (!row || row == tip_row_) break;
+      tip_row_ = row;
+      if (const std::optional<CharacterTip> tip = behaviour_.TipForRow(*row)) {
+        POINT pointer{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)};
+        ClientToScreen(lstChars_, &pointer);
+        tip_.Show(*tip, pointer, reinterpret_cast<HFONT>(SendMessageW(lstChars_, WM_GETFONT, 0, 0)),
+                  dpi());
+      }
+      break;
+    }
+    case WM_MOUSELEAVE:
+      hover_tracked_ = false;
+      tip_.Hide();
+      tip_row_.reset();
+      break;
+    // The row stays asked: its tip comes back only after the pointer has left it.
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_MOUSEWHEEL:
+      tip_.Hide();
+      break;
+    default:
+      break;
+  }
+}
+
+std::optional<std::size_t> frmMain::RowAt(LPARAM point) const {
+  const LRESULT hit = SendMessageW(lstChars_, LB_ITEMFROMPOINT, 0, point);
+  // The high word is set when the point lies on no row.
+  if (HIWORD(hit) != 0) return std::nullopt;
+  return LOWORD(hit);
 }
 
 }  // namespace pelloquin

@@ -4,6 +4,7 @@
 
 #include "main_window.h"
 #include "views.h"
+#include "win32_tip.h"
 #include "win32_widgets.h"
 
 namespace pelloquin {
@@ -28,11 +29,21 @@ class frmMain : public LayoutWindow, public MainView {
 
  private:
   void Command(int id);
+  // The pointer over the character list: the tip of the row it rests on.
+  static LRESULT CALLBACK ListProcedure(HWND list, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR, DWORD_PTR window);
+  void ListMouse(UINT message, LPARAM lparam);
+  // The row at a point of the list's client area; none below the last row.
+  std::optional<std::size_t> RowAt(LPARAM point) const;
 
   MainWindow& behaviour_;
   HWND lstChars_;
   HWND lblLoaded_;
   HWND progress_ = nullptr;
+  TipWindow tip_;
+  // The row whose tip was asked for: not asked again while the pointer stays on it.
+  std::optional<std::size_t> tip_row_;
+  bool hover_tracked_ = false;
 };
 
 // The progress window's class name, as it is found.

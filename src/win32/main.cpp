@@ -1,18 +1,38 @@
 // Starts Pelloquin: the Win32 windows on the system's registry, launcher and dialogs.
 #include <windows.h>
 
+#include <string>
+
+#include "command_line.h"
 #include "frm_main.h"
+#include "one_copy.h"
 #include "program.h"
+#include "save_folder_search.h"
 #include "settings.h"
+#include "win32_console.h"
 #include "win32_desktop.h"
 #include "win32_prompt.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
-  pelloquin::SharedState state;
+  const pelloquin::SettingsLocation settings = pelloquin::ChooseSettingsLocation();
+  const pelloquin::CommandLineAnswer answer = pelloquin::AnswerCommandLine(
+      pelloquin::CommandLineArguments(),
+      settings.path + " (" + std::string(pelloquin::DescribeSettingsPlace(settings.place)) + ")");
   pelloquin::Win32Prompt prompt;
+  if (!answer.run_windows) {
+    pelloquin::ShowCommandLineAnswer(answer, prompt);
+    return answer.exit_code;
+  }
+
+  // A named mutex: nothing is written before the lock is known to be ours.
+  const pelloquin::InstanceLock lock(settings.path);
+  if (!pelloquin::MayRun(lock.state(), prompt)) return 0;
+
+  pelloquin::SharedState state;
   std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
   pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry,
-                                  pelloquin::DefaultIniPath()};
+                                  settings.path};
+  services.save_folder_start = [] { return pelloquin::SaveDialogStartFolder(); };
   pelloquin::Win32Desktop desktop;
   pelloquin::Program program(services, desktop);
   pelloquin::frmMain window(program.main);

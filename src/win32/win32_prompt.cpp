@@ -35,7 +35,7 @@ UINT Modality(HWND owner) {
 void Win32Prompt::ShowMessage(std::string_view text, MessageIcon icon, std::string_view title,
                               std::string_view) {
   HWND owner = GetActiveWindow();
-  MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(),
+  MessageBoxW(owner, WideFromUtf8(text).c_str(), WideFromUtf8(title).c_str(),
               MB_OK | IconStyle(icon) | Modality(owner));
 }
 
@@ -43,8 +43,9 @@ std::optional<std::string> Win32Prompt::ChooseFile(std::string_view filter_descr
                                                    std::string_view filter_pattern,
                                                    std::string_view start_folder) {
   // Pairs of NUL-terminated texts, ended by an empty one.
-  std::wstring filter = Wide(filter_description) + L'\0' + Wide(filter_pattern) + L'\0';
-  const std::wstring folder = Wide(start_folder);
+  std::wstring filter =
+      WideFromUtf8(filter_description) + L'\0' + WideFromUtf8(filter_pattern) + L'\0';
+  const std::wstring folder = WideFromUtf8(start_folder);
   // Room for a long path.
   std::wstring chosen(32768, L'\0');
 
@@ -61,7 +62,7 @@ std::optional<std::string> Win32Prompt::ChooseFile(std::string_view filter_descr
       OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   chosen.resize(chosen.find(L'\0'));
-  return Utf8(chosen);
+  return Utf8FromWide(chosen);
 }
 
 }  // namespace pelloquin

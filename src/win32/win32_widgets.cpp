@@ -13,22 +13,11 @@
 
 namespace pelloquin {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 text is UTF-16");
-
-std::wstring Wide(std::string_view utf8) {
-  const std::u16string text = Utf16FromUtf8(utf8);
-  return std::wstring(text.begin(), text.end());
-}
-
-std::string Utf8(std::wstring_view wide) {
-  return Utf8FromUtf16(std::u16string(wide.begin(), wide.end()));
-}
-
 std::string WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
   text.resize(
       static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return Utf8(text);
+  return Utf8FromWide(text);
 }
 
 int WindowDpi(HWND window) {
@@ -67,7 +56,7 @@ bool FontInstalled(const std::wstring& face) {
 
 OwnedFont MakeWindowFont(int dpi, bool bold) {
   static const std::wstring face = [] {
-    std::wstring family = Wide(kWindowFontFamily);
+    std::wstring family = WideFromUtf8(kWindowFontFamily);
     if (FontInstalled(family)) return family;
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
@@ -172,7 +161,7 @@ void RegisterWindowClass(const std::wstring& name, WNDPROC procedure) {
 }
 
 LayoutWindow::LayoutWindow(const WindowLayout& layout, DWORD style, HMENU menu) : layout_(layout) {
-  const std::wstring class_name = Wide(layout.name);
+  const std::wstring class_name = WideFromUtf8(layout.name);
   RegisterWindowClass(class_name, &LayoutWindow::Procedure);
   // Not WS_CLIPCHILDREN: group boxes do not paint their inside, which would
   // then stay unpainted.
@@ -194,8 +183,8 @@ LayoutWindow::LayoutWindow(const WindowLayout& layout, DWORD style, HMENU menu) 
   for (const ControlLayout* control : order) {
     const ControlClass kind = ClassOf(control->kind);
     HWND child = CreateWindowExW(
-        kind.ex_style, kind.name, Wide(control->text).c_str(), WS_CHILD | WS_VISIBLE | kind.style,
-        0, 0, 0, 0, hwnd_,
+        kind.ex_style, kind.name, WideFromUtf8(control->text).c_str(),
+        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(layout, control->name))),
         GetModuleHandleW(nullptr), nullptr);
     controls_[control->name] = child;

@@ -12,6 +12,7 @@
 #include <type_traits>
 
 #include "layout.h"
+#include "utf16.h"
 
 namespace pelloquin {
 
@@ -32,8 +33,6 @@ using OwnedFont = Owned<HFONT, DeleteObject>;
 using OwnedIcon = Owned<HICON, DestroyIcon>;
 using OwnedPen = Owned<HPEN, DeleteObject>;
 
-std::wstring Wide(std::string_view utf8);
-std::string Utf8(std::wstring_view wide);
 // The text a window shows, in UTF-8.
 std::string WindowText(HWND window);
 

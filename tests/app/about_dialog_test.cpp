@@ -2,13 +2,8 @@
 // program's lifetime.
 #include "about_dialog.h"
 
-#include <gtest/gtest.h>
-
 #include "app_info.h"
-#include "platform_doubles.h"
-#include "program.h"
-#include "recording_views.h"
-#include "scripted_prompt.h"
+#include "program_test.h"
 #include "system_info.h"
 
 namespace pelloquin {
@@ -16,24 +11,20 @@ namespace {
 
 using namespace pelloquin::testing;
 
-class AboutDialogTest : public ::testing::Test {
+class AboutDialogTest : public ProgramTest<RecordingDesktop> {
  protected:
-  SharedState state;
-  ScriptedPrompt prompt;
-  RecordingStarter starter;
+  AboutDialogTest() {
+    services.open_registry = [this](std::string_view) {
+      ++registries_opened;
+      return std::make_unique<FakeRegistry>();
+    };
+  }
+
   int registries_opened = 0;
-  AppServices services{state, prompt, starter,
-                       [this](std::string_view) {
-                         ++registries_opened;
-                         return std::make_unique<FakeRegistry>();
-                       },
-                       ""};
-  RecordingDesktop desktop;
-  Program program{services, desktop};
 };
 
 TEST_F(AboutDialogTest, LoadSetsCaptionTitleAndVersion) {
-  program.about.Open();
+  program->about.Open();
   ASSERT_NE(desktop.about, nullptr);
   EXPECT_EQ(desktop.about->caption, "About Pelloquin");
   EXPECT_EQ(desktop.about->title, "Pelloquin");
@@ -45,44 +36,42 @@ TEST_F(AboutDialogTest, LoadSetsCaptionTitleAndVersion) {
 }
 
 TEST_F(AboutDialogTest, OpenedAgainWhileOpenKeepsOneWindowInFrontWithoutReloading) {
-  program.about.Open();
+  program->about.Open();
   desktop.about->version = "changed";
-  program.about.Open();
+  program->about.Open();
   EXPECT_EQ(desktop.about_views_made, 1);
   EXPECT_EQ(desktop.about->shown, 2);
   EXPECT_EQ(desktop.about->version, "changed");
 
   // Closed, it is unloaded; the next opening loads the same window afresh.
-  program.about.Closed();
-  EXPECT_FALSE(program.about.IsLoaded());
-  program.about.Open();
+  program->about.Closed();
+  EXPECT_FALSE(program->about.IsLoaded());
+  program->about.Open();
   EXPECT_EQ(desktop.about_views_made, 1);
   EXPECT_EQ(desktop.about->version.rfind("Version ", 0), 0u);
 }
 
 TEST_F(AboutDialogTest, OutlivesTheMainWindowAndEndsTheProgramWhenClosed) {
   RecordingMainView view;
-  program.main.Attach(view);
-  prompt.QueueFileChoice(std::nullopt);
-  program.main.StartUp();
-  prompt.messages.clear();
-  program.about.Open();
+  program->main.Attach(view);
+  StartFirstRun(std::nullopt);
+  program->about.Open();
 
-  program.main.Close();
+  program->main.Close();
   EXPECT_EQ(desktop.quits, 0);
-  program.about.Closed();
+  program->about.Closed();
   EXPECT_EQ(desktop.quits, 1);
 }
 
 TEST_F(AboutDialogTest, SysInfoFailureLeavesTheDialogLoadedAndLooksAgainNextTime) {
-  program.about.Open();
+  program->about.Open();
   for (int press = 1; press <= 2; ++press) {
-    program.about.SysInfo();
+    program->about.SysInfo();
     ASSERT_EQ(prompt.messages.size(), static_cast<std::size_t>(press));
     EXPECT_EQ(prompt.messages.back().text, kSysInfoUnavailable);
     EXPECT_EQ(registries_opened, press);
   }
-  EXPECT_TRUE(program.about.IsLoaded());
+  EXPECT_TRUE(program->about.IsLoaded());
 }
 
 }  // namespace

@@ -16,24 +16,17 @@ bool Overlap(const PixelRect& a, const PixelRect& b) {
 }
 
 TEST(Layout, ControlsFitTheirWindowsAtEveryScale) {
-  struct Case {
-    int dpi;
-    int main_width, main_height;
-  };
-  for (const Case& c :
-       {Case{96, 320, 118}, Case{120, 400, 148}, Case{144, 480, 177}, Case{192, 640, 236}}) {
-    SCOPED_TRACE(c.dpi);
-    EXPECT_EQ(TwipsToPixels(kMainWindowLayout.client_width, c.dpi), c.main_width);
-    EXPECT_EQ(TwipsToPixels(kMainWindowLayout.client_height, c.dpi), c.main_height);
+  for (const int dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(dpi);
     for (const WindowLayout* window : {&kMainWindowLayout, &kAboutLayout}) {
-      const PixelRect client{0, 0, TwipsToPixels(window->client_width, c.dpi),
-                             TwipsToPixels(window->client_height, c.dpi)};
+      const PixelRect client{0, 0, TwipsToPixels(window->client_width, dpi),
+                             TwipsToPixels(window->client_height, dpi)};
       for (const ControlLayout& control : window->controls) {
-        const PixelRect rect = ClientPixels(*window, control, c.dpi);
+        const PixelRect rect = ClientPixels(*window, control, dpi);
         EXPECT_TRUE(Contains(client, rect)) << control.name;
         if (!control.container.empty()) {
           const ControlLayout& frame = ControlNamed(*window, control.container);
-          EXPECT_TRUE(Contains(ClientPixels(*window, frame, c.dpi), rect)) << control.name;
+          EXPECT_TRUE(Contains(ClientPixels(*window, frame, dpi), rect)) << control.name;
         }
         // Buttons never overlap anything but the frames they may sit beside.
         for (const ControlLayout& other : window->controls) {
@@ -41,13 +34,16 @@ TEST(Layout, ControlsFitTheirWindowsAtEveryScale) {
               other.kind == ControlKind::Frame) {
             continue;
           }
-          EXPECT_FALSE(Overlap(rect, ClientPixels(*window, other, c.dpi)))
+          EXPECT_FALSE(Overlap(rect, ClientPixels(*window, other, dpi)))
               << control.name << " " << other.name;
         }
       }
     }
   }
-  // Edges are rounded, so controls that meet in twips meet in pixels.
+  // Pixels follow the scale, the halves rounded up; edges are rounded, so
+  // controls that meet in twips meet in pixels.
+  EXPECT_EQ(TwipsToPixels(1770, 144), 177);
+  EXPECT_EQ(TwipsToPixels(1770, 120), 148);
   EXPECT_EQ(TwipsToPixels(TwipsRect{15, 30, 15, 15}, 96), (PixelRect{1, 2, 1, 1}));
   EXPECT_EQ(TwipsToPixels(TwipsRect{10, 0, 10, 10}, 96).right(), TwipsToPixels(20, 96));
 }

@@ -2,31 +2,19 @@
 // start-up, Load Save, Launch, the save-folder menu item and closing.
 #include "main_window.h"
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "game.h"
 #include "ini_file.h"
-#include "paths.h"
-#include "platform_doubles.h"
-#include "program.h"
-#include "recording_views.h"
+#include "program_test.h"
 #include "save_folder_prompt.h"
 #include "save_header_bytes.h"
 #include "save_names.h"
-#include "scripted_prompt.h"
 #include "settings.h"
-#include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
 const std::string kBrutus1 = "Save 1 - Brutus - Imperial City, Level 4.ess";
@@ -52,11 +40,18 @@ Names Sorted(Names names) {
   return names;
 }
 
-class MainWindowTest : public ::testing::Test {
+class MainWindowTest : public ProgramTest<RecordingDesktop> {
  protected:
   MainWindowTest() {
-    install_path = JoinPath(Utf8FromPath(temp.path() / "Oblivion"), "");
-    WriteFile(temp.path() / "Oblivion" / std::string(kLauncherName), "launcher");
+    WriteFile(temp_.path() / "Oblivion" / std::string(kLauncherName), "launcher");
+    services.open_registry = [this](std::string_view save_path) {
+      registry_opened_for.emplace_back(save_path);
+      auto registry = std::make_unique<FakeRegistry>();
+      if (game_installed) {
+        registry->SetString(std::string(kGameKey), std::string(kInstalledPathValue), install_path);
+      }
+      return registry;
+    };
   }
 
   std::string SaveFolder() const { return Utf8FromPath(saves); }
@@ -80,26 +75,7 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_TRUE(SaveSettings(stored).empty());
   }
 
-  MainWindow& Start() {
-    state = SharedState();
-    services = std::make_unique<AppServices>(
-        AppServices{state, prompt, starter,
-                    [this](std::string_view save_path) {
-                      registry_opened_for.emplace_back(save_path);
-                      auto registry = std::make_unique<FakeRegistry>();
-                      if (game_installed) {
-                        registry->SetString(std::string(kGameKey), std::string(kInstalledPathValue),
-                                            install_path);
-                      }
-                      return registry;
-                    },
-                    ini_path});
-    if (clock) services->clock = clock;
-    program = std::make_unique<Program>(*services, desktop);
-    program->main.Attach(view);
-    program->main.StartUp();
-    return program->main;
-  }
+  MainWindow& Start() { return ProgramTest::Start(view); }
 
   void Select(const std::string& name) {
     auto found = std::find(view.list.begin(), view.list.end(), name);
@@ -107,20 +83,12 @@ class MainWindowTest : public ::testing::Test {
     view.selected = static_cast<std::size_t>(found - view.list.begin());
   }
 
-  TempFolder temp;
-  fs::path saves = temp.path() / "Saves";
-  std::string ini_path = Utf8FromPath(temp.path() / std::string(kIniFileName));
-  std::string install_path;
+  fs::path saves = temp_.path() / "Saves";
+  std::string& ini_path = services.ini_path;
+  std::string install_path = JoinPath(Utf8FromPath(temp_.path() / "Oblivion"), "");
   bool game_installed = true;
-  SharedState state;
-  ScriptedPrompt prompt;
-  RecordingStarter starter;
   RecordingMainView view;
-  RecordingDesktop desktop;
   std::vector<std::string> registry_opened_for;
-  std::function<std::chrono::steady_clock::time_point()> clock;
-  std::unique_ptr<AppServices> services;
-  std::unique_ptr<Program> program;
 };
 
 TEST_F(MainWindowTest, FirstRunSortsTwoCharactersIntoTheirFolders) {
@@ -166,7 +134,7 @@ TEST_F(MainWindowTest, ClosingWritesTheSettingsTheNextStartReadsAndEndsTheProgra
 TEST_F(MainWindowTest, LoadSaveWithoutSelectionOnlyComplains) {
   PlayedBefore();
   Start();
-  const auto before = Snapshot(temp.path());
+  const auto before = Snapshot(temp_.path());
 
   program->main.LoadSave();
 
@@ -174,7 +142,7 @@ TEST_F(MainWindowTest, LoadSaveWithoutSelectionOnlyComplains) {
   EXPECT_EQ(prompt.messages[0].text, "You must select a character to load.");
   EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
   EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
-  EXPECT_EQ(Snapshot(temp.path()), before);
+  EXPECT_EQ(Snapshot(temp_.path()), before);
   EXPECT_EQ(state.LoadedChar, "Brutus");
 }
 
@@ -184,13 +152,13 @@ TEST_F(MainWindowTest, LoadingTheLoadedCharacterChangesNoFile) {
   EXPECT_EQ(view.loaded, "Brutus");
   // Start-up has just archived the saves in play over the older copies.
   EXPECT_EQ(ReadFile(saves / "Brutus" / kBrutus1), "in play: " + kBrutus1);
-  const auto before = Snapshot(temp.path());
+  const auto before = Snapshot(temp_.path());
 
   Select("Brutus");
   program->main.LoadSave();
 
   EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(Snapshot(temp.path()), before);
+  EXPECT_EQ(Snapshot(temp_.path()), before);
 }
 
 TEST_F(MainWindowTest, LoadingAnotherCharacterSwapsTheSaves) {
@@ -232,7 +200,7 @@ TEST_F(MainWindowTest, LoadSaveTakesTheSelectedRowsNameAsStored) {
 TEST_F(MainWindowTest, ConfigSaveLocationWritesTheFolderAtOnceAndRescansNothing) {
   PlayedBefore();
   Start();
-  const fs::path moved = temp.path() / "New Saves";
+  const fs::path moved = temp_.path() / "New Saves";
   WriteFile(moved / kAutosave, "autosave");
   WriteFile(moved / "Alena" / kAlena1, kAlena1);
   prompt.QueueFileChoice(AutosaveIn(moved));
@@ -263,13 +231,13 @@ TEST_F(MainWindowTest, CancelledPromptsChangeNothing) {
 
   // A first run whose dialog is cancelled has no folder to work on, and says so once.
   fs::remove(ini_path);
-  const auto before = Snapshot(temp.path());
+  const auto before = Snapshot(temp_.path());
   prompt = ScriptedPrompt();
   prompt.QueueFileChoice(std::nullopt);
   Start();
   EXPECT_EQ(state.SavePath, "");
   EXPECT_TRUE(view.list.empty());
-  EXPECT_EQ(Snapshot(temp.path()), before);
+  EXPECT_EQ(Snapshot(temp_.path()), before);
   ASSERT_EQ(prompt.messages.size(), 2u);
   EXPECT_EQ(prompt.messages[1].icon, MessageIcon::Critical);
   const std::string& report = prompt.messages[1].text;
@@ -278,22 +246,28 @@ TEST_F(MainWindowTest, CancelledPromptsChangeNothing) {
   EXPECT_EQ(listed.find('\n'), std::string::npos) << report;
 }
 
-TEST_F(MainWindowTest, LaunchWritesTheSettingsStartsTheLauncherAndEndsTheProgram) {
-  PlayedBefore();
-  Start();
-  program->about.Open();
-  Select("Alena");
-  program->main.LoadSave();
+TEST_F(MainWindowTest, LaunchAndTheEndOfTheSessionWriteTheSettingsAndEndAtOnce) {
+  for (const bool launch : {false, true}) {
+    SCOPED_TRACE(launch ? "Launch" : "the end of the session");
+    PlayedBefore();
+    Start();
+    program->about.Open();
+    Select("Alena");
+    program->main.LoadSave();
+    const int quits = desktop.quits;
 
-  program->main.Launch();
+    launch ? program->main.Launch() : program->main.EndSession();
 
-  EXPECT_TRUE(prompt.messages.empty());
-  ASSERT_EQ(starter.starts.size(), 1u);
-  EXPECT_TRUE(StartsProgramNamed(starter.starts[0], kLauncherName));
-  // At once, an open About dialog included.
-  EXPECT_EQ(desktop.quits, 1);
-  // Alena's run is not forgotten when the game takes over.
-  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+    EXPECT_TRUE(prompt.messages.empty());
+    ASSERT_EQ(starter.starts.size(), launch ? 1u : 0u);
+    if (launch) {
+      EXPECT_TRUE(StartsProgramNamed(starter.starts[0], kLauncherName));
+    }
+    // At once, an open About dialog included.
+    EXPECT_EQ(desktop.quits, quits + 1);
+    // Alena's run is not forgotten when the game takes over.
+    EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+  }
 }
 
 TEST_F(MainWindowTest, LauncherThatCannotStartIsReportedAndTheWindowStays) {
@@ -324,8 +298,8 @@ TEST_F(MainWindowTest, GameNotInstalledIsSaidOnceAndTheWindowWorks) {
 
 TEST_F(MainWindowTest, SettingsThatCannotBeWrittenOnCloseAreReported) {
   // A file stands where the settings file's folder should be.
-  WriteFile(temp.path() / "blocked", "");
-  ini_path = Utf8FromPath(temp.path() / "blocked" / std::string(kIniFileName));
+  WriteFile(temp_.path() / "blocked", "");
+  ini_path = Utf8FromPath(temp_.path() / "blocked" / std::string(kIniFileName));
   WriteFile(saves / kAutosave, "");
   prompt.QueueFileChoice(AutosaveIn(saves));
   Start();
@@ -355,7 +329,7 @@ TEST_F(MainWindowTest, StartUpFailuresAreShownTogetherAndNoSaveIsLost) {
 TEST_F(MainWindowTest, AnErrorInACommandIsShownNotThrown) {
   PlayedBefore();
   Start();
-  services->open_registry = [](std::string_view) -> std::unique_ptr<RegistryApi> {
+  services.open_registry = [](std::string_view) -> std::unique_ptr<RegistryApi> {
     throw std::runtime_error("registry gone");
   };
   program->main.StartUp();
@@ -367,7 +341,7 @@ TEST_F(MainWindowTest, LongFileWorkShowsProgressAndClosesIt) {
   PlayedBefore();
   // Every look at the clock finds a second gone.
   auto now = std::chrono::steady_clock::time_point();
-  clock = [&now] { return now += std::chrono::seconds(1); };
+  services.clock = [&now] { return now += std::chrono::seconds(1); };
   Start();
   EXPECT_EQ(view.progress_begun, view.progress_ended);
   Select("Alena");
@@ -403,19 +377,6 @@ TEST_F(MainWindowTest, TipShowsTheNewestSaveOfTheCharacterUnderThePointer) {
   EXPECT_FALSE(brutus->picture.has_value());
   EXPECT_NE(brutus->lines[0].find(" - Brutus - "), std::string::npos);
   EXPECT_FALSE(program->main.TipForRow(2).has_value());
-}
-
-TEST_F(MainWindowTest, EndOfSessionWritesTheSettingsAndEndsTheProgram) {
-  PlayedBefore();
-  Start();
-  program->about.Open();
-  Select("Alena");
-  program->main.LoadSave();
-
-  program->main.EndSession();
-
-  EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
-  EXPECT_EQ(desktop.quits, 1);
 }
 
 }  // namespace

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "recording_views.h"
+#include "program_test.h"
 
 namespace pelloquin {
 namespace {

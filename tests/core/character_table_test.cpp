@@ -1,87 +1,72 @@
-// The character table: where names go, and what the list shows.
+// The character table: where registered names go, and what the list shows.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "shared_state.h"
 
 namespace pelloquin {
 namespace {
 
-std::vector<std::string> ListOf(const SharedState& state) {
-  std::vector<std::string> list;
-  FillCharacterList(state, [&](const std::string& name) { list.push_back(name); });
-  return list;
+using Names = std::vector<std::string>;
+
+// A table whose first slots hold `names`; every other slot is free.
+SharedState TableOf(const Names& names) {
+  SharedState state;
+  std::copy(names.begin(), names.end(), state.Chars.begin());
+  return state;
 }
 
-TEST(CharacterTable, StartsEmptyAndClearsToTheZeroMarker) {
-  SharedState state;
-  EXPECT_TRUE(ListOf(state).empty());
-  state.Chars[7] = "Brutus";
-  state.Chars[100] = "";
+Names Full() {
+  Names names;
+  for (int i = 0; i < kCharSlotCount; ++i) names.push_back("C" + std::to_string(i));
+  return names;
+}
+
+TEST(CharacterTable, StartsFreeAndClearsToTheFreeMarker) {
+  SharedState state = TableOf({"Brutus", ""});
+  state.Chars.back() = "Last";
   ClearCharacterTable(state);
-  for (const auto& slot : state.Chars) EXPECT_EQ(slot, "0");
-  EXPECT_EQ(state.Chars.size(), 101u);
+  EXPECT_EQ(state.Chars, SharedState().Chars);
+  EXPECT_EQ(std::count(state.Chars.begin(), state.Chars.end(), "0"), 101);
 }
 
-TEST(CharacterTable, KnownNameLeavesTableUnchanged) {
-  SharedState state;
-  for (int i = 0; i <= 4; ++i) state.Chars[i] = "Name" + std::to_string(i);
-  auto before = state.Chars;
-  RegisterCharacter(state, "Name4");
-  EXPECT_EQ(state.Chars, before);
-}
-
-TEST(CharacterTable, NewNameGoesToFirstFreeSlot) {
-  SharedState state;
-  RegisterCharacter(state, "Aldo");
-  RegisterCharacter(state, "Beryl");
-  RegisterCharacter(state, "Cato");
-  RegisterCharacter(state, "Dagny");
-  EXPECT_EQ(state.Chars[3], "Dagny");
-  EXPECT_EQ(state.Chars[4], "0");
-}
-
-TEST(CharacterTable, FullTableTakesNoMore) {
-  SharedState state;
-  for (int i = 0; i < kCharSlotCount; ++i) state.Chars[i] = "C" + std::to_string(i);
-  auto before = state.Chars;
-  RegisterCharacter(state, "Latecomer");
-  EXPECT_EQ(state.Chars, before);
-}
-
-TEST(CharacterTable, NameBehindAGapIsStoredAgain) {
-  SharedState state;
-  state.Chars[0] = "Brutus";
-  state.Chars[1] = "Mirelle";
-  state.Chars[3] = "Alia";
-  RegisterCharacter(state, "Alia");
-  EXPECT_EQ(state.Chars[2], "Alia");
-  EXPECT_EQ(ListOf(state), (std::vector<std::string>{"Brutus", "Mirelle", "Alia", "Alia"}));
-}
-
-TEST(CharacterTable, NamesDifferingInCaseAreTwoCharacters) {
-  SharedState state;
-  RegisterCharacter(state, "Brutus");
-  RegisterCharacter(state, "brutus");
-  EXPECT_EQ(ListOf(state), (std::vector<std::string>{"Brutus", "brutus"}));
-}
-
-TEST(CharacterTable, EmptyNameOccupiesASlotButZeroCannotBeKept) {
-  SharedState state;
-  RegisterCharacter(state, "");
-  RegisterCharacter(state, "0");
-  EXPECT_EQ(state.Chars[0], "");
-  // "0" marks a free slot: storing it leaves the slot free.
-  EXPECT_EQ(ListOf(state), (std::vector<std::string>{""}));
-}
-
-TEST(CharacterTable, NamesWithControlCharactersAreNeverStored) {
-  SharedState state;
-  for (std::string name :
-       {std::string("Evil\nSavePath=/"), std::string("Tab\tName"), std::string("Nul\0x", 5),
-        std::string("Del\x7f"), std::string("C1\xc2\x85")}) {
-    RegisterCharacter(state, name);
+TEST(CharacterTable, RegisteringNamesFillsSlotsAndTheList) {
+  struct Case {
+    const char* label;
+    Names before, registered, after;  // the table's first slots, before and after
+  };
+  const Case cases[] = {
+      {"new names take the first free slots",
+       {},
+       {"Aldo", "Beryl", "Cato"},
+       {"Aldo", "Beryl", "Cato"}},
+      {"a known name is not stored again", {"Aldo", "Beryl"}, {"Beryl", "Aldo"}, {"Aldo", "Beryl"}},
+      {"the search stops at the first free slot",
+       {"Brutus", "Mirelle", "0", "Alia"},
+       {"Alia"},
+       {"Brutus", "Mirelle", "Alia", "Alia"}},
+      {"a free slot stays out of the list", {"Aldo", "0", "Cato"}, {}, {"Aldo", "0", "Cato"}},
+      {"names differing in case are two", {}, {"Brutus", "brutus"}, {"Brutus", "brutus"}},
+      {"the empty name takes a slot, the marker cannot", {}, {"", "0", "x"}, {"", "x"}},
+      {"a full table takes no more", Full(), {"Latecomer"}, Full()},
+      {"names with control characters are never stored",
+       {},
+       {"Evil\nSavePath=/", "Tab\tName", std::string("Nul\0x", 5), "Del\x7f", "C1\xc2\x85"},
+       {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    SharedState state = TableOf(c.before);
+    for (const std::string& name : c.registered) RegisterCharacter(state, name);
+    EXPECT_EQ(state.Chars, TableOf(c.after).Chars);
+    Names listed;
+    FillCharacterList(state, [&](const std::string& name) { listed.push_back(name); });
+    Names occupied;
+    std::copy_if(c.after.begin(), c.after.end(), std::back_inserter(occupied),
+                 [](const std::string& slot) { return slot != "0"; });
+    EXPECT_EQ(listed, occupied);
   }
-  EXPECT_TRUE(ListOf(state).empty());
 }
 
 }  // namespace

@@ -8,7 +8,8 @@
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a "$0" "$@"; fi
+# A display number of its own, so that runs beside other virtual servers do not collide.
+if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -n $((200 + RANDOM % 600)) "$0" "$@"; fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/pelloquin-installed.XXXXXX")"
 prefix="$work/prefix"
@@ -37,7 +38,7 @@ dpkg-deb -x "$build"/pelloquin_*.deb "$prefix"
 if [ "$(id -u)" -eq 0 ]; then mount -o remount,ro "$prefix"; else chmod -R a-w "$prefix"; fi
 program="$prefix/usr/bin/pelloquin"
 
-export HOME="$work/home" USER=player
+export HOME="$work/home" USER=player QT_QPA_PLATFORM=xcb
 unset XDG_CONFIG_HOME WINEPREFIX
 saves="$HOME/.wine/drive_c/users/player/Documents/My Games/Oblivion/Saves"
 mkdir -p "$saves"
@@ -51,7 +52,8 @@ printf '%s\n' 'WINE REGISTRY Version 2' '' \
 settings="$HOME/.config/pelloquin/pelloquin.ini"
 
 # find_window NAME [TYPE]: the id of the program's visible window of that name
-# (and window type: DIALOG, NORMAL), waiting up to 20 s.
+# (and window type: DIALOG, NORMAL), waiting up to 20 s. Called only as
+# "variable=$(find_window ...)", so that its failure ends the script.
 find_window() {
   local id
   for _ in $(seq 200); do
@@ -93,7 +95,7 @@ press "$box" key Return
 dialog="$(find_window 'Open')"
 press "$dialog" type "autosave.ess"
 press "$dialog" key Return
-find_window '^Pelloquin$' NORMAL >/dev/null
+main="$(find_window '^Pelloquin$' NORMAL)"
 stop
 [ -f "$settings" ] || fail "no settings in $settings"
 grep -qxF "SavePath=$saves" "$settings" || fail "the settings do not hold the save folder"
@@ -113,7 +115,8 @@ first="$pid"
 before="$(stat -c %Y.%s "$settings")"
 "$program" &
 pid=$!
-press "$(find_window '^Pelloquin$' DIALOG)" key Return
+refusal="$(find_window '^Pelloquin$' DIALOG)"
+press "$refusal" key Return
 wait "$pid" || fail "the second copy ended with status $?"
 [ "$(stat -c %Y.%s "$settings")" = "$before" ] || fail "the second copy touched the settings"
 pid="$first"

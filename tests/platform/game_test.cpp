@@ -2,13 +2,9 @@
 // user is told the game is missing.
 #include "game.h"
 
-#include <gtest/gtest.h>
-
-#include "paths.h"
 #include "platform_doubles.h"
 #include "scripted_prompt.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {
@@ -19,61 +15,39 @@ using namespace pelloquin::testing;
 const std::string kKey(kGameKey);
 const std::string kValue(kInstalledPathValue);
 
-struct LocateCase {
-  const char* label;
-  std::optional<FakeRegistry::Value> value_32;  // key present in the 32-bit view
-  std::optional<FakeRegistry::Value> value_64;  // key present in the other view
-  bool key_32 = false;
-  bool key_64 = false;
-  std::string expected;
-};
+TEST(LocateGame, StoresThePathWithoutAMessage) {
+  using Value = FakeRegistry::Value;
+  struct Case {
+    const char* label;
+    bool in_32_bit_view;  // else in the other view alone
+    std::optional<Value> value;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"trailing backslash", true, Value{kRegSz, "D:\\Games\\Oblivion\\\0"s},
+       "D:\\Games\\Oblivion\\"},
+      {"no backslash added", true, Value{kRegSz, "D:\\Games\\Oblivion\0"s}, "D:\\Games\\Oblivion"},
+      {"only the 64-bit view", false, Value{kRegSz, "C:\\Native\\\0"s}, "C:\\Native\\"},
+      {"a number as its digits", true, Value{kRegDword, Dword(5)}, "5"},
+      {"a negative number with its sign", true, Value{kRegDword, Dword(0xFFFFFFF9)}, "-7"},
+      {"the key without the value", true, std::nullopt, ""},
+      {"a value of another type", true, Value{kRegExpandSz, "C:\\\0"s}, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.label);
+    FakeRegistry registry;
+    auto& key = c.in_32_bit_view ? registry.keys_32[kKey] : registry.keys[kKey];
+    if (c.value) key[kValue] = *c.value;
+    SharedState state;
+    ScriptedPrompt prompt;
 
-void PrintTo(const LocateCase& c, std::ostream* out) {
-  *out << c.label;
-}
+    LocateGame(state, registry, prompt);
 
-class LocateGameTest : public ::testing::TestWithParam<LocateCase> {};
-
-TEST_P(LocateGameTest, StoresThePathWithoutAMessage) {
-  const LocateCase& c = GetParam();
-  FakeRegistry registry;
-  if (c.key_32) {
-    auto& key = registry.keys_32[kKey];
-    if (c.value_32) key[kValue] = *c.value_32;
+    EXPECT_EQ(state.InstallPath, c.expected);
+    EXPECT_TRUE(prompt.messages.empty());
+    EXPECT_EQ(registry.closed.size(), static_cast<std::size_t>(registry.opens));
   }
-  if (c.key_64) {
-    auto& key = registry.keys[kKey];
-    if (c.value_64) key[kValue] = *c.value_64;
-  }
-  SharedState state;
-  ScriptedPrompt prompt;
-
-  LocateGame(state, registry, prompt);
-
-  EXPECT_EQ(state.InstallPath, c.expected);
-  EXPECT_TRUE(prompt.messages.empty());
-  EXPECT_EQ(registry.closed.size(), static_cast<std::size_t>(registry.opens));
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, LocateGameTest,
-    ::testing::Values(
-        LocateCase{"ThirtyTwoBitViewWithTrailingBackslash",
-                   FakeRegistry::Value{kRegSz, "D:\\Games\\Oblivion\\\0"s}, std::nullopt, true,
-                   false, "D:\\Games\\Oblivion\\"},
-        LocateCase{"WithoutTrailingBackslashStoredUnchanged",
-                   FakeRegistry::Value{kRegSz, "D:\\Games\\Oblivion\0"s}, std::nullopt, true, false,
-                   "D:\\Games\\Oblivion"},
-        LocateCase{"OnlyTheSixtyFourBitView", std::nullopt,
-                   FakeRegistry::Value{kRegSz, "C:\\Native\\\0"s}, false, true, "C:\\Native\\"},
-        LocateCase{"NumberStoredAsItsDigits", FakeRegistry::Value{kRegDword, Dword(5)},
-                   std::nullopt, true, false, "5"},
-        LocateCase{"NegativeNumberWithItsSign", FakeRegistry::Value{kRegDword, Dword(0xFFFFFFF9)},
-                   std::nullopt, true, false, "-7"},
-        LocateCase{"KeyWithoutTheValue", std::nullopt, std::nullopt, true, false, ""},
-        LocateCase{"ValueOfAnotherType", FakeRegistry::Value{kRegExpandSz, "C:\\\0"s}, std::nullopt,
-                   true, false, ""}),
-    [](const auto& info) { return std::string(info.param.label); });
 
 TEST(LocateGame, ThirtyTwoBitViewIsAskedFirstWithOneOpenPerRead) {
   FakeRegistry registry;
@@ -108,7 +82,7 @@ TEST(LocateGame, MissingKeyShowsExactlyOneMessage) {
 
 #ifndef _WIN32
 TEST(LocateGame, ReadsAPrefixRegistryFromItsFile) {
-  testing::TempFolder folder;
+  TempFolder folder;
   const auto prefix = folder.path() / "steamapps" / "compatdata" / "22330" / "pfx";
   testing::MakePrefix(prefix,
                       "#arch=win64\n"

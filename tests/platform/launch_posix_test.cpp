@@ -1,55 +1,35 @@
 // Starting the game off Windows: wine with the prefix, or Steam for a Proton
-// prefix, checked with a recording starter and with stand-in programs on PATH.
-#include <gtest/gtest.h>
-
+// prefix, checked with stand-in programs on PATH that write down how they
+// were started, and the failures with a recording starter.
+#include "environment_override.h"
 #include "game.h"
-#include "paths.h"
 #include "platform_doubles.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
-class LaunchTest : public ::testing::Test {
+class LaunchTest : public FolderTest {
  protected:
   // A prefix at `prefix` with the launcher at C:\Games\Oblivion and the save folder inside.
   void MakeGame(const fs::path& prefix, const std::string& launcher_relative_path) {
     prefix_ = prefix;
-    testing::MakePrefix(prefix_, "");
-    testing::WriteFile(prefix_ / "drive_c" / launcher_relative_path, "MZ");
+    MakePrefix(prefix_, "");
+    WriteFile(prefix_ / "drive_c" / launcher_relative_path, "MZ");
     const fs::path saves = prefix_ / "drive_c" / "users" / "me" / "My Games" / "Oblivion" / "Saves";
     fs::create_directories(saves);
     state_.SavePath = Utf8FromPath(saves);
     state_.InstallPath = "C:\\Games\\Oblivion\\";
   }
 
-  TempFolder folder_;
   fs::path prefix_;
   SharedState state_;
 };
 
-TEST_F(LaunchTest, WineStartsTheLauncherInThePrefix) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
-  RecordingStarter starter;
-
-  EXPECT_FALSE(LaunchGame(state_, starter));
-
-  ASSERT_EQ(starter.starts.size(), 1u);
-  const ProgramStart& start = starter.starts[0];
-  EXPECT_EQ(start.program, "wine");
-  EXPECT_EQ(start.arguments, std::vector<std::string>{"C:\\Games\\Oblivion\\OblivionLauncher.exe"});
-  EXPECT_EQ(
-      start.environment,
-      (std::vector<std::pair<std::string, std::string>>{{"WINEPREFIX", Utf8FromPath(prefix_)}}));
-  EXPECT_EQ(PathFromUtf8(start.working_folder), prefix_ / "drive_c" / "Games" / "Oblivion");
-}
-
 TEST_F(LaunchTest, InstallPathWithoutTrailingBackslashIsJoinedAsItStands) {
-  MakeGame(folder_.path() / "prefix", "Games/OblivionOblivionLauncher.exe");
+  MakeGame(temp_.path() / "prefix", "Games/OblivionOblivionLauncher.exe");
   state_.InstallPath = "C:\\Games\\Oblivion";
   RecordingStarter starter;
 
@@ -60,21 +40,8 @@ TEST_F(LaunchTest, InstallPathWithoutTrailingBackslashIsJoinedAsItStands) {
             std::vector<std::string>{"C:\\Games\\OblivionOblivionLauncher.exe"});
 }
 
-TEST_F(LaunchTest, ProtonPrefixIsStartedThroughSteam) {
-  MakeGame(folder_.path() / "steamapps" / "compatdata" / "22330" / "pfx",
-           "Games/Oblivion/OblivionLauncher.exe");
-  RecordingStarter starter;
-
-  EXPECT_FALSE(LaunchGame(state_, starter));
-
-  ASSERT_EQ(starter.starts.size(), 1u);
-  EXPECT_EQ(starter.starts[0].program, "steam");
-  EXPECT_EQ(starter.starts[0].arguments, std::vector<std::string>{"steam://rungameid/22330"});
-  EXPECT_TRUE(starter.starts[0].environment.empty());
-}
-
 TEST_F(LaunchTest, MissingLauncherIsReportedWithItsPath) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/Other.exe");
+  MakeGame(temp_.path() / "prefix", "Games/Oblivion/Other.exe");
   RecordingStarter starter;
 
   const auto failure = LaunchGame(state_, starter);
@@ -88,7 +55,7 @@ TEST_F(LaunchTest, MissingLauncherIsReportedWithItsPath) {
 }
 
 TEST_F(LaunchTest, PathOnADriveThePrefixLacksIsReported) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
+  MakeGame(temp_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
   state_.InstallPath = "Q:\\Games\\";
   RecordingStarter starter;
 
@@ -101,7 +68,7 @@ TEST_F(LaunchTest, PathOnADriveThePrefixLacksIsReported) {
 }
 
 TEST_F(LaunchTest, StarterFailureNamesTheProgramAndTheReason) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
+  MakeGame(temp_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
   RecordingStarter starter;
   starter.result = std::make_error_code(std::errc::no_such_file_or_directory);
 
@@ -116,14 +83,14 @@ TEST_F(LaunchTest, StarterFailureNamesTheProgramAndTheReason) {
 class LaunchWithStandInsTest : public LaunchTest {
  protected:
   void SetUp() override {
-    bin_ = folder_.path() / "bin";
-    record_ = folder_.path() / "record";
+    bin_ = temp_.path() / "bin";
+    record_ = temp_.path() / "record";
     const std::string recorder =
         "{ printf '%s\\n' \"$0\" \"$@\"; pwd; printf '%s\\n' \"${WINEPREFIX-unset}\"; } > '" +
         Utf8FromPath(record_) + ".tmp' && mv '" + Utf8FromPath(record_) + ".tmp' '" +
         Utf8FromPath(record_) + "'\n";
-    testing::WriteScript(bin_ / "wine", recorder);
-    testing::WriteScript(bin_ / "steam", recorder);
+    WriteScript(bin_ / "wine", recorder);
+    WriteScript(bin_ / "steam", recorder);
   }
 
   fs::path bin_;
@@ -131,12 +98,12 @@ class LaunchWithStandInsTest : public LaunchTest {
 };
 
 TEST_F(LaunchWithStandInsTest, WineOnPathIsStarted) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
+  MakeGame(temp_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
   EnvironmentOverride path("PATH", Utf8FromPath(bin_) + ":/usr/bin:/bin");
 
   EXPECT_FALSE(LaunchGame(state_, *MakeSystemProgramStarter()));
 
-  ASSERT_TRUE(testing::WaitForFile(record_));
+  ASSERT_TRUE(WaitForFile(record_));
   const fs::path folder = fs::canonical(prefix_ / "drive_c" / "Games" / "Oblivion");
   EXPECT_EQ(ReadFile(record_), Utf8FromPath(bin_ / "wine") +
                                    "\nC:\\Games\\Oblivion\\OblivionLauncher.exe\n" +
@@ -144,23 +111,23 @@ TEST_F(LaunchWithStandInsTest, WineOnPathIsStarted) {
 }
 
 TEST_F(LaunchWithStandInsTest, SteamOnPathIsStartedForProton) {
-  MakeGame(folder_.path() / "steamapps" / "compatdata" / "22330" / "pfx",
+  MakeGame(temp_.path() / "steamapps" / "compatdata" / "22330" / "pfx",
            "Games/Oblivion/OblivionLauncher.exe");
   EnvironmentOverride path("PATH", Utf8FromPath(bin_) + ":/usr/bin:/bin");
   EnvironmentOverride wineprefix("WINEPREFIX", std::nullopt);
 
   EXPECT_FALSE(LaunchGame(state_, *MakeSystemProgramStarter()));
 
-  ASSERT_TRUE(testing::WaitForFile(record_));
+  ASSERT_TRUE(WaitForFile(record_));
   const fs::path folder = fs::canonical(prefix_ / "drive_c" / "Games" / "Oblivion");
   EXPECT_EQ(ReadFile(record_), Utf8FromPath(bin_ / "steam") + "\nsteam://rungameid/22330\n" +
                                    Utf8FromPath(folder) + "\nunset\n");
 }
 
 TEST_F(LaunchWithStandInsTest, NoWineOnPathIsReported) {
-  MakeGame(folder_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
-  fs::create_directories(folder_.path() / "empty");
-  EnvironmentOverride path("PATH", Utf8FromPath(folder_.path() / "empty"));
+  MakeGame(temp_.path() / "prefix", "Games/Oblivion/OblivionLauncher.exe");
+  fs::create_directories(temp_.path() / "empty");
+  EnvironmentOverride path("PATH", Utf8FromPath(temp_.path() / "empty"));
 
   const auto failure = LaunchGame(state_, *MakeSystemProgramStarter());
 

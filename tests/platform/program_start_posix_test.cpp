@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
+#include "environment_override.h"
 #include "paths.h"
 #include "program_start.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {
@@ -114,8 +114,8 @@ TEST(ProgramStart, ReportsWhyAProgramCannotStart) {
     ProgramStart start;
     start.program = c.program;
     start.working_folder = c.working_folder;
-    EXPECT_EQ(MakeSystemProgramStarter()->Start(start), std::make_error_code(c.expected))
-        << c.label;
+    const std::error_code error = MakeSystemProgramStarter()->Start(start);
+    EXPECT_TRUE(error == c.expected) << c.label << ": " << error.message();
     EXPECT_FALSE(HasChildren()) << c.label;
   }
 }

@@ -5,22 +5,20 @@
 // After windows.h, which it needs.
 #include <shellapi.h>
 
-#include <chrono>
 #include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "game.h"
-#include "paths.h"
+#include "platform_doubles.h"
 #include "program_start.h"
 #include "registry.h"
 #include "scripted_prompt.h"
 #include "temp_folder.h"
+#include "utf16.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
+using namespace pelloquin::testing;
 using namespace std::string_literals;
 
 // Run as "<test>.exe --leave-mark <mark> <go>", the test program stands in for
@@ -118,37 +116,22 @@ TEST_F(SystemRegistry, KeysExistWithOrWithoutValues) {
 }
 
 TEST_F(SystemRegistry, ValuesReadAsTheirTypeSays) {
-  const std::uint32_t forty_two = 42, all_bits = 0xFFFFFFFF;
-  SetAnsi(key_, "with nul", REG_SZ, "D:\\Games\\Oblivion\0"s);
-  SetAnsi(key_, "without nul", REG_SZ, "D:\\Games\\Oblivion");
-  SetAnsi(key_, "only nul", REG_SZ, "\0"s);
-  SetAnsi(key_, "empty", REG_SZ, "");
-  SetAnsi(key_, "inner nul", REG_SZ, "abc\0def\0"s);
-  SetRaw(key_, L"forty-two", REG_DWORD, &forty_two, 4);
-  SetRaw(key_, L"all bits", REG_DWORD, &all_bits, 4);
-  SetAnsi(key_, "expandable", REG_EXPAND_SZ, "%WINDIR%\0"s);
-  SetAnsi(key_, "multi", REG_MULTI_SZ, "a\0b\0\0"s);
-  SetRaw(key_, L"binary", REG_BINARY, "ab", 2);
-  SetRaw(key_, L"no type", REG_NONE, "ab", 2);
+  for (const StoredValue& value : StoredValues()) {
+    const std::wstring name = WideFromUtf8(value.label);
+    if (value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ) {
+      const std::wstring text = WideFromUtf8(value.bytes);
+      SetRaw(key_, name.c_str(), value.type, text.data(), text.size() * sizeof(wchar_t));
+    } else {
+      SetRaw(key_, name.c_str(), value.type, value.bytes.data(), value.bytes.size());
+    }
+  }
   SetAnsi(key_, "", REG_SZ, "default\0"s);
-
-  const std::pair<const char*, RegValue> cases[] = {
-      {"with nul", "D:\\Games\\Oblivion"s},
-      {"without nul", "D:\\Games\\Oblivion"s},
-      {"only nul", ""s},
-      {"empty", ""s},
-      {"inner nul", "abc"s},
-      {"forty-two", std::int32_t{42}},
-      {"all bits", std::int32_t{-1}},
-      {"expandable", ""s},
-      {"multi", ""s},
-      {"binary", ""s},
-      {"no type", ""s},
-      {"missing", ""s},
-      {"WITH NUL", "D:\\Games\\Oblivion"s},
-      {"", "default"s},
-  };
-  for (const auto& [name, expected] : cases) EXPECT_EQ(Read(name), expected) << name;
+  for (const StoredValue& value : StoredValues()) {
+    EXPECT_EQ(Read(value.label), value.expected) << value.label;
+  }
+  EXPECT_EQ(Read("missing"), RegValue(""s));
+  EXPECT_EQ(Read("TEXT WITH ITS NUL"), RegValue("D:\\Games\\Oblivion"s));
+  EXPECT_EQ(Read(""), RegValue("default"s));
 }
 
 TEST_F(SystemRegistry, TextCrossesTheAnsiCodePageBothWays) {
@@ -233,25 +216,10 @@ TEST_F(GameKey, MissingKeyTellsTheUser) {
   EXPECT_EQ(messages, std::vector<std::string>{std::string(kNotInstalledMessage)});
 }
 
-std::string ReadText(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 fs::path OwnExecutable() {
   wchar_t buffer[MAX_PATH * 4];
   DWORD length = GetModuleFileNameW(nullptr, buffer, MAX_PATH * 4);
   return fs::path(std::wstring(buffer, length));
-}
-
-bool WaitFor(const fs::path& path) {
-  for (int i = 0; i < 600; ++i) {
-    if (fs::exists(path)) return true;
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
-  }
-  return false;
 }
 
 TEST(SystemProgramStart, StartsDetachedWithArgumentsFolderAndEnvironment) {
@@ -275,9 +243,10 @@ TEST(SystemProgramStart, StartsDetachedWithArgumentsFolderAndEnvironment) {
   // The helper waits for the go file, so a start that waited would never return.
   EXPECT_FALSE(fs::exists(mark));
   testing::WriteFile(go, "");
-  ASSERT_TRUE(WaitFor(mark));
-  EXPECT_EQ(ReadText(mark), "[two words]\n[quote \" inside]\n[trailing\\]\n[]\nfolder " +
-                                Utf8FromPath(temp.path() / "work folder") + "\nvariable set\n");
+  ASSERT_TRUE(testing::WaitForFile(mark));
+  EXPECT_EQ(testing::ReadFile(mark), "[two words]\n[quote \" inside]\n[trailing\\]\n[]\nfolder " +
+                                         Utf8FromPath(temp.path() / "work folder") +
+                                         "\nvariable set\n");
 }
 
 TEST(SystemProgramStart, MissingProgramIsAnError) {

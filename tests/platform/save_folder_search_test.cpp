@@ -2,27 +2,24 @@
 // else the first that exists, among the places the game keeps its saves.
 #include "save_folder_search.h"
 
-#include <gtest/gtest.h>
-
 #include "environment_override.h"
-#include "paths.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
+using SaveFolderSearch = FolderTest;
 
-TEST(ChooseDialogFolder, PrefersAFolderWithAnAutosaveThenAnyThatExists) {
-  TempFolder temp;
-  const fs::path missing = temp.path() / "missing";
-  const fs::path empty = temp.path() / "empty";
-  const fs::path saves = temp.path() / "saves";
-  const fs::path later = temp.path() / "later";
-  fs::create_directories(empty / "autosave.ess");  // a folder of that name is no save
-  WriteFile(saves / "autosave.ess", "");
-  WriteFile(later / "autosave.ess", "");
+TEST_F(SaveFolderSearch, TheDialogPrefersAFolderWithAnAutosaveThenAnyThatExists) {
+  // A folder named like the autosave is no save.
+  fs::create_directories(temp_.path() / "empty" / "autosave.ess");
+  for (const char* folder : {"saves", "later"})
+    WriteFile(temp_.path() / folder / "autosave.ess", "");
+  const fs::path missing = temp_.path() / "missing";
+  const fs::path empty = temp_.path() / "empty";
+  const fs::path saves = temp_.path() / "saves";
+  const fs::path later = temp_.path() / "later";
   EXPECT_EQ(ChooseDialogFolder({missing, empty, saves, later}), Utf8FromPath(saves));
   EXPECT_EQ(ChooseDialogFolder({missing, empty}), Utf8FromPath(empty));
   EXPECT_EQ(ChooseDialogFolder({missing}), "");
@@ -36,12 +33,11 @@ fs::path ProtonSaves(const fs::path& library) {
          "Oblivion/Saves";
 }
 
-TEST(SaveFolderCandidates, SteamLibrariesThenTheWinePrefix) {
-  TempFolder temp;
-  const fs::path home = temp.path() / "home";
+TEST_F(SaveFolderSearch, CandidatesAreSteamLibrariesThenTheWinePrefix) {
+  const fs::path home = temp_.path() / "home";
   const fs::path steam = home / ".local/share/Steam";
   const fs::path flatpak = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam";
-  const fs::path library = temp.path() / "games";
+  const fs::path library = temp_.path() / "games";
   // As Steam sets it up: ~/.steam/steam links to the folder the file lists first.
   fs::create_directories(home / ".steam");
   fs::create_directory_symlink(steam, home / ".steam" / "steam");

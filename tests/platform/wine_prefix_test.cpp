@@ -1,68 +1,58 @@
 // Choosing the Wine prefix, recognising Proton's, and finding Windows paths in it.
 #include "wine_prefix.h"
 
-#include <gtest/gtest.h>
-
-#include "paths.h"
+#include "environment_override.h"
 #include "registry.h"
 #include "temp_folder.h"
-#include "test_helpers.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
+using WinePrefixTest = FolderTest;
 
-TEST(ChooseWinePrefix, NearestPrefixHoldingTheSaveFolderComesFirst) {
-  TempFolder folder;
-  const fs::path outer = folder.path() / "outer";
+TEST_F(WinePrefixTest, ThePrefixHoldingTheSaveFolderComesFirstThenWineprefixThenHome) {
+  const fs::path outer = temp_.path() / "outer";
   const fs::path inner = outer / "drive_c" / "inner";
   MakePrefix(outer, "");
   MakePrefix(inner, "");
-  const fs::path saves = inner / "drive_c" / "users" / "me" / "My Games" / "Oblivion" / "Saves";
-  fs::create_directories(saves);
-
-  EXPECT_EQ(ChooseWinePrefix(Utf8FromPath(saves), "/env/prefix", "/home/me"), inner);
-  EXPECT_EQ(ChooseWinePrefix(Utf8FromPath(outer / "drive_c" / "x"), "/env/prefix", "/home/me"),
-            outer);
-}
-
-TEST(ChooseWinePrefix, FolderNeedsBothRegistryAndDrive) {
-  TempFolder folder;
-  testing::WriteFile(folder.path() / "only_reg" / "system.reg", "WINE REGISTRY Version 2\n");
-  fs::create_directories(folder.path() / "only_drive" / "drive_c");
-  for (const char* name : {"only_reg", "only_drive"}) {
-    EXPECT_EQ(ChooseWinePrefix(Utf8FromPath(folder.path() / name / "Saves"), "/env/prefix", "/h"),
-              fs::path("/env/prefix"))
-        << name;
+  // A prefix needs both its registry and its drive.
+  WriteFile(temp_.path() / "only_reg" / "system.reg", "WINE REGISTRY Version 2\n");
+  fs::create_directories(temp_.path() / "only_drive" / "drive_c");
+  const std::string saves = Utf8FromPath(temp_.path() / "Saves");
+  struct Case {
+    std::string save_path;
+    std::optional<std::string_view> wineprefix;
+    fs::path expected;
+  };
+  const Case cases[] = {
+      {Utf8FromPath(inner / "drive_c" / "users" / "me" / "Saves"), "/env/prefix", inner},
+      {Utf8FromPath(outer / "drive_c" / "x"), "/env/prefix", outer},
+      {Utf8FromPath(temp_.path() / "only_reg" / "Saves"), "/env/prefix", "/env/prefix"},
+      {Utf8FromPath(temp_.path() / "only_drive" / "Saves"), "/env/prefix", "/env/prefix"},
+      {saves, "", "/home/me/.wine"},
+      {saves, std::nullopt, "/home/me/.wine"},
+      {"", std::nullopt, "/home/me/.wine"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(ChooseWinePrefix(c.save_path, c.wineprefix, "/home/me"), c.expected) << c.save_path;
   }
 }
 
-TEST(ChooseWinePrefix, FallsBackToWineprefixThenHome) {
-  TempFolder folder;
-  const std::string saves = Utf8FromPath(folder.path() / "Saves");
-  EXPECT_EQ(ChooseWinePrefix(saves, "/env/prefix", "/home/me"), fs::path("/env/prefix"));
-  EXPECT_EQ(ChooseWinePrefix(saves, "", "/home/me"), fs::path("/home/me/.wine"));
-  EXPECT_EQ(ChooseWinePrefix(saves, std::nullopt, "/home/me"), fs::path("/home/me/.wine"));
-  EXPECT_EQ(ChooseWinePrefix("", std::nullopt, "/home/me"), fs::path("/home/me/.wine"));
-}
-
 TEST(ChooseWinePrefix, ReadsTheEnvironment) {
-  testing::EnvironmentOverride wineprefix("WINEPREFIX", "/from/env");
+  EnvironmentOverride wineprefix("WINEPREFIX", "/from/env");
   EXPECT_EQ(ChooseWinePrefix(""), fs::path("/from/env"));
-  testing::EnvironmentOverride no_wineprefix("WINEPREFIX", std::nullopt);
-  testing::EnvironmentOverride home("HOME", "/home/someone");
+  EnvironmentOverride no_wineprefix("WINEPREFIX", std::nullopt);
+  EnvironmentOverride home("HOME", "/home/someone");
   EXPECT_EQ(ChooseWinePrefix(""), fs::path("/home/someone/.wine"));
 }
 
-TEST(ChooseWinePrefix, SystemRegistryUsesThePrefixOfTheSaveFolder) {
-  TempFolder folder;
-  const fs::path prefix = folder.path() / "pfx";
+TEST_F(WinePrefixTest, SystemRegistryUsesThePrefixOfTheSaveFolder) {
+  const fs::path prefix = temp_.path() / "pfx";
   MakePrefix(prefix, "[Software\\\\Game]\n");
   const fs::path saves = prefix / "drive_c" / "Saves";
   fs::create_directories(saves);
-  testing::EnvironmentOverride wineprefix("WINEPREFIX", Utf8FromPath(folder.path() / "elsewhere"));
+  EnvironmentOverride wineprefix("WINEPREFIX", Utf8FromPath(temp_.path() / "elsewhere"));
   auto registry = MakeSystemRegistry(Utf8FromPath(saves));
   EXPECT_TRUE(RegKeyExists(*registry, RegRoot::LocalMachine, "Software\\Game"));
 }
@@ -80,38 +70,31 @@ TEST(ProtonAppId, OnlyForSteamCompatdataPrefixes) {
   for (const auto& [prefix, expected] : cases) EXPECT_EQ(ProtonAppId(prefix), expected) << prefix;
 }
 
-TEST(HostPathInPrefix, DriveCIsTheDriveFolder) {
-  TempFolder folder;
-  fs::create_directories(folder.path() / "drive_c" / "Games" / "Oblivion");
-  EXPECT_EQ(HostPathInPrefix(folder.path(), "C:\\Games\\Oblivion\\OblivionLauncher.exe"),
-            folder.path() / "drive_c" / "Games" / "Oblivion" / "OblivionLauncher.exe");
-  EXPECT_EQ(HostPathInPrefix(folder.path(), "c:/Games"), folder.path() / "drive_c" / "Games");
-}
-
-TEST(HostPathInPrefix, LevelsMatchInAnyLetterCase) {
-  TempFolder folder;
-  fs::create_directories(folder.path() / "drive_c" / "Program Files (x86)" / "Oblivion");
-  EXPECT_EQ(HostPathInPrefix(folder.path(), "C:\\PROGRAM FILES (X86)\\oblivion\\Missing.exe"),
-            folder.path() / "drive_c" / "Program Files (x86)" / "Oblivion" / "Missing.exe");
-}
-
-TEST(HostPathInPrefix, OtherDrivesGoThroughTheirLinks) {
-  TempFolder folder;
-  const fs::path games = folder.path() / "games";
-  fs::create_directories(games / "Oblivion");
-  fs::create_directories(folder.path() / "pfx" / "dosdevices");
-  fs::create_directory_symlink(games, folder.path() / "pfx" / "dosdevices" / "d:");
-  EXPECT_EQ(HostPathInPrefix(folder.path() / "pfx", "D:\\Oblivion\\x.exe"),
-            folder.path() / "pfx" / "dosdevices" / "d:" / "Oblivion" / "x.exe");
-  EXPECT_FALSE(HostPathInPrefix(folder.path() / "pfx", "E:\\Oblivion\\x.exe"));
-}
-
-TEST(HostPathInPrefix, OnlyDrivePathsAndHostPaths) {
-  TempFolder folder;
-  EXPECT_EQ(HostPathInPrefix(folder.path(), "/opt/games/x.exe"), fs::path("/opt/games/x.exe"));
-  for (const char* path :
-       {"OblivionLauncher.exe", "Games\\x.exe", "\\\\server\\share\\x.exe", ""}) {
-    EXPECT_FALSE(HostPathInPrefix(folder.path(), path)) << path;
+TEST_F(WinePrefixTest, WindowsPathsLieBelowTheDrivesOfThePrefix) {
+  const fs::path prefix = temp_.path() / "pfx";
+  const fs::path c = prefix / "drive_c";
+  const fs::path d = prefix / "dosdevices" / "d:";
+  fs::create_directories(c / "Program Files (x86)" / "Oblivion");
+  fs::create_directories(temp_.path() / "games" / "Oblivion");
+  fs::create_directories(prefix / "dosdevices");
+  fs::create_directory_symlink(temp_.path() / "games", d);
+  const std::pair<const char*, std::optional<fs::path>> cases[] = {
+      {"C:\\Program Files (x86)\\Oblivion\\OblivionLauncher.exe",
+       c / "Program Files (x86)" / "Oblivion" / "OblivionLauncher.exe"},
+      {"c:/Program Files (x86)", c / "Program Files (x86)"},
+      // Each level in any letter case, as Windows would; a missing one as written.
+      {"C:\\PROGRAM FILES (X86)\\oblivion\\Missing.exe",
+       c / "Program Files (x86)" / "Oblivion" / "Missing.exe"},
+      {"D:\\Oblivion\\x.exe", d / "Oblivion" / "x.exe"},
+      {"E:\\Oblivion\\x.exe", std::nullopt},
+      {"/opt/games/x.exe", fs::path("/opt/games/x.exe")},
+      {"OblivionLauncher.exe", std::nullopt},
+      {"Games\\x.exe", std::nullopt},
+      {"\\\\server\\share\\x.exe", std::nullopt},
+      {"", std::nullopt},
+  };
+  for (const auto& [windows_path, expected] : cases) {
+    EXPECT_EQ(HostPathInPrefix(prefix, windows_path), expected) << windows_path;
   }
 }
 

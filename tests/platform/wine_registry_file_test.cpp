@@ -91,10 +91,8 @@ TEST(ParseRegistryFile, ParentsOfAListedKeyExistWithTheirSpelling) {
 
 TEST(ParseRegistryFile, MatchesNamesInAnyLetterCase) {
   const RegistryFile file = Parse(
-      "[Software\\\\Bethesda Softworks\\\\Oblivion]\n"
-      "\"Installed Path\"=\"C:\\\\Old\\\\\"\n"
-      "[SOFTWARE\\\\bethesda softworks\\\\OBLIVION]\n"
-      "\"INSTALLED PATH\"=\"C:\\\\New\\\\\"\n");
+      "[Software\\\\Bethesda Softworks\\\\Oblivion]\n\"Installed Path\"=\"C:\\\\Old\\\\\"\n"
+      "[SOFTWARE\\\\bethesda softworks\\\\OBLIVION]\n\"INSTALLED PATH\"=\"C:\\\\New\\\\\"\n");
   const RegistryFileKey* key = FindRegistryKey(file, "software\\BETHESDA softworks\\oblivion");
   ASSERT_NE(key, nullptr);
   // Both spellings name one key, and the later value replaces the earlier.
@@ -218,14 +216,9 @@ TEST(ParseRegistryFile, MultiTextAndOtherTypes) {
 
 TEST(ParseRegistryFile, MalformedValuesAreSkippedAndTheRestKept) {
   const RegistryFile file = Parse(
-      "\"before any key\"=dword:00000001\n"
-      "[K]\n"
-      "\"too long\"=dword:123456789\n"
-      "\"no digits\"=dword:\n"
-      "\"bad byte\"=hex:123\n"
-      "\"unknown\"=float:1.0\n"
-      "\"no equals\" dword:00000001\n"
-      "\"unclosed\"=\"abc\n"
+      "\"before any key\"=dword:00000001\n[K]\n"
+      "\"too long\"=dword:123456789\n\"no digits\"=dword:\n\"bad byte\"=hex:123\n"
+      "\"unknown\"=float:1.0\n\"no equals\" dword:00000001\n\"unclosed\"=\"abc\n"
       "\"good\"=dword:ffffffff\n");
   const RegistryFileKey* key = FindRegistryKey(file, "K");
   ASSERT_NE(key, nullptr);

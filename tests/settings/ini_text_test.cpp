@@ -11,17 +11,14 @@
 namespace pelloquin::ini {
 namespace {
 
-struct FindCase {
-  const char* label;
-  std::string text;
-  std::string section;
-  std::string key;
-  std::optional<std::string> expected;
-};
-
 TEST(IniFindValue, ReadsAsTheProfileFunctionsDo) {
+  struct Case {
+    const char* label;
+    std::string text, section, key;
+    std::optional<std::string> expected;
+  };
   const std::string long_value(10000, 'x');
-  const FindCase cases[] = {
+  const Case cases[] = {
       {"plain", "[S]\nK=v\n", "S", "K", "v"},
       {"CRLF ends", "[S]\r\nA=1\r\nK=v\r\n", "S", "K", "v"},
       {"no final line end", "[S]\nK=v", "S", "K", "v"},
@@ -54,39 +51,34 @@ TEST(IniFindValue, ReadsAsTheProfileFunctionsDo) {
   }
 }
 
-struct SetCase {
-  const char* label;
-  std::string before;
-  std::string section;
-  std::string key;
-  std::string value;
-  std::string after;
-};
-
 TEST(IniSetValue, ChangesOnlyWhatTheWriteNames) {
-  const SetCase cases[] = {
-      {"new file", "", "S", "K", "v", "[S]\nK=v\n"},
-      {"value replaced, spacing kept", "[S]\n  K = old  \r\nB=2\n", "S", "K", "new",
+  // Each sets K in section S.
+  struct Case {
+    const char* label;
+    std::string before, value, after;
+  };
+  const Case cases[] = {
+      {"new file", "", "v", "[S]\nK=v\n"},
+      {"value replaced, spacing kept", "[S]\n  K = old  \r\nB=2\n", "new",
        "[S]\n  K = new  \r\nB=2\n"},
-      {"name spelling kept", "[s]\nk=old\n", "S", "K", "new", "[s]\nk=new\n"},
-      {"empty value", "[S]\nK=old\n", "S", "K", "", "[S]\nK=\n"},
-      {"key without =", "[S]\nK\nB=2\n", "S", "K", "v", "[S]\nK=v\nB=2\n"},
-      {"key after the section's last key", "[S]\nA=1\n\n; about T\n[T]\nB=2\n", "S", "K", "v",
+      {"name spelling kept", "[s]\nk=old\n", "new", "[s]\nk=new\n"},
+      {"empty value", "[S]\nK=old\n", "", "[S]\nK=\n"},
+      {"key without =", "[S]\nK\nB=2\n", "v", "[S]\nK=v\nB=2\n"},
+      {"key after the section's last key", "[S]\nA=1\n\n; about T\n[T]\nB=2\n", "v",
        "[S]\nA=1\nK=v\n\n; about T\n[T]\nB=2\n"},
-      {"key into an empty section", "[S]\n[T]\n", "S", "K", "v", "[S]\nK=v\n[T]\n"},
-      {"key after an unterminated last line", "[S]\nA=1", "S", "K", "v", "[S]\nA=1\nK=v"},
-      {"CRLF kept for new lines", "[S]\r\nA=1\r\n", "S", "K", "v", "[S]\r\nA=1\r\nK=v\r\n"},
-      {"section appended", "; c\r\n[T]\r\nB=2\r\n", "S", "K", "v",
-       "; c\r\n[T]\r\nB=2\r\n[S]\r\nK=v\r\n"},
-      {"section after an unterminated end", "[T]\nB=2", "S", "K", "v", "[T]\nB=2\n[S]\nK=v\n"},
-      {"first of two sections", "[S]\nA=1\n[S]\nK=2\n", "S", "K", "v", "[S]\nA=1\nK=v\n[S]\nK=2\n"},
-      {"byte-order mark kept", "\xEF\xBB\xBF[S]\nK=1\n", "S", "K", "2", "\xEF\xBB\xBF[S]\nK=2\n"},
-      {"leading space quoted", "", "S", "K", " Mirelle", "[S]\nK=\" Mirelle\"\n"},
-      {"quoted text quoted again", "", "S", "K", "'x'", "[S]\nK=\"'x'\"\n"},
-      {"inner spaces and commas plain", "", "S", "K", "A b,,c ,", "[S]\nK=A b,,c ,\n"},
+      {"key into an empty section", "[S]\n[T]\n", "v", "[S]\nK=v\n[T]\n"},
+      {"key after an unterminated last line", "[S]\nA=1", "v", "[S]\nA=1\nK=v"},
+      {"CRLF kept for new lines", "[S]\r\nA=1\r\n", "v", "[S]\r\nA=1\r\nK=v\r\n"},
+      {"section appended", "; c\r\n[T]\r\nB=2\r\n", "v", "; c\r\n[T]\r\nB=2\r\n[S]\r\nK=v\r\n"},
+      {"section after an unterminated end", "[T]\nB=2", "v", "[T]\nB=2\n[S]\nK=v\n"},
+      {"first of two sections", "[S]\nA=1\n[S]\nK=2\n", "v", "[S]\nA=1\nK=v\n[S]\nK=2\n"},
+      {"byte-order mark kept", "\xEF\xBB\xBF[S]\nK=1\n", "2", "\xEF\xBB\xBF[S]\nK=2\n"},
+      {"leading space quoted", "", " Mirelle", "[S]\nK=\" Mirelle\"\n"},
+      {"quoted text quoted again", "", "'x'", "[S]\nK=\"'x'\"\n"},
+      {"inner spaces and commas plain", "", "A b,,c ,", "[S]\nK=A b,,c ,\n"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(SetValue(c.before, c.section, c.key, c.value, "\n"), c.after) << c.label;
+    EXPECT_EQ(SetValue(c.before, "S", "K", c.value, "\n"), c.after) << c.label;
   }
 }
 

@@ -222,15 +222,14 @@ TEST(IniCodePage, TextTheCodePageCannotHoldIsRefusedAndTheFileKept) {
   EXPECT_EQ(ReadFile(file), "[Oblivion_General]\r\nLoadedChar=Brutus\r\n");
 }
 
-TEST(IniPlace, SettingsFileLiesBesideTheExecutable) {
+TEST(IniPlace, ExecutableFolderIsTheModulesFolder) {
   std::wstring buffer(32768, L'\0');
   DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
   ASSERT_GT(length, 0u);
   buffer.resize(length);
   const fs::path executable(buffer);
 
-  const std::string ini = DefaultIniPath();
-  EXPECT_EQ(ini, Utf8FromPath(executable.parent_path()) + "\\pelloquin.ini");
+  EXPECT_EQ(ini::ExecutableFolder(), Utf8FromPath(executable.parent_path()));
   EXPECT_TRUE(FileExists(Utf8FromPath(executable)));
   EXPECT_FALSE(FileExists(Utf8FromPath(executable.parent_path())));
 }

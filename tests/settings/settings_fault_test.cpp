@@ -1,19 +1,17 @@
 // Saving the settings with each file-system call failing in turn: every key
 // holds either its old or its new value, the failure is told, no temporary
 // file is left, and the next save stores everything.
-#include <gtest/gtest.h>
+#include <cstdio>
+#include <optional>
 
-#include "fault_injection.h"
 #include "ini_file.h"
 #include "invariant.h"
-#include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
 struct Values {
@@ -38,44 +36,33 @@ TEST(SettingsFaults, EverySingleFailureLeavesEachKeyOldOrNew) {
                              JoinCharacterList(old_state)};
   const Values new_values = {new_state.SavePath, new_state.LoadedChar,
                              JoinCharacterList(new_state)};
+  const std::string injected = DescribeError(std::make_error_code(std::errc::io_error));
 
-  long total = 0;
-  {
-    TempFolder temp;
-    old_state.IniPath = new_state.IniPath = Utf8FromPath(temp.path() / "pelloquin.ini");
-    ASSERT_EQ(SaveSettings(old_state), Failures{});
-    fault::Reset();
-    ASSERT_EQ(SaveSettings(new_state), Failures{});
-    total = fault::GetInjector().calls;
-  }
-  ASSERT_GT(total, 0);
+  std::optional<TempFolder> temp;
+  const long calls = SweepFaults(
+      [&] {
+        temp.emplace();
+        old_state.IniPath = new_state.IniPath = Utf8FromPath(temp->path() / "pelloquin.ini");
+        ASSERT_EQ(SaveSettings(old_state), Failures{});
+      },
+      [&] { return SaveSettings(new_state); },
+      [&](long fail_at, const Failures& failures) {
+        EXPECT_EQ(failures, (fail_at == 0 ? Failures{} : Failures{{new_state.IniPath, injected}}));
+        Values stored = Stored(new_state.IniPath);
+        EXPECT_TRUE(stored.save_path == old_values.save_path ||
+                    stored.save_path == new_values.save_path);
+        EXPECT_TRUE(stored.loaded_char == old_values.loaded_char ||
+                    stored.loaded_char == new_values.loaded_char);
+        EXPECT_TRUE(stored.chars == old_values.chars || stored.chars == new_values.chars);
+        EXPECT_EQ(FileNames(temp->path()), Names{"pelloquin.ini"});
 
-  for (long n = 1; n <= total; ++n) {
-    SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(total) + " failed");
-    TempFolder temp;
-    old_state.IniPath = new_state.IniPath = Utf8FromPath(temp.path() / "pelloquin.ini");
-    ASSERT_EQ(SaveSettings(old_state), Failures{});
-    fault::Reset(n);
-    Failures failures = SaveSettings(new_state);
-    fault::Reset();
-
-    EXPECT_EQ(failures.size(), 1u);
-    Values stored = Stored(new_state.IniPath);
-    EXPECT_TRUE(stored.save_path == old_values.save_path ||
-                stored.save_path == new_values.save_path);
-    EXPECT_TRUE(stored.loaded_char == old_values.loaded_char ||
-                stored.loaded_char == new_values.loaded_char);
-    EXPECT_TRUE(stored.chars == old_values.chars || stored.chars == new_values.chars);
-    EXPECT_EQ(FileNames(temp.path()), std::vector<std::string>{"pelloquin.ini"});
-
-    EXPECT_EQ(SaveSettings(new_state), Failures{});
-    stored = Stored(new_state.IniPath);
-    EXPECT_EQ(stored.save_path, new_values.save_path);
-    EXPECT_EQ(stored.loaded_char, new_values.loaded_char);
-    EXPECT_EQ(stored.chars, new_values.chars);
-  }
-  fault::Reset();
-  std::printf("settings save: failures injected: %ld\n", total);
+        EXPECT_EQ(SaveSettings(new_state), Failures{});
+        stored = Stored(new_state.IniPath);
+        EXPECT_EQ(stored.save_path, new_values.save_path);
+        EXPECT_EQ(stored.loaded_char, new_values.loaded_char);
+        EXPECT_EQ(stored.chars, new_values.chars);
+      });
+  std::printf("settings save: failures injected: %ld\n", calls);
 }
 
 }  // namespace

@@ -2,14 +2,11 @@
 // run: start-up, Load Save of every name, and the settings written back.
 // Nothing outside the save folder changes, no save is lost, and no line
 // break is ever written to the settings file.
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
 #include "fault_injection.h"
 #include "ini_file.h"
 #include "invariant.h"
-#include "paths.h"
 #include "save_folder.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -17,29 +14,7 @@
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
-
-const Names kHostileNames = {
-    "Aldo",
-    ".",
-    "..",
-    "../Outside",
-    "..\\Outside",
-    "a/b",
-    "a\\b",
-    "/",
-    "Saves/../..",
-    "tab\there",
-    std::string(300, 'y'),
-    "\xFF\xFE\xC0",
-    "CON",
-    "NUL",
-    "COM1",
-    "",
-    " ",
-    "Beryl",
-};
 
 std::size_t LineBreaks(const std::string& text) {
   return static_cast<std::size_t>(
@@ -57,9 +32,11 @@ class HostileSettings : public ::testing::TestWithParam<std::string> {
     // Windows file names hold no control characters.
     saves.push_back("S3 - line\nbreak - Inn.ess");
 #endif
-    for (const auto& name : saves) WriteFile(saves_ / PathFromUtf8(name), "content of " + name);
-    std::string chars;
-    for (const auto& name : kHostileNames) chars += name + ",";
+    for (const auto& name : saves) WriteSave(saves_ / PathFromUtf8(name));
+    // The table holds real characters around the hostile names.
+    std::string chars = "Aldo,";
+    for (const auto& name : HostileNames()) chars += name + ",";
+    chars += "Beryl,";
     // The loaded character under test stands on the line as the user typed it.
     ini_text_ = "[Oblivion_General]\nSavePath=" + Utf8FromPath(saves_) +
                 "\nLoadedChar=" + GetParam() + "\n[Oblivion_Chars]\nChars=" + chars + "\n";

@@ -1,28 +1,26 @@
-// Where the settings file lives: beside the program when it is there or can be,
-// else in the user's settings folder, which the first write into it makes.
-#include <gtest/gtest.h>
-
+// Where the settings file lives: beside the program when it is there or can be
+// (its folder writable, and not on a read-only disk), else in the user's
+// settings folder, which the first write into it makes.
 #include "environment_override.h"
 #include "ini_file.h"
 #include "ini_storage.h"
-#include "paths.h"
 #include "settings.h"
 #include "temp_folder.h"
+#include "tmpfs_mount.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
+using SettingsLocationTest = FolderTest;
 
-TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
-  TempFolder temp;
-  const fs::path portable = temp.path() / "portable";
-  const fs::path writable = temp.path() / "writable";
-  const fs::path missing = temp.path() / "missing";
-  const fs::path user = temp.path() / "user" / "pelloquin";
-  WriteFile(portable / "pelloquin.ini", "");
-  fs::create_directories(writable);
+TEST_F(SettingsLocationTest, TheFirstRuleThatHoldsChooses) {
+  WriteFile(temp_.path() / "portable" / "pelloquin.ini", "");
+  fs::create_directories(temp_.path() / "writable");
+  const fs::path portable = temp_.path() / "portable";
+  const fs::path writable = temp_.path() / "writable";
+  const fs::path missing = temp_.path() / "missing";
+  const fs::path user = temp_.path() / "user" / "pelloquin";
   struct Case {
     fs::path program, user, expected;
     SettingsPlace place;
@@ -42,9 +40,28 @@ TEST(ChooseSettingsLocation, TheFirstRuleThatHoldsChooses) {
   EXPECT_FALSE(fs::exists(user.parent_path()));
 }
 
+// A program folder on a read-only file system, whose permissions would allow a
+// write: new settings go to the user's folder, old ones stay where they are.
+TEST_F(SettingsLocationTest, AFolderOnAReadOnlyDiskSendsOnlyNewSettingsToTheUser) {
+  const fs::path disk = temp_.path() / "disk";
+  const std::string user = Utf8FromPath(temp_.path() / "user");
+  // Folder permissions do not stop root; a read-only file system does.
+  TmpfsMount mount(disk, 64 * 1024);
+  if (!mount.mounted()) GTEST_SKIP() << mount.reason();
+  WriteFile(disk / "portable" / "pelloquin.ini", "");
+  fs::create_directories(disk / "installed");
+  ASSERT_TRUE(mount.MakeReadOnly());
+
+  EXPECT_FALSE(ini::IsWritableFolder(Utf8FromPath(disk / "installed")));
+  EXPECT_EQ(ChooseSettingsLocation(Utf8FromPath(disk / "portable"), user).place,
+            SettingsPlace::ExistingFile);
+  EXPECT_EQ(ChooseSettingsLocation(Utf8FromPath(disk / "installed"), user).place,
+            SettingsPlace::UserFolder);
+}
+
 #ifndef _WIN32
 
-TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
+TEST(SettingsLocation, TheUserFolderFollowsXdgConfigHomeThenHome) {
   const std::pair<std::map<std::string, std::string, std::less<>>, std::string> cases[] = {
       {{{"XDG_CONFIG_HOME", "/config"}, {"HOME", "/home/me"}}, "/config/pelloquin"},
       {{{"HOME", "/home/me"}}, "/home/me/.config/pelloquin"},
@@ -57,26 +74,25 @@ TEST(UserSettingsFolder, FollowsXdgConfigHomeThenHome) {
   }
 }
 
-TEST(UserSettingsFolder, TheFirstWriteMakesItAndNoOtherFolder) {
-  TempFolder temp;
-  EnvironmentOverride config("XDG_CONFIG_HOME", temp.text());
+TEST_F(SettingsLocationTest, TheFirstWriteMakesTheUserFolderAndNoOtherFolder) {
+  EnvironmentOverride config("XDG_CONFIG_HOME", temp_.text());
   SharedState state;
   state.SavePath = "/saves";
-  state.IniPath = Utf8FromPath(temp.path() / "pelloquin" / "pelloquin.ini");
+  state.IniPath = Utf8FromPath(temp_.path() / "pelloquin" / "pelloquin.ini");
   EXPECT_EQ(SaveSettings(state), Failures{});
   EXPECT_EQ(ReadIni(kGeneralSection, kSavePathKey, state.IniPath), "/saves");
 
   // Neither the user folder's missing parent nor any other folder is made.
-  EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp.path() / "missing"));
+  EnvironmentOverride missing_config("XDG_CONFIG_HOME", Utf8FromPath(temp_.path() / "missing"));
   const std::string missing =
       DescribeError(std::make_error_code(std::errc::no_such_file_or_directory));
-  for (const fs::path& file : {temp.path() / "missing" / "pelloquin" / "pelloquin.ini",
-                               temp.path() / "other" / "pelloquin.ini"}) {
+  for (const fs::path& file : {temp_.path() / "missing" / "pelloquin" / "pelloquin.ini",
+                               temp_.path() / "other" / "pelloquin.ini"}) {
     state.IniPath = Utf8FromPath(file);
     EXPECT_EQ(SaveSettings(state), (Failures{{state.IniPath, missing}}));
   }
-  EXPECT_FALSE(fs::exists(temp.path() / "missing"));
-  EXPECT_FALSE(fs::exists(temp.path() / "other"));
+  EXPECT_FALSE(fs::exists(temp_.path() / "missing"));
+  EXPECT_FALSE(fs::exists(temp_.path() / "other"));
 }
 
 #endif

@@ -2,26 +2,18 @@
 // the character table, hand-edited lists, first-run detection and failures.
 #include "settings.h"
 
-#include <gtest/gtest.h>
-
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 #include "fault_injection.h"
 #include "ini_file.h"
 #include "ini_storage.h"
-#include "paths.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
 // New files end their lines as the platform does.
@@ -37,12 +29,12 @@ std::string WithPlatformLineEnds(const std::string& text) {
   return result;
 }
 
-class SettingsTest : public ::testing::Test {
+class SettingsTest : public FolderTest {
  protected:
-  SettingsTest() { state_.IniPath = JoinPath(folder_.text(), kIniFileName); }
+  SettingsTest() { state_.IniPath = JoinPath(temp_.text(), kIniFileName); }
   void TearDown() override { fault::Reset(); }
 
-  fs::path File() const { return folder_.path() / kIniFileName; }
+  fs::path File() const { return temp_.path() / kIniFileName; }
 
   // The table of a fresh state after loading the given stored list.
   std::array<std::string, kCharSlotCount> LoadList(const std::string& list) {
@@ -53,7 +45,6 @@ class SettingsTest : public ::testing::Test {
     return loaded.Chars;
   }
 
-  TempFolder folder_;
   SharedState state_;
 };
 
@@ -99,32 +90,21 @@ TEST_F(SettingsTest, AFullTableOfLongNamesSurvivesARun) {
   EXPECT_EQ(loaded.LoadedChar, " Leading space");
 }
 
-TEST_F(SettingsTest, HandEditedListsFillSlotsPieceByPiece) {
+// The pieces of the stored list (CharacterList below) fill the slots from the
+// first on; the slots they do not reach stay free, and pieces past the last
+// slot are dropped.
+TEST_F(SettingsTest, TheStoredListFillsTheTableFromItsFirstSlot) {
+  std::array<std::string, kCharSlotCount> expected = SharedState().Chars;
+  expected[0] = "Brutus";
+  expected[1] = "";
+  expected[2] = " Mirelle ";
+  expected[3] = "x";
+  EXPECT_EQ(LoadList("Brutus,, Mirelle ,x"), expected);
+
   std::string long_list;
   for (int i = 0; i < 120; ++i) long_list += "N" + std::to_string(i) + ",";
-  struct Case {
-    const char* label;
-    std::string list;
-    std::vector<std::string> leading;  // slots from 0 on; all later slots stay "0"
-  };
-  const Case cases[] = {
-      {"fewer pieces", "Brutus,Mirelle", {"Brutus", "Mirelle"}},
-      {"empty piece", "Brutus,,Mirelle", {"Brutus", "", "Mirelle"}},
-      {"spaces kept", "Brutus, Mirelle ,x", {"Brutus", " Mirelle ", "x"}},
-      {"comma inside a name", "Bru,tus,", {"Bru", "tus", ""}},
-      {"empty list", "", {}},
-      {"only a comma", ",", {"", ""}},
-  };
-  for (const auto& c : cases) {
-    auto chars = LoadList(c.list);
-    for (int i = 0; i < kCharSlotCount; ++i) {
-      std::string expected = i < static_cast<int>(c.leading.size()) ? c.leading[i] : "0";
-      EXPECT_EQ(chars[i], expected) << c.label << ", slot " << i;
-    }
-  }
-
-  auto chars = LoadList(long_list);
-  for (int i = 0; i < kCharSlotCount; ++i) EXPECT_EQ(chars[i], "N" + std::to_string(i));
+  for (int i = 0; i < kCharSlotCount; ++i) expected[i] = "N" + std::to_string(i);
+  EXPECT_EQ(LoadList(long_list), expected);
 }
 
 TEST_F(SettingsTest, AMissingFileIsAFirstRun) {
@@ -174,19 +154,19 @@ TEST_F(SettingsTest, AFileOverOneMebibyteIsNeitherReadNorOverwritten) {
 }
 
 TEST_F(SettingsTest, FileExistsOnlyForFiles) {
-  fs::path plain = folder_.path() / "plain.ini";
+  fs::path plain = temp_.path() / "plain.ini";
   WriteFile(plain, "");
-  fs::create_directory(folder_.path() / "pelloquin.ini");
+  fs::create_directory(temp_.path() / "pelloquin.ini");
   EXPECT_TRUE(FileExists(Utf8FromPath(plain)));
   EXPECT_FALSE(FileExists(state_.IniPath));  // the folder named like the file
-  EXPECT_FALSE(FileExists(JoinPath(folder_.text(), "absent.ini")));
+  EXPECT_FALSE(FileExists(JoinPath(temp_.text(), "absent.ini")));
   EXPECT_FALSE(FileExists(JoinPath(Utf8FromPath(plain), "below.ini")));
   EXPECT_FALSE(FileExists(""));
 #ifndef _WIN32
   ASSERT_EQ(::chmod(plain.c_str(), 0444), 0);
   EXPECT_TRUE(FileExists(Utf8FromPath(plain)));
-  fs::create_symlink(folder_.path() / "gone", folder_.path() / "dangling.ini");
-  EXPECT_FALSE(FileExists(JoinPath(folder_.text(), "dangling.ini")));
+  fs::create_symlink(temp_.path() / "gone", temp_.path() / "dangling.ini");
+  EXPECT_FALSE(FileExists(JoinPath(temp_.text(), "dangling.ini")));
 #endif
 }
 
@@ -232,6 +212,7 @@ TEST(CharacterList, JoinAndSplit) {
   const Case cases[] = {
       {"", {}},
       {"a", {"a"}},
+      {"Bru,tus,", {"Bru", "tus", ""}},
       {",", {"", ""}},
       {"a,,b", {"a", "", "b"}},
       {" a ,b,", {" a ", "b", ""}},
@@ -251,9 +232,9 @@ TEST(CharacterList, JoinAndSplit) {
 }
 
 #ifdef __linux__
-TEST(DefaultIniPath, LiesBesideTheRunningExecutable) {
+TEST(ExecutableFolder, IsTheRunningExecutablesFolder) {
   fs::path executable = fs::canonical("/proc/self/exe");
-  EXPECT_EQ(DefaultIniPath(), Utf8FromPath(executable.parent_path() / "pelloquin.ini"));
+  EXPECT_EQ(ini::ExecutableFolder(), Utf8FromPath(executable.parent_path()));
 }
 #endif
 

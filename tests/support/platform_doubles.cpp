@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "little_endian.h"
 #include "paths.h"
 
 namespace pelloquin::testing {
@@ -17,17 +18,39 @@ constexpr long kMoreData = 234;
 
 std::string Dword(std::uint32_t number) {
   std::string bytes;
-  for (int shift = 0; shift < 32; shift += 8) bytes.push_back(static_cast<char>(number >> shift));
+  AppendLittleEndian(bytes, number);
   return bytes;
 }
 
-long FakeRegistry::OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
+const std::vector<StoredValue>& StoredValues() {
+  using namespace std::string_literals;
+  static const std::vector<StoredValue> values = {
+      {"text with its NUL", kRegSz, "D:\\Games\\Oblivion\0"s, "D:\\Games\\Oblivion"s},
+      {"text without NUL", kRegSz, "D:\\Games\\Oblivion"s, "D:\\Games\\Oblivion"s},
+      {"only the NUL", kRegSz, "\0"s, ""s},
+      {"no bytes at all", kRegSz, ""s, ""s},
+      {"cut at the first NUL", kRegSz, "abc\0def\0"s, "abc"s},
+      {"text beyond ASCII", kRegSz,
+       "C:\\Jeux\\\xC3\x89"
+       "dition\\\0"s,
+       "C:\\Jeux\\\xC3\x89"
+       "dition\\"s},
+      {"number", kRegDword, Dword(42), std::int32_t{42}},
+      {"number with all bits set", kRegDword, Dword(0xFFFFFFFF), std::int32_t{-1}},
+      {"number with the high bit alone", kRegDword, Dword(0x80000000), std::int32_t{INT32_MIN}},
+      {"expandable text", kRegExpandSz, "%SystemRoot%\0"s, ""s},
+      {"multiple texts", kRegMultiSz, "a\0b\0\0"s, ""s},
+      {"binary", kRegBinary, "\x01\x02"s, ""s},
+      {"no type", kRegNone, "ab"s, ""s}};
+  return values;
+}
+
+long FakeRegistry::OpenKey(RegRoot root, std::string_view key_path, RegView view,
                            RegHandle& handle) {
   ++opens;
   const std::string path(key_path);
   opened_keys.push_back(path);
   if (opened_log != nullptr) opened_log->push_back(path);
-  accesses.push_back(access);
   const Values* values = nullptr;
   if (auto found = keys.find(path); found != keys.end()) values = &found->second;
   if (auto found = keys_32.find(path); view == RegView::Wow64_32 && found != keys_32.end()) {

@@ -1,5 +1,6 @@
 // Stand-ins for the registry and the program starter that answer as the system
-// would and record every call, for the platform and window tests.
+// would and record every call, for the platform and window tests, and the
+// values every registry's tests store and read back.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,15 @@ namespace pelloquin::testing {
 
 // The four bytes a REG_DWORD value stores `number` as, lowest first.
 std::string Dword(std::uint32_t number);
+
+// A registry value as stored (text in UTF-8) and what GetRegValue gives for it.
+struct StoredValue {
+  const char* label;
+  std::uint32_t type;
+  std::string bytes;
+  RegValue expected;
+};
+const std::vector<StoredValue>& StoredValues();
 
 // A registry held in memory that answers like the system's, buffer too small
 // included, and counts and records every call.
@@ -52,8 +62,7 @@ class FakeRegistry : public RegistryApi {
     Set(key, name, kRegSz, text + '\0');
   }
 
-  long OpenKey(RegRoot root, std::string_view key_path, RegAccess access, RegView view,
-               RegHandle& handle) override;
+  long OpenKey(RegRoot root, std::string_view key_path, RegView view, RegHandle& handle) override;
   long QueryValue(RegHandle handle, std::string_view value_name, std::uint32_t* type,
                   std::uint8_t* data, std::uint32_t* size) override;
   void CloseKey(RegHandle handle) override;
@@ -64,7 +73,6 @@ class FakeRegistry : public RegistryApi {
   int size_queries = 0;
   int reads = 0;
   std::vector<std::string> opened_keys;  // every key asked for, found or not
-  std::vector<RegAccess> accesses;
   std::vector<RegHandle> opened;
   std::vector<RegHandle> closed;
   std::vector<std::uint32_t> read_buffer_sizes;

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 #include "paths.h"
 
@@ -67,6 +68,31 @@ Names FileNames(const fs::path& folder) {
 void SetModifiedSeconds(const fs::path& path, std::int64_t seconds) {
   auto system_time = std::chrono::system_clock::time_point(std::chrono::seconds(seconds));
   fs::last_write_time(path, std::chrono::file_clock::from_sys(system_time));
+}
+
+void WriteSave(const fs::path& path, std::int64_t seconds) {
+  WriteFile(path, "content of " + Utf8FromPath(path.filename()), seconds);
+}
+
+void WriteScript(const fs::path& path, const std::string& body) {
+  WriteFile(path, "#!/bin/sh\n" + body);
+  fs::permissions(path, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec);
+}
+
+bool WaitForFile(const fs::path& path) {
+  // Generous: the file marks an event, not a deadline.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    std::error_code error;
+    if (fs::exists(path, error)) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return false;
+}
+
+void MakePrefix(const fs::path& prefix, const std::string& registry_body) {
+  fs::create_directories(prefix / "drive_c");
+  WriteFile(prefix / "system.reg",
+            "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n" + registry_body);
 }
 
 }  // namespace pelloquin::testing

@@ -23,26 +23,21 @@
 
 #include "frm_about.h"
 #include "frm_main.h"
-#include "platform_doubles.h"
-#include "program.h"
+#include "program_test.h"
 #include "qt_desktop.h"
 #include "qt_prompt.h"
-#include "scripted_prompt.h"
-#include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
 using namespace pelloquin::testing;
 
-class QtWindowsTest : public ::testing::Test {
+class QtWindowsTest : public ProgramTest<QtDesktop> {
  protected:
   QtWindowsTest() {
-    WriteFile(temp.path() / "Saves" / "Save 1 - Brutus - Weye.ess", "save");
-    prompt.QueueFileChoice(temp.text() + "/Saves/autosave.ess");
+    WriteFile(temp_.path() / "Saves" / "Save 1 - Brutus - Weye.ess", "save");
     window.show();
-    program.main.StartUp();
-    prompt.messages.clear();
+    StartFirstRun(temp_.text() + "/Saves/autosave.ess");
   }
 
   template <typename T>
@@ -58,14 +53,7 @@ class QtWindowsTest : public ::testing::Test {
     return nullptr;
   }
 
-  TempFolder temp;
-  SharedState state;
-  ScriptedPrompt prompt;
-  RecordingStarter starter;
-  AppServices services{state, prompt, starter, nullptr, temp.text() + "/pelloquin.ini"};
-  QtDesktop desktop;
-  Program program{services, desktop};
-  frmMain window{program.main};
+  frmMain window{program->main};
 };
 
 TEST_F(QtWindowsTest, ControlsReachTheBehaviour) {
@@ -82,7 +70,7 @@ TEST_F(QtWindowsTest, ControlsReachTheBehaviour) {
   EXPECT_TRUE(About()->isVisible());
   Child<QPushButton>(About(), "cmdOK")->click();
   EXPECT_FALSE(About()->isVisible());
-  EXPECT_FALSE(program.about.IsLoaded());
+  EXPECT_FALSE(program->about.IsLoaded());
 }
 
 TEST_F(QtWindowsTest, PointerRestingOnACharacterShowsItsLatestSave) {

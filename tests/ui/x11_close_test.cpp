@@ -19,6 +19,7 @@
 #include "platform_doubles.h"
 #include "program.h"
 #include "qt_desktop.h"
+#include "qt_environment.h"
 #include "qt_prompt.h"
 #include "temp_folder.h"
 
@@ -107,23 +108,7 @@ TEST(X11, MainWindowClosesAtOnceAfterTheFirstRunDialogs) {
 }
 
 // The X server of the run (xvfb-run), never the offscreen platform.
-class X11Environment : public ::testing::Environment {
- public:
-  void SetUp() override {
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    application_ = std::make_unique<QApplication>(argc_, argv_);
-    QApplication::setQuitOnLastWindowClosed(false);
-  }
-  void TearDown() override { application_.reset(); }
-
- private:
-  int argc_ = 1;
-  char name_[14] = "ui_x11_tests";
-  char* argv_[2] = {name_, nullptr};
-  std::unique_ptr<QApplication> application_;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new X11Environment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment("xcb"));
 
 }  // namespace
 }  // namespace pelloquin

@@ -11,11 +11,9 @@
 #include <cmath>
 
 #include "frm_main.h"
-#include "platform_doubles.h"
-#include "program.h"
-#include "scripted_prompt.h"
+#include "program_test.h"
+#include "save_header_bytes.h"
 #include "settings.h"
-#include "temp_folder.h"
 #include "win32_desktop.h"
 
 namespace pelloquin {
@@ -41,6 +39,34 @@ LOGFONTW FontOf(HWND control) {
   return font;
 }
 
+// A window's client area as it paints it.
+class ClientPicture {
+ public:
+  explicit ClientPicture(HWND window) : window_(window), screen_(GetDC(window)) {
+    RECT client{};
+    GetClientRect(window, &client);
+    memory_ = CreateCompatibleDC(screen_);
+    bitmap_ = CreateCompatibleBitmap(screen_, client.right, client.bottom);
+    before_ = SelectObject(memory_, bitmap_);
+    SendMessageW(window, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory_),
+                 PRF_CLIENT | PRF_ERASEBKGND);
+  }
+  ~ClientPicture() {
+    SelectObject(memory_, before_);
+    DeleteObject(bitmap_);
+    DeleteDC(memory_);
+    ReleaseDC(window_, screen_);
+  }
+  COLORREF Pixel(int x, int y) const { return GetPixel(memory_, x, y); }
+
+ private:
+  HWND window_;
+  HDC screen_;
+  HDC memory_ = nullptr;
+  HBITMAP bitmap_ = nullptr;
+  HGDIOBJ before_ = nullptr;
+};
+
 int ClientWidth(HWND window) {
   RECT client{};
   GetClientRect(window, &client);
@@ -53,16 +79,14 @@ int Width(HWND window) {
   return frame.right - frame.left;
 }
 
-class Win32WindowsTest : public ::testing::Test {
+class Win32WindowsTest : public ProgramTest<Win32Desktop> {
  protected:
   Win32WindowsTest() {
     for (const char* save : {"Save 1 - Zed - Weye.ess", "Save 2 - Brutus - Bravil.ess"}) {
-      WriteFile(temp.path() / "Saves" / save, "save");
+      WriteFile(temp_.path() / "Saves" / save, "save");
     }
-    prompt.QueueFileChoice(temp.text() + "\\Saves\\autosave.ess");
-    program.main.StartUp();
+    StartFirstRun(temp_.text() + "\\Saves\\autosave.ess");
     window.Show(SW_SHOW);
-    prompt.messages.clear();
   }
 
   // A window that was never made would let every check below pass unseen.
@@ -98,20 +122,14 @@ class Win32WindowsTest : public ::testing::Test {
     MSG queued;
     while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) DispatchWindowMessage(queued);
   }
-  void Select(const char* name) {
-    const LRESULT row = SendMessageW(Main("lstChars"), LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                                     reinterpret_cast<LPARAM>(Wide(name).c_str()));
-    SendMessageW(Main("lstChars"), LB_SETCURSEL, static_cast<WPARAM>(row), 0);
+  WPARAM Row(const char* name) {
+    return static_cast<WPARAM>(SendMessageW(Main("lstChars"), LB_FINDSTRINGEXACT,
+                                            static_cast<WPARAM>(-1),
+                                            reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str())));
   }
+  void Select(const char* name) { SendMessageW(Main("lstChars"), LB_SETCURSEL, Row(name), 0); }
 
-  TempFolder temp;
-  SharedState state;
-  ScriptedPrompt prompt;
-  RecordingStarter starter;
-  AppServices services{state, prompt, starter, nullptr, temp.text() + "\\pelloquin.ini"};
-  Win32Desktop desktop;
-  Program program{services, desktop};
-  frmMain window{program.main};
+  frmMain window{program->main};
 };
 
 TEST_F(Win32WindowsTest, ControlsAndMenuItemsReachTheBehaviour) {
@@ -129,6 +147,42 @@ TEST_F(Win32WindowsTest, ControlsAndMenuItemsReachTheBehaviour) {
   prompt.QueueFileChoice(std::nullopt);
   Menu("mnuConfig");
   EXPECT_EQ(prompt.file_dialogs.size(), 2u);
+}
+
+TEST_F(Win32WindowsTest, PointerRestingOnACharacterShowsItsNewestScreenshotUntilItMovesOff) {
+  // An odd width pads each of the picture's rows.
+  HeaderFields fields;
+  fields.width = 37;
+  fields.height = 21;
+  WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
+            SaveHeaderBytes(fields));
+  HWND list = Main("lstChars");
+  RECT row{};
+  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
+            LB_ERR);
+  SendMessageW(list, WM_MOUSEHOVER, 0, MAKELPARAM(row.left + 4, row.top + 2));
+
+  const std::vector<HWND> tips = WindowsOfClass(kTipClass);
+  ASSERT_EQ(tips.size(), 1u);
+  ASSERT_TRUE(IsWindowVisible(tips[0]));
+  RECT client{};
+  GetClientRect(tips[0], &client);
+  EXPECT_GE(client.right, 37);
+  EXPECT_GE(client.bottom, 21);
+  // Red, green and blue in place, on the first and the last row.
+  const ClientPicture picture(tips[0]);
+  const int margin = TwipsToPixels(kTipMarginTwips, window.dpi());
+  for (const auto& [x, y] : {std::pair{0, 0}, std::pair{36, 20}}) {
+    const std::size_t at = 3 * (static_cast<std::size_t>(y) * 37 + x);
+    EXPECT_EQ(picture.Pixel(margin + x, margin + y),
+              RGB(PixelByte(at), PixelByte(at + 1), PixelByte(at + 2)))
+        << x << "," << y;
+  }
+
+  RECT below_rows{};
+  GetClientRect(list, &below_rows);
+  SendMessageW(list, WM_MOUSEMOVE, 0, MAKELPARAM(row.left + 4, below_rows.bottom - 2));
+  EXPECT_FALSE(IsWindowVisible(tips[0]));
 }
 
 TEST_F(Win32WindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterOrEscapePressNothing) {
@@ -160,7 +214,7 @@ TEST_F(Win32WindowsTest, TextsShowAsTheyStandInTheWindowFontWithBoldFrameCaption
 
   for (const ControlLayout& control : kMainWindowLayout.controls) {
     const LOGFONTW font = FontOf(Main(std::string(control.name).c_str()));
-    EXPECT_EQ(Utf8(font.lfFaceName), kWindowFontFamily) << control.name;
+    EXPECT_EQ(Utf8FromWide(font.lfFaceName), kWindowFontFamily) << control.name;
     EXPECT_EQ(font.lfWeight >= FW_BOLD, control.bold) << control.name;
   }
 }
@@ -182,36 +236,25 @@ TEST_F(Win32WindowsTest, AboutIsOneUnownedWindowWithItsKeys) {
   EXPECT_EQ(prompt.messages.size(), 1u);
   Press(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_FALSE(IsWindowVisible(About()));
-  EXPECT_FALSE(program.about.IsLoaded());
+  EXPECT_FALSE(program->about.IsLoaded());
 
   Menu("mnuAbout");
   SendMessageW(AboutControl("cmdOK"), BM_CLICK, 0, 0);
-  EXPECT_FALSE(program.about.IsLoaded());
+  EXPECT_FALSE(program->about.IsLoaded());
 }
 
 TEST_F(Win32WindowsTest, AboutDrawsItsEtchedRule) {
   Menu("mnuAbout");
   HWND about = About();
   ASSERT_NE(about, nullptr);
-  RECT client{};
-  GetClientRect(about, &client);
-  HDC screen = GetDC(about);
-  HDC memory = CreateCompatibleDC(screen);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-  HGDIOBJ before = SelectObject(memory, bitmap);
-  SendMessageW(about, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(memory),
-               PRF_CLIENT | PRF_ERASEBKGND);
+  const ClientPicture picture(about);
   const int dpi = WindowDpi(about);
   for (const LineLayout& line : kAboutLayout.lines) {
     const int x = TwipsToPixels((line.x1 + line.x2) / 2, dpi);
-    EXPECT_EQ(GetPixel(memory, x, TwipsToPixels(line.y1, dpi)),
+    EXPECT_EQ(picture.Pixel(x, TwipsToPixels(line.y1, dpi)),
               RGB(line.colour.red, line.colour.green, line.colour.blue))
         << "Line1(" << line.index << ")";
   }
-  SelectObject(memory, before);
-  DeleteObject(bitmap);
-  DeleteDC(memory);
-  ReleaseDC(about, screen);
 }
 
 TEST_F(Win32WindowsTest, ProgressWindowIsModalOverTheMainWindowUntilItEnds) {

@@ -1,5 +1,7 @@
-// Windows that record what the behaviour shows them, and a desktop that
-// records the About window it makes and whether the program was ended.
+// The program's windows' behaviour on stand-ins, as a front end's main()
+// makes it: windows that record what the behaviour shows them, a desktop
+// that records the About window it makes and whether the program was ended,
+// and ProgramTest, the fixture that holds it all.
 #pragma once
 
 #include <memory>
@@ -7,6 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "platform_doubles.h"
+#include "program.h"
+#include "scripted_prompt.h"
+#include "temp_folder.h"
 #include "views.h"
 
 namespace pelloquin::testing {
@@ -58,6 +64,37 @@ struct RecordingDesktop : Desktop {
   RecordingAboutView* about = nullptr;
   int about_views_made = 0;
   int quits = 0;
+};
+
+// The program with a scripted prompt, a recording starter, no registry (a
+// test gives it one), its settings in the test's folder, and DesktopType's
+// windows.
+template <typename DesktopType>
+class ProgramTest : public FolderTest {
+ protected:
+  // A new run: the program made afresh on a fresh state, `view` attached, and
+  // its start-up run.
+  MainWindow& Start(MainView& view) {
+    state = SharedState();
+    program.emplace(services, desktop);
+    program->main.Attach(view);
+    program->main.StartUp();
+    return program->main;
+  }
+  // The start-up of a first run whose save-folder dialog is answered with
+  // `chosen` (nothing: cancelled); the messages it showed are forgotten.
+  void StartFirstRun(std::optional<std::string> chosen) {
+    prompt.QueueFileChoice(std::move(chosen));
+    program->main.StartUp();
+    prompt.messages.clear();
+  }
+
+  SharedState state;
+  ScriptedPrompt prompt;
+  RecordingStarter starter;
+  AppServices services{state, prompt, starter, nullptr, JoinPath(temp_.text(), "pelloquin.ini")};
+  DesktopType desktop;
+  std::optional<Program> program{std::in_place, services, desktop};
 };
 
 }  // namespace pelloquin::testing

@@ -1,6 +1,8 @@
 // Snapshots of a save folder and the checks that nothing in it was lost.
 #include "invariant.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <array>
 #include <cctype>
@@ -10,6 +12,7 @@
 #include <map>
 #include <set>
 
+#include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
 #include "save_names.h"
@@ -206,6 +209,36 @@ std::vector<std::string> TreeOutside(const fs::path& root, const fs::path& exclu
   }
   std::sort(lines.begin(), lines.end());
   return lines;
+}
+
+long SweepFaults(const std::function<void()>& setup, const std::function<Failures()>& operation,
+                 const std::function<void(long fail_at, const Failures&)>& check) {
+  long total = 0;
+  for (long fail_at = 0; fail_at <= total; ++fail_at) {
+    SCOPED_TRACE(fail_at == 0 ? "no call failed"
+                              : "call " + std::to_string(fail_at) + " of " + std::to_string(total) +
+                                    " failed");
+    setup();
+    fault::Reset(fail_at);
+    const Failures failures = operation();
+    if (fail_at == 0) total = fault::GetInjector().calls;
+    fault::Reset();
+    check(fail_at, failures);
+    if (::testing::Test::HasFailure()) break;
+  }
+  EXPECT_GT(total, 0) << "the operation made no call that could fail";
+  return total;
+}
+
+const std::vector<std::string>& HostileNames() {
+  static const std::vector<std::string> names = {
+      // Folders at or above the save folder, and paths.
+      ".", "..", "../Outside", "..\\Outside", "Saves/../..", "Aldo/../..", "Aldo\\..\\..", "/",
+      "/tmp", "a/b", "a\\b",
+      // What no folder name on some system may hold.
+      "\t", "tab\there", "\xFF\xFE", "\xFF\xFE\xC0", std::string(300, 'y'), "CON", "NUL", "COM1",
+      "", " "};
+  return names;
 }
 
 }  // namespace pelloquin::testing

@@ -1,9 +1,12 @@
 // The promise every save operation keeps, as a test checks it: no save or
-// co-save lost or left partial, and no temporary file left behind.
+// co-save lost or left partial, and no temporary file left behind; the sweep
+// that fails each file-system call in turn, and the character names hostile
+// to folders and settings files that the robustness tests bring in.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -61,5 +64,19 @@ std::vector<std::string> TemporaryFilesUnder(const std::filesystem::path& save_f
 // content hash and time, as lines that compare equal when nothing changed.
 std::vector<std::string> TreeOutside(const std::filesystem::path& root,
                                      const std::filesystem::path& excluded);
+
+// Runs `operation` once failing nothing, counting the fault seam's calls it
+// makes, then once per call with that call failing. `setup` makes a fresh
+// setting before each run (its own calls are not counted); `check` looks at
+// the outcome, `fail_at` being 0 for the run that failed nothing. Stops at
+// the first run that fails the test; returns the number of calls.
+long SweepFaults(const std::function<void()>& setup, const std::function<Failures()>& operation,
+                 const std::function<void(long fail_at, const Failures&)>& check);
+
+// Names that must never lead outside the save folder or break the settings
+// file: dot folders, separators, paths, a tab, bytes that are no UTF-8, a name
+// too long for a folder, Windows device names, empty and blank. None holds a
+// comma or a line break, so each can stand in a settings file's list.
+const std::vector<std::string>& HostileNames();
 
 }  // namespace pelloquin::testing

@@ -1,6 +1,7 @@
 // UTF-8 and UTF-16 conversions that accept any input.
 #include "utf16.h"
 
+#include "little_endian.h"
 #include "utf8.h"
 
 namespace pelloquin {
@@ -49,16 +50,13 @@ std::string Utf8FromUtf16(std::u16string_view text) {
 std::string Utf8FromUtf16Le(const std::uint8_t* bytes, std::size_t size) {
   std::u16string units(size / 2, u'\0');
   for (std::size_t i = 0; i < units.size(); ++i) {
-    units[i] = static_cast<char16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    units[i] = static_cast<char16_t>(LoadLittleEndian<std::uint16_t>(bytes + 2 * i));
   }
   return Utf8FromUtf16(units);
 }
 
 void AppendUtf16Le(std::vector<std::uint8_t>& out, std::u16string_view text) {
-  for (const char16_t unit : text) {
-    out.push_back(static_cast<std::uint8_t>(unit & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(unit >> 8));
-  }
+  for (const char16_t unit : text) AppendLittleEndian(out, static_cast<std::uint16_t>(unit));
 }
 
 }  // namespace pelloquin

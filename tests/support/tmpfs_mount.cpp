@@ -6,6 +6,8 @@
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
+
+#include "posix_descriptor.h"
 #endif
 
 #include <cerrno>
@@ -42,19 +44,14 @@ bool TmpfsMount::MakeReadOnly() {
 }
 
 void FillUp(const std::filesystem::path& file) {
-  int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot create " + file.string());
+  const posix::Descriptor out(::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+  if (!out.valid()) throw std::runtime_error("cannot create " + file.string());
   static const char zeros[4096] = {};
-  while (true) {
-    ssize_t written = ::write(fd, zeros, sizeof zeros);
-    if (written > 0) continue;
-    if (written < 0 && errno == EINTR) continue;
-    break;
-  }
   // Smaller writes take what a page-sized one could not.
-  while (::write(fd, zeros, 1) == 1) {
+  for (const std::size_t size : {sizeof zeros, std::size_t{1}}) {
+    while (posix::RetryOnInterrupt([&] { return ::write(out.get(), zeros, size); }) > 0) {
+    }
   }
-  ::close(fd);
 }
 
 #else
