@@ -12,6 +12,7 @@
 #include <set>
 #include <thread>
 
+#include "atomic_replace.h"
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "posix_descriptor.h"
@@ -28,6 +29,7 @@ namespace {
 using fault::InjectedError;
 using posix::Descriptor;
 using posix::LastError;
+using posix::RetryOnInterrupt;
 
 std::int64_t Ticks(const struct stat& status) {
   return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
@@ -55,12 +57,6 @@ std::error_code CheckUnchanged(const fs::path& path, const FileInfo& expected, s
 std::string TemporaryName() {
   static unsigned long counter = 0;
   return ".pelloquin-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
-}
-
-// Makes a rename or a new file in the folder survive a power cut.
-void SyncFolder(const fs::path& folder) {
-  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.valid()) ::fsync(dir.get());
 }
 
 // Folders that gained a file by a rename and are not flushed yet. A flush per
@@ -97,28 +93,17 @@ PendingFolders& Pending() {
 }
 
 std::error_code StreamContent(int in, int out, std::uint64_t size) {
-  constexpr std::size_t kBufferSize = 256 * 1024;
+  constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
   auto buffer = std::make_unique<char[]>(kBufferSize);
   if (::lseek(in, 0, SEEK_SET) < 0 || ::lseek(out, 0, SEEK_SET) < 0 || ::ftruncate(out, 0) < 0) {
     return LastError();
   }
   std::uint64_t copied = 0;
   while (true) {
-    ssize_t got = ::read(in, buffer.get(), kBufferSize);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
+    const ssize_t got = RetryOnInterrupt([&] { return ::read(in, buffer.get(), kBufferSize); });
+    if (got < 0) return LastError();
     if (got == 0) break;
-    for (ssize_t put = 0; put < got;) {
-      if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-      ssize_t written = ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        return LastError();
-      }
-      put += written;
-    }
+    if (auto error = WriteAll(out, {buffer.get(), static_cast<std::size_t>(got)})) return error;
     copied += static_cast<std::uint64_t>(got);
   }
   // The file shrank or grew while it was read.
@@ -132,9 +117,9 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
   std::uint64_t remaining = size;
   while (remaining > 0) {
     if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-    ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, remaining, 0);
+    const ssize_t copied = RetryOnInterrupt(
+        [&] { return ::copy_file_range(in, nullptr, out, nullptr, remaining, 0); });
     if (copied < 0) {
-      if (errno == EINTR) continue;
       // File systems without in-kernel copies say so on the first call.
       if (remaining == size && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
                                 errno == EOPNOTSUPP || errno == EPERM)) {
@@ -246,9 +231,7 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
 std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileInfo& written) {
   struct stat status {};
   if (::fstat(copy.out.get(), &status) != 0) return copy.Abandon(LastError());
-  if (copy.out.Close() != 0) return copy.Abandon(LastError());
-  if (fault::ShouldFail(fault::Call::Rename)) return copy.Abandon(InjectedError());
-  if (::rename(copy.temporary.c_str(), target.c_str()) != 0) return copy.Abandon(LastError());
+  if (auto error = CloseAndRename(copy.out, copy.temporary, target)) return copy.Abandon(error);
   copy.temporary.clear();
   Pending().Add(target.parent_path());
   Statistics().files_written += 1;
@@ -283,15 +266,6 @@ CopiesInFlight::CopiesInFlight() = default;
 CopiesInFlight::~CopiesInFlight() = default;
 CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
 CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
-
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
-  PendingCopy copy;
-  if (auto error = WriteTemporary(source, target, copy)) return error;
-  if (fault::ShouldFail(fault::Call::Flush)) return copy.Abandon(InjectedError());
-  if (::fsync(copy.out.get()) != 0) return copy.Abandon(LastError());
-  FileInfo written;
-  return CommitTemporary(copy, target, written);
-}
 
 CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
   constexpr std::size_t kFlushers = 8;
@@ -334,7 +308,7 @@ std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
     PendingCopy& copy = state.copies[i];
     if (request.error) continue;
     if (state.flush_errors[i] != 0) {
-      request.error = copy.Abandon({state.flush_errors[i], std::system_category()});
+      request.error = copy.Abandon(posix::ErrorCode(state.flush_errors[i]));
     } else if (request.after && state.requests[*request.after].error) {
       request.error = copy.Abandon(CancelledError());
     } else {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "atomic_replace.h"
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
@@ -93,7 +94,7 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files,
       DWORD error = ::GetLastError();
       // A drive's root may hold nothing at all, not even "." and "..".
       if (error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND) return {};
-      return {static_cast<int>(error), std::system_category()};
+      return win::ErrorCode(error);
     }
     const auto* bytes = reinterpret_cast<const char*>(buffer.data());
     for (std::size_t offset = 0;;) {
@@ -182,19 +183,10 @@ std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo
                      &before.ftLastWriteTime)) {
     return abandon(LastError());
   }
-  if (fault::ShouldFail(fault::Call::Flush)) return abandon(InjectedError());
-  if (!::FlushFileBuffers(out.get())) return abandon(LastError());
   // A rename keeps the file's index, so this is the target's identity.
   BY_HANDLE_FILE_INFORMATION identity{};
   if (!::GetFileInformationByHandle(out.get(), &identity)) return abandon(LastError());
-  if (!out.Close()) return abandon(LastError());
-  // Never MOVEFILE_COPY_ALLOWED: it would turn the rename into a copy that
-  // can leave half a file under the target's name.
-  if (fault::ShouldFail(fault::Call::Rename)) return abandon(InjectedError());
-  if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return abandon(LastError());
-  }
+  if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
 
   Statistics().files_written += 1;
   Statistics().bytes_written += size;
@@ -206,11 +198,6 @@ std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo
 }
 
 }  // namespace
-
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
-  FileInfo written;
-  return CopyOne(source, target, written);
-}
 
 // The system's copy flushes each file as it goes, so the copies are all made,
 // in order, as they start.
@@ -261,7 +248,7 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
       return std::make_error_code(std::errc::file_exists);
     }
-    return {static_cast<int>(error), std::system_category()};
+    return win::ErrorCode(error);
   }
   return {};
 }

@@ -203,7 +203,7 @@ class CopyBatch {
 
  private:
   static constexpr std::size_t kFiles = 32;
-  static constexpr std::uint64_t kBytes = 128 * 1024 * 1024;
+  static constexpr std::uint64_t kBytes = std::uint64_t{128} * 1024 * 1024;
 
   struct Target {
     Folder* folder;
