@@ -267,6 +267,9 @@ TEST_F(MainWindowTest, LaunchAndTheEndOfTheSessionWriteTheSettingsAndEndAtOnce) 
     EXPECT_EQ(desktop.quits, quits + 1);
     // Alena's run is not forgotten when the game takes over.
     EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+    // The program ends, and with it the removal its Load Save left running,
+    // before the next case plays in the same folders.
+    program.reset();
   }
 }
 
