@@ -61,7 +61,7 @@ std::string FormatStepLine(const StepResult& result) {
   line.precision(9);
   line << "step " << result.seconds << ' ' << result.bytes << ' ' << result.files << ' '
        << result.failures << ' ' << result.peak_kib << ' ' << result.header_reads << ' '
-       << result.header_bytes << ' ' << result.header_seconds;
+       << result.header_bytes << ' ' << result.header_seconds << ' ' << result.removal_seconds;
   return line.str();
 }
 
@@ -70,7 +70,8 @@ bool ParseStepLine(const std::string& line, StepResult& result) {
   std::string word;
   return static_cast<bool>(in >> word >> result.seconds >> result.bytes >> result.files >>
                            result.failures >> result.peak_kib >> result.header_reads >>
-                           result.header_bytes >> result.header_seconds) &&
+                           result.header_bytes >> result.header_seconds >>
+                           result.removal_seconds) &&
          word == "step";
 }
 
@@ -168,6 +169,12 @@ std::string FileSystemName(const fs::path& path) {
       return hex.str();
     }
   }
+}
+
+std::uint64_t FreeBytes(const fs::path& path) {
+  struct statfs info {};
+  if (::statfs(path.c_str(), &info) != 0) throw SystemError("statfs " + path.string(), errno);
+  return static_cast<std::uint64_t>(info.f_bfree) * static_cast<std::uint64_t>(info.f_bsize);
 }
 
 std::string CpuModel() {

@@ -18,6 +18,9 @@ struct StepResult {
   std::uint64_t header_reads = 0;
   std::uint64_t header_bytes = 0;
   double header_seconds = 0;  // part of `seconds`
+  // The removal from the holding folder that follows, as the program runs it
+  // in the background once its window is usable again; not part of `seconds`.
+  double removal_seconds = 0;
 };
 
 // The largest resident set of this process so far, in KiB ("VmHWM").
@@ -40,6 +43,8 @@ double TimeSystemCopy(const std::vector<std::filesystem::path>& files,
 void FlushFileSystem(const std::filesystem::path& path);
 
 std::string FileSystemName(const std::filesystem::path& path);
+// The bytes free on the file system holding `path`, by its count of free blocks.
+std::uint64_t FreeBytes(const std::filesystem::path& path);
 std::string CpuModel();
 std::string KernelRelease();
 

@@ -1,7 +1,8 @@
-// Measures start-up and Load Save on a generated save folder, against a plain
-// copy-everything implementation and against cp, and checks what each wrote.
+// Measures start-up and Load Save on a generated save folder, each run beside
+// what it is compared with (cp + sync of the same files, or a plain
+// copy-everything implementation), and checks what each wrote.
 //   pelloquin_bench [--quick] [--runs N] [--characters C] [--saves M]
-//                   [--size BYTES[K|M]] [--dir FOLDER] [--keep]
+//                   [--size BYTES[K|M]] [--dir FOLDER] [--keep] [--blocks]
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "figures.h"
 #include "file_transfer.h"
 #include "literal_swap.h"
 #include "paths.h"
@@ -29,9 +31,10 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr double kMiB = 1024.0 * 1024.0;
+constexpr double kLoadTimeTarget = 0.6;    // x cp + sync of the restored files
+constexpr double kFirstStartTarget = 1.0;  // x cp + sync of the files it copies
 constexpr double kSteadySpeedupTarget = 100;
-constexpr double kLoadBytesTarget = 1.0;
-constexpr double kLoadTimeTarget = 1.2;
+constexpr double kSameLoadSpeedupTarget = 200;
 constexpr double kPeakMemoryTarget = 32 * 1024;  // KiB
 
 const std::string kOurs = "pelloquin";
@@ -40,7 +43,9 @@ const std::string kLiteral = "literal";
 struct Options {
   bool quick = false;
   bool keep = false;
-  int runs = 3;
+  // Only the blocks a Load Save takes from its file system (for one with reflinks).
+  bool blocks = false;
+  int runs = 5;
   TreeShape shape;
   fs::path parent;
 };
@@ -53,32 +58,31 @@ struct StepRequest {
   std::string character;  // loaded at start-up, or to load
 };
 
+struct Expected {
+  WriteCount writes;
+  std::uint64_t headers = 0;
+};
+
 struct Scenario {
   std::string key;
   std::string label;
   std::string step;
   std::string character;
-  WriteCount expected_ours;
-  WriteCount expected_literal;
-  std::uint64_t expected_headers = 0;  // by either implementation
+  Expected ours;
+  Expected literal;
 };
 
+// One implementation's results in one scenario, a time per run.
 struct Samples {
   std::vector<double> seconds;
   std::vector<double> header_seconds;
+  std::vector<double> removal_seconds;
   std::uint64_t bytes = 0;
   std::uint64_t files = 0;
   std::uint64_t peak_kib = 0;
   std::uint64_t header_reads = 0;
   std::uint64_t header_bytes = 0;
 };
-
-double Median(std::vector<double> values) {
-  if (values.empty()) return 0;
-  std::sort(values.begin(), values.end());
-  auto middle = values.size() / 2;
-  return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-}
 
 std::uint64_t ParseSize(const std::string& text) {
   std::size_t used = 0;
@@ -101,9 +105,11 @@ int RunStep(const StepRequest& request) {
   auto start = std::chrono::steady_clock::now();
   if (request.step == "start") {
     state.LoadedChar = request.character;
-    failures = PrepareSaveFolder(state);
+    // As the program's start-up: one listing serves the scan and the archive.
+    ActionListings listings;
+    failures = PrepareSaveFolder(state, listings);
     if (request.implementation == kOurs) {
-      for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
+      for (auto& failure : ArchiveSaves(state, listings)) failures.push_back(std::move(failure));
     } else {
       ArchiveSavesLiterally(state, literal);
     }
@@ -117,9 +123,16 @@ int RunStep(const StepRequest& request) {
     std::cerr << "unknown step " << request.step << '\n';
     return 2;
   }
+  // The window is usable again here; the removal follows in the background.
+  auto usable = std::chrono::steady_clock::now();
   StepResult result;
-  result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.seconds = std::chrono::duration<double>(usable - start).count();
   bool ours = request.implementation == kOurs;
+  if (ours) {
+    for (auto& failure : FinishRemovals(state.SavePath)) failures.push_back(std::move(failure));
+    result.removal_seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - usable).count();
+  }
   result.bytes = ours ? files::Statistics().bytes_written : literal.bytes;
   result.files = ours ? files::Statistics().files_written : literal.files;
   result.failures = failures.size();
@@ -143,9 +156,10 @@ std::vector<Scenario> MakeScenarios(const SaveTree& tree) {
   const WriteCount all{tree.QualifyingFiles(), tree.QualifyingBytes()};
   const WriteCount a{first.files.size(), first.bytes};
   const WriteCount b{second.files.size(), second.bytes};
-  // Headers are read where a save's character is decided (the start-up's scan
-  // and every archive), for the saves in the save folder that may hold a
-  // hyphenated name.
+  // Headers are read where a save's character is decided, once per save in
+  // the save folder that may hold a hyphenated name and per action (the
+  // start-up's scan and archive share the decision; the literal algorithm's
+  // archive decides again).
   const std::uint64_t headers_a = first.HeaderSaves();
   const std::uint64_t headers_b = second.HeaderSaves();
   std::uint64_t headers_all = 0;
@@ -153,104 +167,155 @@ std::vector<Scenario> MakeScenarios(const SaveTree& tree) {
   // The loaded character's saves are copied to its folder and stay; every
   // other save is renamed into its folder.
   return {
-      {"first_start", "First start-up", "start", first.name, a, all, 2 * headers_all},
-      {"steady_start", "Steady start-up", "start", first.name, {}, a, 2 * headers_a},
+      {"first_start",
+       "First start-up",
+       "start",
+       first.name,
+       {a, headers_all},
+       {all, 2 * headers_all}},
+      {"steady_start", "Steady start-up", "start", first.name, {{}, headers_a}, {a, 2 * headers_a}},
       {"load_other",
        "Load Save, another character",
        "load",
        second.name,
-       b,
-       {a.files + 2 * b.files, a.bytes + 2 * b.bytes},
-       headers_a + headers_b},
+       {b, headers_a + headers_b},
+       {{a.files + 2 * b.files, a.bytes + 2 * b.bytes}, headers_a + headers_b}},
       {"load_same",
        "Load Save, same character",
        "load",
        second.name,
-       {},
-       {2 * b.files, 2 * b.bytes},
-       headers_b},
+       {{}, headers_b},
+       {{2 * b.files, 2 * b.bytes}, headers_b}},
   };
 }
 
 struct Outcome {
   std::map<std::string, std::map<std::string, Samples>> samples;  // scenario, implementation
-  std::vector<double> copy_seconds;
+  // cp + sync of what the first start-up copies, and of what Load Save restores.
+  std::vector<double> copy_first_seconds;
+  std::vector<double> copy_load_seconds;
   std::vector<std::string> mismatches;
 };
 
-void Record(Outcome& outcome, const Scenario& scenario, const std::string& implementation,
-            const StepResult& result, const WriteCount& expected, const std::string& layout) {
-  Samples& samples = outcome.samples[scenario.key][implementation];
-  samples.seconds.push_back(result.seconds);
-  samples.header_seconds.push_back(result.header_seconds);
-  samples.header_reads = result.header_reads;
-  samples.header_bytes = result.header_bytes;
-  samples.bytes = result.bytes;
-  samples.files = result.files;
-  samples.peak_kib = std::max(samples.peak_kib, result.peak_kib);
-  auto where = scenario.label + " (" + implementation + "): ";
-  if (result.bytes != expected.bytes || result.files != expected.files) {
-    outcome.mismatches.push_back(where + "wrote " + std::to_string(result.files) + " files, " +
-                                 std::to_string(result.bytes) + " bytes; expected " +
-                                 std::to_string(expected.files) + " files, " +
-                                 std::to_string(expected.bytes) + " bytes");
+// Runs the steps in an order where each is run right beside what it is
+// compared with, so that both see the machine as busy as the other.
+class Runner {
+ public:
+  Runner(const SaveTree& tree, const fs::path& root, Outcome& outcome)
+      : tree_(tree), root_(root), outcome_(outcome), save_folder_(Utf8FromPath(tree.save_folder)) {}
+
+  void Step(const Scenario& scenario, const std::string& implementation) {
+    FlushFileSystem(root_);
+    StepResult result = RunChild({scenario.step, implementation, save_folder_, scenario.character});
+    const Expected& expected = implementation == kOurs ? scenario.ours : scenario.literal;
+    Samples& samples = outcome_.samples[scenario.key][implementation];
+    samples.seconds.push_back(result.seconds);
+    samples.header_seconds.push_back(result.header_seconds);
+    samples.removal_seconds.push_back(result.removal_seconds);
+    samples.header_reads = result.header_reads;
+    samples.header_bytes = result.header_bytes;
+    samples.bytes = result.bytes;
+    samples.files = result.files;
+    samples.peak_kib = std::max(samples.peak_kib, result.peak_kib);
+    Check(scenario.label + " (" + implementation + "): ", result, expected,
+          CheckLayout(tree_, scenario.character));
   }
-  if (result.header_reads != scenario.expected_headers) {
-    outcome.mismatches.push_back(where + "read " + std::to_string(result.header_reads) +
-                                 " headers; expected " + std::to_string(scenario.expected_headers));
+
+  // The tree as generated.
+  void Reset() {
+    ResetSaveTree(tree_);
+    Settle();
   }
-  if (result.failures != 0) {
-    outcome.mismatches.push_back(where + std::to_string(result.failures) + " failures");
+
+  // The tree as the first start-up of ours leaves it.
+  void StartFromFirstStartUp(const Scenario& first_start) {
+    ResetSaveTree(tree_);
+    FlushFileSystem(root_);
+    StepResult result = RunChild({"start", kOurs, save_folder_, first_start.character});
+    Check("Setting up after a first start-up: ", result, first_start.ours,
+          CheckLayout(tree_, first_start.character));
+    Settle();
   }
-  if (!layout.empty()) outcome.mismatches.push_back(where + layout);
-}
+
+  // Seconds of cp + sync of the character's files from `folder` into a new one.
+  double SystemCopy(const FileSet& files, const fs::path& folder) {
+    const fs::path target = root_ / "cp-target";
+    fs::create_directories(target);
+    std::vector<fs::path> sources;
+    for (const auto& file : files.files) sources.push_back(folder / PathFromUtf8(file));
+    FlushFileSystem(root_);
+    double seconds = TimeSystemCopy(sources, target);
+    fs::remove_all(target);
+    return seconds;
+  }
+
+ private:
+  // The first large write after these resets and set-ups, which free and
+  // rewrite gigabytes, ran 1 to 2 s slower on the test machine, whichever
+  // program made it (cp or ours); an untimed copy takes that before the
+  // steps that are compared.
+  void Settle() { SystemCopy(tree_.characters[0], tree_.save_folder); }
+
+  void Check(const std::string& where, const StepResult& result, const Expected& expected,
+             const std::string& layout) {
+    auto& mismatches = outcome_.mismatches;
+    if (result.bytes != expected.writes.bytes || result.files != expected.writes.files) {
+      mismatches.push_back(where + "wrote " + std::to_string(result.files) + " files, " +
+                           std::to_string(result.bytes) + " bytes; expected " +
+                           std::to_string(expected.writes.files) + " files, " +
+                           std::to_string(expected.writes.bytes) + " bytes");
+    }
+    if (result.header_reads != expected.headers) {
+      mismatches.push_back(where + "read " + std::to_string(result.header_reads) +
+                           " headers; expected " + std::to_string(expected.headers));
+    }
+    if (result.failures != 0) {
+      mismatches.push_back(where + std::to_string(result.failures) + " failures");
+    }
+    if (!layout.empty()) mismatches.push_back(where + layout);
+  }
+
+  const SaveTree& tree_;
+  fs::path root_;
+  Outcome& outcome_;
+  std::string save_folder_;
+};
 
 Outcome Measure(const SaveTree& tree, const std::vector<Scenario>& scenarios, const fs::path& root,
                 int runs) {
   Outcome outcome;
-  const std::string save_folder = Utf8FromPath(tree.save_folder);
+  Runner runner(tree, root, outcome);
+  const Scenario& first_start = scenarios[0];
+  const Scenario& steady_start = scenarios[1];
+  const Scenario& load_other = scenarios[2];
+  const Scenario& load_same = scenarios[3];
+  const FileSet& loaded = tree.characters[0];
   const FileSet& restored = tree.characters[1];
   for (int run = 0; run < runs; ++run) {
-    for (const auto& implementation : {kOurs, kLiteral}) {
-      ResetSaveTree(tree);
-      for (const auto& scenario : scenarios) {
-        if (implementation == kOurs && scenario.key == "load_other") {
-          const fs::path target = root / "cp-target";
-          fs::create_directories(target);
-          std::vector<fs::path> sources;
-          for (const auto& file : restored.files) {
-            sources.push_back(tree.save_folder / PathFromUtf8(restored.name) / PathFromUtf8(file));
-          }
-          FlushFileSystem(root);
-          outcome.copy_seconds.push_back(TimeSystemCopy(sources, target));
-          fs::remove_all(target);
-        }
-        FlushFileSystem(root);
-        StepResult result =
-            RunChild({scenario.step, implementation, save_folder, scenario.character});
-        const WriteCount& expected =
-            implementation == kOurs ? scenario.expected_ours : scenario.expected_literal;
-        Record(outcome, scenario, implementation, result, expected,
-               CheckLayout(tree, scenario.character));
-      }
-    }
+    // The first start-up copies the loaded character's files, which stay.
+    runner.Reset();
+    outcome.copy_first_seconds.push_back(runner.SystemCopy(loaded, tree.save_folder));
+    runner.Step(first_start, kOurs);
+    runner.Reset();
+    runner.Step(first_start, kLiteral);
+
+    runner.StartFromFirstStartUp(first_start);
+    runner.Step(steady_start, kOurs);
+    runner.Step(steady_start, kLiteral);
+
+    runner.StartFromFirstStartUp(first_start);
+    outcome.copy_load_seconds.push_back(
+        runner.SystemCopy(restored, tree.save_folder / PathFromUtf8(restored.name)));
+    runner.Step(load_other, kOurs);
+    runner.Step(load_same, kOurs);
+    runner.Step(load_same, kLiteral);
+
+    runner.StartFromFirstStartUp(first_start);
+    runner.Step(load_other, kLiteral);
     std::cerr << "run " << run + 1 << " of " << runs << " done\n";
   }
   FlushFileSystem(root);
   return outcome;
-}
-
-std::string Fixed(double value, int decimals) {
-  std::ostringstream text;
-  text.setf(std::ios::fixed);
-  text.precision(decimals);
-  text << value;
-  return text.str();
-}
-
-std::string Milliseconds(double seconds) {
-  double ms = seconds * 1000;
-  return Fixed(ms, ms < 10 ? 2 : 1);
 }
 
 std::string Escaped(const std::string& text) {
@@ -262,10 +327,15 @@ std::string Escaped(const std::string& text) {
   return out;
 }
 
+std::string SpreadJson(const Spread& spread) {
+  return "{\"median\":" + Fixed(spread.median, 3) + ",\"low\":" + Fixed(spread.low, 3) +
+         ",\"high\":" + Fixed(spread.high, 3) + "}";
+}
+
 struct Target {
   std::string key;
   std::string label;
-  double value;
+  Spread value;
   double limit;
   bool met;
   std::string shown;
@@ -274,6 +344,24 @@ struct Target {
 int Report(const Options& options, const SaveTree& tree, const std::vector<Scenario>& scenarios,
            const Outcome& outcome, const StepResult& idle, const fs::path& root) {
   const std::string file_system = FileSystemName(root);
+  const FileSet& loaded = tree.characters[0];
+  const FileSet& restored = tree.characters[1];
+  auto ours = [&](const std::string& key) -> const Samples& {
+    return outcome.samples.at(key).at(kOurs);
+  };
+  auto literal = [&](const std::string& key) -> const Samples& {
+    return outcome.samples.at(key).at(kLiteral);
+  };
+  // What each scenario is compared with: the literal algorithm, and for two
+  // of them cp + sync of the files they write.
+  auto speedups = [&](const std::string& key) {
+    return SpreadOf(Ratios(literal(key).seconds, ours(key).seconds));
+  };
+  const Spread first_vs_copy =
+      SpreadOf(Ratios(ours("first_start").seconds, outcome.copy_first_seconds));
+  const Spread load_vs_copy =
+      SpreadOf(Ratios(ours("load_other").seconds, outcome.copy_load_seconds));
+
   std::printf(
       "\nSave folder: %d characters x %d saves x %s MiB, with co-saves: %llu saves, %llu "
       "files, %s MiB to sort\n",
@@ -285,92 +373,112 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
   std::printf("Machine: %s; %s; %s folder %s\n", CpuModel().c_str(), KernelRelease().c_str(),
               file_system.c_str(), root.c_str());
   std::printf(
-      "Medians of %d runs; each step in a fresh process; peak = its largest resident set "
-      "(VmHWM)\n\n",
+      "%d runs; each step in a fresh process, run right beside what it is compared with; times "
+      "are medians, ratios the median of the per-run ratios (lowest-highest); peak = the step's "
+      "largest resident set (VmHWM)\n\n",
       options.runs);
-  std::printf("%-30s | %-36s | %-36s | %s\n", "", "Pelloquin", "Literal algorithm", "");
-  std::printf("%-30s | %9s %9s %6s %8s | %9s %9s %6s %8s | %8s\n", "Scenario", "ms", "MiB wr.",
-              "files", "peak MiB", "ms", "MiB wr.", "files", "peak MiB", "speed-up");
+  std::printf("%-29s | %-27s | %-26s | %-22s | %s\n", "", "Pelloquin", "Literal algorithm",
+              "Speed-up over literal", "cp + sync");
+  std::printf("%-29s | %8s %8s %5s %4s | %8s %9s %5s | %-22s | %8s %s\n", "Scenario", "ms",
+              "MiB wr.", "files", "peak", "ms", "MiB wr.", "files", "", "ms", "ours / cp");
   std::string json_scenarios;
   double ours_peak = 0;
   for (const auto& scenario : scenarios) {
-    const Samples& ours = outcome.samples.at(scenario.key).at(kOurs);
-    const Samples& literal = outcome.samples.at(scenario.key).at(kLiteral);
-    double ours_time = Median(ours.seconds);
-    double literal_time = Median(literal.seconds);
-    double speedup = ours_time > 0 ? literal_time / ours_time : 0;
-    ours_peak = std::max(ours_peak, static_cast<double>(ours.peak_kib));
-    auto columns = [](const Samples& samples, double time) {
-      char text[64];
-      std::snprintf(text, sizeof text, "%9s %9s %6llu %8s", Milliseconds(time).c_str(),
-                    Fixed(static_cast<double>(samples.bytes) / kMiB, 1).c_str(),
-                    static_cast<unsigned long long>(samples.files),
-                    Fixed(static_cast<double>(samples.peak_kib) / 1024, 1).c_str());
-      return std::string(text);
-    };
-    std::printf("%-30s | %s | %s | %7.1fx\n", scenario.label.c_str(),
-                columns(ours, ours_time).c_str(), columns(literal, literal_time).c_str(), speedup);
-    auto json = [](const Samples& samples, double time) {
+    const Samples& mine = ours(scenario.key);
+    const Samples& theirs = literal(scenario.key);
+    ours_peak = std::max(ours_peak, static_cast<double>(mine.peak_kib));
+    const Spread speedup = speedups(scenario.key);
+    std::string copy_columns = "";
+    const std::vector<double>* copy = scenario.key == "first_start"  ? &outcome.copy_first_seconds
+                                      : scenario.key == "load_other" ? &outcome.copy_load_seconds
+                                                                     : nullptr;
+    if (copy != nullptr) {
+      const Spread vs_copy = SpreadOf(Ratios(mine.seconds, *copy));
+      copy_columns = Milliseconds(Median(*copy)) + " " + RatioText(vs_copy);
+    }
+    std::printf("%-29s | %8s %8s %5llu %4s | %8s %9s %5llu | %-22s | %s\n", scenario.label.c_str(),
+                Milliseconds(Median(mine.seconds)).c_str(),
+                Fixed(static_cast<double>(mine.bytes) / kMiB, 1).c_str(),
+                static_cast<unsigned long long>(mine.files),
+                Fixed(static_cast<double>(mine.peak_kib) / 1024, 1).c_str(),
+                Milliseconds(Median(theirs.seconds)).c_str(),
+                Fixed(static_cast<double>(theirs.bytes) / kMiB, 1).c_str(),
+                static_cast<unsigned long long>(theirs.files), RatioText(speedup, 1).c_str(),
+                copy_columns.c_str());
+    auto json = [](const Samples& samples) {
       std::ostringstream text;
-      text << "{\"median_ms\":" << Fixed(time * 1000, 3) << ",\"bytes\":" << samples.bytes
-           << ",\"files\":" << samples.files << ",\"peak_kib\":" << samples.peak_kib
-           << ",\"header_reads\":" << samples.header_reads
+      text << "{\"median_ms\":" << Fixed(Median(samples.seconds) * 1000, 3)
+           << ",\"bytes\":" << samples.bytes << ",\"files\":" << samples.files
+           << ",\"peak_kib\":" << samples.peak_kib << ",\"header_reads\":" << samples.header_reads
            << ",\"header_bytes\":" << samples.header_bytes
            << ",\"header_ms\":" << Fixed(Median(samples.header_seconds) * 1000, 3) << "}";
       return text.str();
     };
     if (!json_scenarios.empty()) json_scenarios += ",";
-    json_scenarios += "{\"name\":\"" + scenario.key + "\",\"pelloquin\":" + json(ours, ours_time) +
-                      ",\"literal\":" + json(literal, literal_time) +
-                      ",\"speedup\":" + Fixed(speedup, 2) + "}";
+    json_scenarios += "{\"name\":\"" + scenario.key + "\",\"pelloquin\":" + json(mine) +
+                      ",\"literal\":" + json(theirs) + ",\"speedup\":" + SpreadJson(speedup) + "}";
   }
 
-  // The literal algorithm decides characters the same way, so reads the same headers.
   std::printf("\nSave headers read (player names of saves whose file name may cut them):\n");
   for (const auto& scenario : scenarios) {
-    const Samples& ours = outcome.samples.at(scenario.key).at(kOurs);
-    const double header_time = Median(ours.header_seconds);
+    const Samples& mine = ours(scenario.key);
+    const double header_time = Median(mine.header_seconds);
     std::printf("  %-30s %5llu headers, %7s KiB, %6s ms (%4.1f%% of the step)\n",
-                scenario.label.c_str(), static_cast<unsigned long long>(ours.header_reads),
-                Fixed(static_cast<double>(ours.header_bytes) / 1024, 1).c_str(),
-                Milliseconds(header_time).c_str(), 100 * header_time / Median(ours.seconds));
+                scenario.label.c_str(), static_cast<unsigned long long>(mine.header_reads),
+                Fixed(static_cast<double>(mine.header_bytes) / 1024, 1).c_str(),
+                Milliseconds(header_time).c_str(), 100 * header_time / Median(mine.seconds));
   }
-
-  const FileSet& restored = tree.characters[1];
-  const Samples& steady = outcome.samples.at("steady_start").at(kOurs);
-  const Samples& steady_literal = outcome.samples.at("steady_start").at(kLiteral);
-  const Samples& load = outcome.samples.at("load_other").at(kOurs);
-  const double copy_time = Median(outcome.copy_seconds);
-  const double steady_speedup = Median(steady_literal.seconds) / Median(steady.seconds);
-  const double load_bytes = static_cast<double>(load.bytes) / static_cast<double>(restored.bytes);
-  const double load_time = Median(load.seconds) / copy_time;
   std::printf(
-      "\ncp + sync of the restored character's %zu files (%s MiB): %s ms; "
-      "Load Save of another character took %.2fx that\n",
-      restored.files.size(), Fixed(static_cast<double>(restored.bytes) / kMiB, 1).c_str(),
-      Milliseconds(copy_time).c_str(), load_time);
+      "\ncp + sync: the first start-up against the loaded character's %zu files (%s MiB), "
+      "which it copies; Load Save against the restored character's %zu files (%s MiB).\n",
+      loaded.files.size(), Fixed(static_cast<double>(loaded.bytes) / kMiB, 1).c_str(),
+      restored.files.size(), Fixed(static_cast<double>(restored.bytes) / kMiB, 1).c_str());
+  std::printf(
+      "After Load Save of another character the window is usable; the %zu files that left the "
+      "save folder were then removed from the holding folder in the background in %s ms "
+      "(median).\n",
+      loaded.files.size(), Milliseconds(Median(ours("load_other").removal_seconds)).c_str());
   std::printf("A step process that does nothing peaks at %s MiB\n\n",
               Fixed(static_cast<double>(idle.peak_kib) / 1024, 1).c_str());
 
+  const Samples& steady = ours("steady_start");
+  const Samples& load = ours("load_other");
+  const Spread steady_speedup = speedups("steady_start");
+  const Spread same_speedup = speedups("load_same");
+  const double load_bytes = static_cast<double>(load.bytes) / static_cast<double>(restored.bytes);
   const std::vector<Target> targets = {
-      {"steady_speedup", "Steady start-up vs literal, 0 bytes written", steady_speedup,
-       kSteadySpeedupTarget, steady_speedup >= kSteadySpeedupTarget && steady.bytes == 0,
-       Fixed(steady_speedup, 0) + "x faster, " + std::to_string(steady.bytes) + " bytes, " +
-           std::to_string(steady.header_reads) + " headers read (target >= 100x, 0)"},
-      {"load_bytes_ratio", "Load Save bytes / restored bytes", load_bytes, kLoadBytesTarget,
-       load_bytes <= kLoadBytesTarget, Fixed(load_bytes, 2) + "x (target <= 1.0x)"},
-      {"load_time_vs_cp", "Load Save time / cp + sync", load_time, kLoadTimeTarget,
-       load_time <= kLoadTimeTarget, Fixed(load_time, 2) + "x (target <= 1.2x)"},
-      {"peak_memory_kib", "Peak memory of our steps", ours_peak, kPeakMemoryTarget,
-       ours_peak < kPeakMemoryTarget, Fixed(ours_peak / 1024, 1) + " MiB (target < 32 MiB)"},
+      {"load_time_vs_cp", "Load Save, another character / cp + sync", load_vs_copy, kLoadTimeTarget,
+       load_vs_copy.median <= kLoadTimeTarget, RatioText(load_vs_copy) + " (target <= 0.6x)"},
+      {"load_bytes_ratio",
+       "Load Save bytes / restored bytes",
+       {load_bytes, load_bytes, load_bytes},
+       1.0,
+       load_bytes <= 1.0,
+       Fixed(load_bytes, 2) + "x (target <= 1.0x)"},
+      {"first_start_vs_cp", "First start-up / cp + sync of what it copies", first_vs_copy,
+       kFirstStartTarget, first_vs_copy.median <= kFirstStartTarget,
+       RatioText(first_vs_copy) + " (target <= 1.0x)"},
+      {"steady_speedup", "Steady start-up vs literal, every run; 0 bytes", steady_speedup,
+       kSteadySpeedupTarget, steady_speedup.low >= kSteadySpeedupTarget && steady.bytes == 0,
+       RatioText(steady_speedup, 0) + ", " + std::to_string(steady.bytes) +
+           " bytes (target >= 100x in every run, 0)"},
+      {"same_load_speedup", "Load Save, same character, vs literal", same_speedup,
+       kSameLoadSpeedupTarget, same_speedup.median >= kSameLoadSpeedupTarget,
+       RatioText(same_speedup, 0) + " (target >= 200x)"},
+      {"peak_memory_kib",
+       "Peak memory of our steps",
+       {ours_peak, ours_peak, ours_peak},
+       kPeakMemoryTarget,
+       ours_peak < kPeakMemoryTarget,
+       Fixed(ours_peak / 1024, 1) + " MiB (target < 32 MiB)"},
   };
   std::printf("Targets%s:\n", options.quick ? " (quick sizes: timings are not judged)" : "");
   std::string json_targets;
   for (const auto& target : targets) {
-    std::printf("  %-46s %-44s %s\n", target.label.c_str(), target.shown.c_str(),
+    std::printf("  %-46s %-48s %s\n", target.label.c_str(), target.shown.c_str(),
                 options.quick ? "" : (target.met ? "met" : "MISSED"));
     if (!json_targets.empty()) json_targets += ",";
-    json_targets += "\"" + target.key + "\":{\"value\":" + Fixed(target.value, 3) +
+    json_targets += "\"" + target.key + "\":{\"value\":" + SpreadJson(target.value) +
                     ",\"limit\":" + Fixed(target.limit, 1) +
                     ",\"met\":" + (target.met ? "true" : "false") + "}";
   }
@@ -386,16 +494,49 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       "\n{\"benchmark\":\"swap\",\"quick\":%s,\"runs\":%d,\"characters\":%d,"
       "\"saves_per_character\":%d,\"save_size\":%llu,\"sorted_bytes\":%llu,"
       "\"cpu\":\"%s\",\"kernel\":\"%s\",\"file_system\":\"%s\",\"idle_peak_kib\":%llu,"
-      "\"scenarios\":[%s],\"cp_sync_median_ms\":%s,\"restored_bytes\":%llu,"
-      "\"targets\":{%s},\"counts_ok\":%s}\n",
+      "\"scenarios\":[%s],\"cp_sync_first_ms\":%s,\"cp_sync_load_ms\":%s,"
+      "\"load_removal_ms\":%s,\"targets\":{%s},\"counts_ok\":%s}\n",
       options.quick ? "true" : "false", options.runs, options.shape.characters,
       options.shape.saves_per_character, static_cast<unsigned long long>(options.shape.save_size),
       static_cast<unsigned long long>(tree.QualifyingBytes()), Escaped(CpuModel()).c_str(),
       Escaped(KernelRelease()).c_str(), Escaped(file_system).c_str(),
       static_cast<unsigned long long>(idle.peak_kib), json_scenarios.c_str(),
-      Fixed(copy_time * 1000, 3).c_str(), static_cast<unsigned long long>(restored.bytes),
-      json_targets.c_str(), outcome.mismatches.empty() ? "true" : "false");
+      Fixed(Median(outcome.copy_first_seconds) * 1000, 3).c_str(),
+      Fixed(Median(outcome.copy_load_seconds) * 1000, 3).c_str(),
+      Fixed(Median(load.removal_seconds) * 1000, 3).c_str(), json_targets.c_str(),
+      outcome.mismatches.empty() ? "true" : "false");
   return outcome.mismatches.empty() ? 0 : 1;
+}
+
+// On a file system that shares blocks between a file and its copy (XFS or
+// btrfs with reflinks), Load Save of another character should take no data
+// blocks at all: its copies are clones and its removals free only names.
+int ReportBlocks(const SaveTree& tree, const fs::path& root) {
+  const std::vector<Scenario> scenarios = MakeScenarios(tree);
+  Outcome outcome;
+  Runner runner(tree, root, outcome);
+  runner.StartFromFirstStartUp(scenarios[0]);
+  FlushFileSystem(root);
+  const std::uint64_t before = FreeBytes(root);
+  runner.Step(scenarios[2], kOurs);  // its removals included
+  FlushFileSystem(root);
+  const std::uint64_t after = FreeBytes(root);
+  const FileSet& restored = tree.characters[1];
+  const double taken_kib =
+      (static_cast<double>(before) - static_cast<double>(after)) / 1024;  // may be negative
+  // Metadata (inodes, folder blocks, reference counts) takes a little; the
+  // data would take the restored bytes.
+  const bool no_data = taken_kib * 1024 < static_cast<double>(restored.bytes) / 100;
+  std::printf(
+      "Reflinks (%s): Load Save of another character copied %zu files, %s MiB; free space "
+      "before %s MiB, after %s MiB: %s KiB taken, %s\n",
+      FileSystemName(root).c_str(), restored.files.size(),
+      Fixed(static_cast<double>(restored.bytes) / kMiB, 1).c_str(),
+      Fixed(static_cast<double>(before) / kMiB, 1).c_str(),
+      Fixed(static_cast<double>(after) / kMiB, 1).c_str(), Fixed(taken_kib, 0).c_str(),
+      no_data ? "no data blocks written" : "DATA BLOCKS WRITTEN");
+  for (const auto& mismatch : outcome.mismatches) std::printf("  %s\n", mismatch.c_str());
+  return outcome.mismatches.empty() && no_data ? 0 : 1;
 }
 
 // Removes the benchmark's folder however the run ends.
@@ -418,6 +559,7 @@ int RunBenchmark(const Options& options) {
   const fs::path root = guard.path;
   std::cerr << "Generating the save folder in " << root << "\n";
   SaveTree tree = GenerateSaveTree(root / "My Games" / "Oblivion" / "Saves", options.shape);
+  if (options.blocks) return ReportBlocks(tree, root);
   auto scenarios = MakeScenarios(tree);
   StepResult idle = RunChild({"idle", kOurs, Utf8FromPath(tree.save_folder), ""});
   Outcome outcome = Measure(tree, scenarios, root, options.runs);
@@ -427,7 +569,7 @@ int RunBenchmark(const Options& options) {
 int Usage(const char* message) {
   std::cerr << message
             << "\nusage: pelloquin_bench [--quick] [--runs N] [--characters C] "
-               "[--saves M] [--size BYTES[K|M]] [--dir FOLDER] [--keep]\n";
+               "[--saves M] [--size BYTES[K|M]] [--dir FOLDER] [--keep] [--blocks]\n";
   return 2;
 }
 
@@ -442,6 +584,8 @@ int Main(int argc, char** argv) {
       options.quick = true;
     } else if (argument == "--keep") {
       options.keep = true;
+    } else if (argument == "--blocks") {
+      options.blocks = true;
     } else if (argument.starts_with("--") && i + 1 < arguments.size()) {
       values[argument] = arguments[++i];
     } else {

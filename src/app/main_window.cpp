@@ -37,6 +37,7 @@ void MainWindow::StartUp() {
   if (view_ == nullptr) throw std::logic_error("the main window has no view");
   lifetime_.WindowOpened();
   RunReportingErrors([this] {
+    const Failures left = removal_.Wait();
     SharedState& state = services_.state;
     ClearCharacterTable(state);
     state.IniPath = services_.ini_path;
@@ -48,7 +49,8 @@ void MainWindow::StartUp() {
       failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
                                   services_.save_folder_start());
     }
-    Append(failures, PrepareSaveFolder(state));
+    ActionListings listings;
+    Append(failures, PrepareSaveFolder(state, listings));
 
     listed_names_.clear();
     FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
@@ -57,8 +59,9 @@ void MainWindow::StartUp() {
     {
       ProgressRule progress(*view_, "Sorting the saves into their characters' folders",
                             services_.clock);
-      Append(failures, ArchiveSaves(state, progress.Callback()));
+      Append(failures, ArchiveSaves(state, listings, progress.Callback()));
     }
+    removal_.Start(state.SavePath);
 
     if (services_.open_registry) {
       if (auto registry = services_.open_registry(state.SavePath)) {
@@ -66,6 +69,7 @@ void MainWindow::StartUp() {
       }
     }
     ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
+    ShowRemovalFailures(left);
   });
 }
 
@@ -77,13 +81,16 @@ void MainWindow::LoadSave() {
       return;
     }
     const std::string name = listed_names_[*row];
+    const Failures left = removal_.Wait();
     Failures failures;
     {
       ProgressRule progress(*view_, "Loading " + name, services_.clock);
       failures = LoadCharacter(services_.state, name, progress.Callback());
     }
+    removal_.Start(services_.state.SavePath);
     view_->SetLoadedName(services_.state.LoadedChar);
     ShowFailures(services_.prompt, "Some saves of " + name + " could not be loaded:", failures);
+    ShowRemovalFailures(left);
   });
 }
 
@@ -131,6 +138,11 @@ std::optional<CharacterTip> MainWindow::TipForRow(std::size_t row) const {
     // A tip is a courtesy; a folder that cannot be read shows none.
     return std::nullopt;
   }
+}
+
+void MainWindow::ShowRemovalFailures(const Failures& failures) {
+  ShowFailures(services_.prompt,
+               "Some saves that had left the save folder could not be removed:", failures);
 }
 
 void MainWindow::ShowSettingsFailures(const Failures& failures) {

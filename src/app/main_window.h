@@ -12,6 +12,7 @@
 #include "about_dialog.h"
 #include "app_services.h"
 #include "character_tip.h"
+#include "deferred_removal.h"
 #include "failure.h"
 #include "lifetime.h"
 #include "views.h"
@@ -48,6 +49,7 @@ class MainWindow {
   // window system's event loop.
   void RunReportingErrors(const std::function<void()>& command);
   void ShowSettingsFailures(const Failures& failures);
+  void ShowRemovalFailures(const Failures& failures);
 
   AppServices& services_;
   Lifetime& lifetime_;
@@ -56,6 +58,9 @@ class MainWindow {
   bool closed_ = false;
   // The names as stored, row by row: the list's text may not hold them byte for byte.
   std::vector<std::string> listed_names_;
+  // The saves that left the save folder are removed once the window is
+  // usable again; each action first waits for the removal before it.
+  DeferredRemoval removal_;
 };
 
 }  // namespace pelloquin

@@ -32,6 +32,11 @@ std::error_code WriteAll(NativeFile file, std::string_view bytes);
 std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
                                const std::filesystem::path& target);
 
+// The same for a temporary file its caller has flushed already (copies of
+// saves flush many at once).
+std::error_code CloseAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
+                               const std::filesystem::path& target);
+
 // Makes a rename into the folder survive a power cut (a no-op on Windows,
 // whose renames are written through).
 void SyncFolder(const std::filesystem::path& folder);

@@ -27,6 +27,11 @@ std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path&
                                const std::filesystem::path& target) {
   if (fault::ShouldFail(fault::Call::Flush)) return fault::InjectedError();
   if (::fsync(file.get()) != 0) return LastError();
+  return CloseAndRename(file, temporary, target);
+}
+
+std::error_code CloseAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
+                               const std::filesystem::path& target) {
   if (file.Close() != 0) return LastError();
   if (fault::ShouldFail(fault::Call::Rename)) return fault::InjectedError();
   if (::rename(temporary.c_str(), target.c_str()) != 0) return LastError();

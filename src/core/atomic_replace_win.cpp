@@ -23,6 +23,11 @@ std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path&
                                const std::filesystem::path& target) {
   if (fault::ShouldFail(fault::Call::Flush)) return fault::InjectedError();
   if (!::FlushFileBuffers(file.get())) return LastError();
+  return CloseAndRename(file, temporary, target);
+}
+
+std::error_code CloseAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
+                               const std::filesystem::path& target) {
   if (!file.Close()) return LastError();
   // Never MOVEFILE_COPY_ALLOWED: it would turn the rename into a copy that
   // can leave half a file under the target's name.

@@ -1,8 +1,9 @@
 // A seam around the file-system calls that change something, so tests can make
 // the n-th such call fail, or act at a chosen moment. Production code pays one
-// increment and one compare per call.
+// atomic increment and one compare per call.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <system_error>
@@ -12,19 +13,26 @@ namespace pelloquin::fault {
 enum class Call { Copy, Rename, Remove, CreateFolder, SetTime, Write, Flush };
 
 struct Injector {
-  long calls = 0;    // calls seen since the last Reset
-  long fail_at = 0;  // the call that fails, counted from 1; 0 fails none
+  // Atomic, as the removal of leaving saves runs on a thread of its own.
+  std::atomic<long> calls{0};    // calls seen since the last Reset
+  std::atomic<long> fail_at{0};  // the call that fails, counted from 1; 0 fails none
+  // With fail_at: every call from that one on fails too, as if the program
+  // had been killed there.
+  std::atomic<bool> fail_after{false};
   // Runs once a file was found unchanged and before it leaves its folder, so
-  // that a test can change the file in between.
+  // that a test can change the file in between. Set only while no other
+  // thread does file work.
   std::function<void(const std::filesystem::path&)> after_check;
 };
 
 Injector& GetInjector();
 
-// True when this call is the one a test asked to fail.
+// True when this call is one a test asked to fail.
 inline bool ShouldFail(Call) {
   Injector& injector = GetInjector();
-  return ++injector.calls == injector.fail_at;
+  const long call = ++injector.calls;
+  const long fail_at = injector.fail_at;
+  return fail_at != 0 && (call == fail_at || (injector.fail_after && call > fail_at));
 }
 
 inline void AfterCheck(const std::filesystem::path& path) {
@@ -36,8 +44,14 @@ inline std::error_code InjectedError() {
   return std::make_error_code(std::errc::io_error);
 }
 
-inline void Reset(long fail_at = 0) {
-  GetInjector() = Injector{0, fail_at, {}};
+enum class Mode { kOneCall, kFromThatCallOn };
+
+inline void Reset(long fail_at = 0, Mode mode = Mode::kOneCall) {
+  Injector& injector = GetInjector();
+  injector.calls = 0;
+  injector.fail_at = fail_at;
+  injector.fail_after = mode == Mode::kFromThatCallOn;
+  injector.after_check = {};
 }
 
 }  // namespace pelloquin::fault

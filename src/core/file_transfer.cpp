@@ -8,6 +8,16 @@ bool IsTemporaryName(std::string_view name) {
          name.ends_with(".tmp");
 }
 
+std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
+  std::vector<CopyRequest> requests = {{source, target, {}, {}, {}}};
+  CopyFilesSafely(requests);
+  return requests.front().error;
+}
+
+void CopyFilesSafely(std::vector<CopyRequest>& requests) {
+  requests = FinishCopies(StartCopies(std::move(requests)));
+}
+
 CopyStatistics& Statistics() {
   static CopyStatistics statistics;
   return statistics;

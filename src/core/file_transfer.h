@@ -6,6 +6,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <system_error>
@@ -44,9 +46,14 @@ inline std::error_code ChangedError() {
   return std::make_error_code(std::errc::resource_unavailable_try_again);
 }
 
-// The ordinary files of a folder (not sub-folders, not links), unsorted, with
-// their identity.
-std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files);
+enum class Listing {
+  kFull,   // each file's size, time and identity
+  kNames,  // names and the hidden flag; the rest may stay 0 where it saves a call per file
+};
+
+// The ordinary files of a folder (not sub-folders, not links), unsorted.
+std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files,
+                           Listing detail = Listing::kFull);
 
 // Size and time of one ordinary file (its identity on POSIX only).
 std::error_code StatFile(const fs::path& path, FileInfo& info);
@@ -59,11 +66,42 @@ std::error_code CopyFileSafely(const fs::path& source, const fs::path& target);
 struct CopyRequest {
   fs::path source;
   fs::path target;
-  std::error_code error;  // set by the copy
+  // An earlier request of the same call that must have replaced its target
+  // before this one may (a co-save waits for its save); when that one fails,
+  // this one is not made and reports CancelledError().
+  std::optional<std::size_t> after;
+  // Set by the copy: what failed, or the new target's size, time and identity.
+  std::error_code error;
+  FileInfo written;
 };
 
-// Copies each like CopyFileSafely, in order, but writes every temporary file
-// before the first is flushed, so the disk writes them back together.
+// What a copy reports that was not made because the one it waited for failed.
+inline std::error_code CancelledError() {
+  return std::make_error_code(std::errc::operation_canceled);
+}
+
+// Copies started by StartCopies and not finished yet. Dropped unfinished, it
+// waits for its flushes and removes the temporary files not yet renamed.
+class CopiesInFlight {
+ public:
+  CopiesInFlight();
+  ~CopiesInFlight();
+  CopiesInFlight(CopiesInFlight&&) noexcept;
+  CopiesInFlight& operator=(CopiesInFlight&&) noexcept;
+
+  struct State;  // the platform's own
+  std::unique_ptr<State> state;
+};
+
+// Copies each like CopyFileSafely, in two steps, so that a caller can write
+// the next batch while the disk writes back this one. StartCopies writes
+// every temporary file and starts the write-back of each, then flushes them
+// all at once on other threads (where the platform's copy does not flush
+// each as it goes); FinishCopies waits for those flushes and renames each
+// temporary file over its target, in order, and hands the requests back.
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests);
+std::vector<CopyRequest> FinishCopies(CopiesInFlight copies);
+// Both steps at once.
 void CopyFilesSafely(std::vector<CopyRequest>& requests);
 
 // The two steps below take a file out of its folder only while it is still
@@ -72,25 +110,33 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests);
 // Windows the file is held open so that no one can write it from the check
 // until it is gone.
 
-// Renames `source` to `target`, replacing it. Fails (without copying) when
-// the two lie on different file systems.
-std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
-                                    const FileInfo& expected);
+enum class Replace { kYes, kNo };
 
-// Removes `path`, whose content `copy` holds already (a matching copy, or the
-// same file under another name, in which case only the name `path` goes). On
-// POSIX, where nothing keeps a writer out between the check and the removal,
-// the file is renamed over its matching copy instead, so that a write landing
-// meanwhile goes along with it; only a copy on another file system leaves
-// that moment open.
+// Renames `source` to `target`. An existing target is replaced with
+// Replace::kYes, else left and reported as std::errc::file_exists. Fails
+// (without copying) when the two lie on different file systems.
+std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
+                                    const FileInfo& expected, Replace replace = Replace::kYes);
+
+// Removes `path`, whose content the file `copy` (as its folder's listing
+// describes it) holds already: a matching copy, or the same file under
+// another name, in which case only the name `path` goes. On POSIX, where
+// nothing keeps a writer out between the check and the removal, the file is
+// renamed over its matching copy instead, so that a write landing meanwhile
+// goes along with it; only a copy on another file system leaves that moment
+// open.
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
-                                      const fs::path& copy);
+                                      const fs::path& copy, const FileInfo& copy_info);
 
 // Removes a file unconditionally: for the copy's own temporary files.
 std::error_code RemoveFile(const fs::path& path);
 
-// A folder that exists already is no error.
-std::error_code CreateFolder(const fs::path& path);
+// A folder that exists already is no error. A hidden folder is marked so on
+// Windows; on POSIX its name must start with a dot.
+std::error_code CreateFolder(const fs::path& path, bool hidden = false);
+
+// Removes an empty folder.
+std::error_code RemoveFolder(const fs::path& path);
 
 // Makes the renames done so far survive a power cut. Copies and moves defer
 // this so a folder that gains many files is flushed once; a removal and a

@@ -4,10 +4,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 
+#include "atomic_replace.h"
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "posix_descriptor.h"
@@ -24,6 +29,7 @@ namespace {
 using fault::InjectedError;
 using posix::Descriptor;
 using posix::LastError;
+using posix::RetryOnInterrupt;
 
 std::int64_t Ticks(const struct stat& status) {
   return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
@@ -53,28 +59,31 @@ std::string TemporaryName() {
   return ".pelloquin-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + ".tmp";
 }
 
-// Makes a rename or a new file in the folder survive a power cut.
-void SyncFolder(const fs::path& folder) {
-  Descriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (dir.valid()) ::fsync(dir.get());
-}
-
 // Folders that gained a file by a rename and are not flushed yet. A flush per
 // file doubled the cost of a copy; one per folder is enough when it comes
 // before any file is removed (so no removal can outlive, after a power cut,
 // the copy it relied on), before the next listing, at the end of each
 // operation, and at exit. A rename is atomic on its own, so a cut meanwhile
 // leaves the old file or the new one.
+// Locked, as the removal of leaving saves runs on a thread of its own.
 class PendingFolders {
  public:
   ~PendingFolders() { SyncAll(); }
-  void Add(const fs::path& folder) { folders_.insert(folder.native()); }
+  void Add(const fs::path& folder) {
+    std::lock_guard lock(mutex_);
+    folders_.insert(folder.native());
+  }
   void SyncAll() {
-    for (const auto& folder : folders_) SyncFolder(folder);
-    folders_.clear();
+    std::set<fs::path::string_type> folders;
+    {
+      std::lock_guard lock(mutex_);
+      folders.swap(folders_);
+    }
+    for (const auto& folder : folders) SyncFolder(folder);
   }
 
  private:
+  std::mutex mutex_;
   std::set<fs::path::string_type> folders_;
 };
 
@@ -84,28 +93,17 @@ PendingFolders& Pending() {
 }
 
 std::error_code StreamContent(int in, int out, std::uint64_t size) {
-  constexpr std::size_t kBufferSize = 256 * 1024;
+  constexpr std::size_t kBufferSize = std::size_t{256} * 1024;
   auto buffer = std::make_unique<char[]>(kBufferSize);
   if (::lseek(in, 0, SEEK_SET) < 0 || ::lseek(out, 0, SEEK_SET) < 0 || ::ftruncate(out, 0) < 0) {
     return LastError();
   }
   std::uint64_t copied = 0;
   while (true) {
-    ssize_t got = ::read(in, buffer.get(), kBufferSize);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      return LastError();
-    }
+    const ssize_t got = RetryOnInterrupt([&] { return ::read(in, buffer.get(), kBufferSize); });
+    if (got < 0) return LastError();
     if (got == 0) break;
-    for (ssize_t put = 0; put < got;) {
-      if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-      ssize_t written = ::write(out, buffer.get() + put, static_cast<std::size_t>(got - put));
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        return LastError();
-      }
-      put += written;
-    }
+    if (auto error = WriteAll(out, {buffer.get(), static_cast<std::size_t>(got)})) return error;
     copied += static_cast<std::uint64_t>(got);
   }
   // The file shrank or grew while it was read.
@@ -119,9 +117,9 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
   std::uint64_t remaining = size;
   while (remaining > 0) {
     if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
-    ssize_t copied = ::copy_file_range(in, nullptr, out, nullptr, remaining, 0);
+    const ssize_t copied = RetryOnInterrupt(
+        [&] { return ::copy_file_range(in, nullptr, out, nullptr, remaining, 0); });
     if (copied < 0) {
-      if (errno == EINTR) continue;
       // File systems without in-kernel copies say so on the first call.
       if (remaining == size && (errno == EXDEV || errno == ENOSYS || errno == EINVAL ||
                                 errno == EOPNOTSUPP || errno == EPERM)) {
@@ -144,7 +142,7 @@ void SyncRenamedFolders() {
   Pending().SyncAll();
 }
 
-std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
+std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files, Listing detail) {
   Pending().SyncAll();
   std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(folder.c_str()), ::closedir);
   if (!dir) return LastError();
@@ -159,6 +157,10 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files)
     std::string_view name = entry->d_name;
     if (name == "." || name == "..") continue;
     if (entry->d_type != DT_REG && entry->d_type != DT_UNKNOWN) continue;
+    if (detail == Listing::kNames && entry->d_type == DT_REG) {
+      files.push_back({std::string(name), 0, 0, name.front() == '.', 0, 0});
+      continue;
+    }
     struct stat status {};
     if (::fstatat(dir_fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) continue;
     if (!S_ISREG(status.st_mode)) continue;
@@ -187,6 +189,7 @@ struct PendingCopy {
   std::error_code Abandon(std::error_code error) {
     if (out.valid()) out.Close();
     if (!temporary.empty()) ::unlink(temporary.c_str());
+    temporary.clear();
     return error;
   }
 };
@@ -224,63 +227,138 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   return {};
 }
 
-std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target) {
-  if (fault::ShouldFail(fault::Call::Flush)) return copy.Abandon(InjectedError());
-  if (::fsync(copy.out.get()) != 0) return copy.Abandon(LastError());
-  if (copy.out.Close() != 0) return copy.Abandon(LastError());
-  if (fault::ShouldFail(fault::Call::Rename)) return copy.Abandon(InjectedError());
-  if (::rename(copy.temporary.c_str(), target.c_str()) != 0) return copy.Abandon(LastError());
+// Renames a flushed temporary file over its target.
+std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileInfo& written) {
+  struct stat status {};
+  if (::fstat(copy.out.get(), &status) != 0) return copy.Abandon(LastError());
+  if (auto error = CloseAndRename(copy.out, copy.temporary, target)) return copy.Abandon(error);
+  copy.temporary.clear();
   Pending().Add(target.parent_path());
   Statistics().files_written += 1;
   Statistics().bytes_written += copy.size;
+  written = InfoOf(target.filename().string(), status);
   return {};
 }
 
 }  // namespace
 
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
-  PendingCopy copy;
-  if (auto error = WriteTemporary(source, target, copy)) return error;
-  return CommitTemporary(copy, target);
+// The flushes run together: in flight at once they share the file system's
+// journal commits and the disk's cache flushes, where one after the other
+// each waits for its own.
+struct CopiesInFlight::State {
+  std::vector<CopyRequest> requests;
+  std::vector<PendingCopy> copies;
+  std::vector<std::size_t> flushing;  // the copies being flushed
+  std::vector<int> flush_errors;      // errno of each copy's flush
+  std::vector<std::thread> flushers;
+
+  ~State() {
+    Join();
+    for (auto& copy : copies) copy.Abandon({});
+  }
+  void Join() {
+    for (auto& flusher : flushers) flusher.join();
+    flushers.clear();
+  }
+};
+
+CopiesInFlight::CopiesInFlight() = default;
+CopiesInFlight::~CopiesInFlight() = default;
+CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
+CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
+
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
+  constexpr std::size_t kFlushers = 8;
+  CopiesInFlight started;
+  started.state = std::make_unique<CopiesInFlight::State>();
+  CopiesInFlight::State& state = *started.state;
+  state.requests = std::move(requests);
+  state.copies.resize(state.requests.size());
+  state.flush_errors.assign(state.requests.size(), 0);
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    CopyRequest& request = state.requests[i];
+    request.error = WriteTemporary(request.source, request.target, state.copies[i]);
+  }
+  // Which flush a test makes fail is decided here, in order.
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    if (state.requests[i].error) continue;
+    if (fault::ShouldFail(fault::Call::Flush)) {
+      state.requests[i].error = state.copies[i].Abandon(InjectedError());
+    } else {
+      state.flushing.push_back(i);
+    }
+  }
+  const std::size_t threads = std::min(kFlushers, state.flushing.size());
+  for (std::size_t t = 0; t < threads; ++t) {
+    state.flushers.emplace_back([&state, t, threads] {
+      for (std::size_t k = t; k < state.flushing.size(); k += threads) {
+        const std::size_t i = state.flushing[k];
+        if (::fsync(state.copies[i].out.get()) != 0) state.flush_errors[i] = errno;
+      }
+    });
+  }
+  return started;
 }
 
-void CopyFilesSafely(std::vector<CopyRequest>& requests) {
-  std::vector<PendingCopy> copies(requests.size());
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    requests[i].error = WriteTemporary(requests[i].source, requests[i].target, copies[i]);
+std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
+  CopiesInFlight::State& state = *started.state;
+  state.Join();
+  for (std::size_t i = 0; i < state.requests.size(); ++i) {
+    CopyRequest& request = state.requests[i];
+    PendingCopy& copy = state.copies[i];
+    if (request.error) continue;
+    if (state.flush_errors[i] != 0) {
+      request.error = copy.Abandon(posix::ErrorCode(state.flush_errors[i]));
+    } else if (request.after && state.requests[*request.after].error) {
+      request.error = copy.Abandon(CancelledError());
+    } else {
+      request.error = CommitTemporary(copy, request.target, request.written);
+    }
   }
-  for (std::size_t i = 0; i < requests.size(); ++i) {
-    if (!requests[i].error) requests[i].error = CommitTemporary(copies[i], requests[i].target);
-  }
+  return std::move(state.requests);
 }
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
-                                    const FileInfo& expected) {
+                                    const FileInfo& expected, Replace replace) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
   struct stat status {};
   if (auto error = CheckUnchanged(source, expected, status)) return error;
   fault::AfterCheck(source);
   // A write that lands after the check goes along with the file.
-  if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
+  if (replace == Replace::kYes) {
+    if (::rename(source.c_str(), target.c_str()) != 0) return LastError();
+  } else {
+#ifdef __linux__
+    if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
+      return LastError();
+    }
+#else
+    if (::link(source.c_str(), target.c_str()) != 0) return LastError();
+    if (::unlink(source.c_str()) != 0) return LastError();
+#endif
+  }
   Pending().Add(target.parent_path());
   return {};
 }
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
-                                      const fs::path& copy) {
+                                      const fs::path& copy, const FileInfo& copy_info) {
   if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
-  struct stat status {
-  }, copy_status{};
+  struct stat status {};
   if (auto error = CheckUnchanged(path, expected, status)) return error;
-  if (::lstat(copy.c_str(), &copy_status) != 0) return LastError();
-  bool same_file = copy_status.st_dev == status.st_dev && copy_status.st_ino == status.st_ino;
+  const bool same_device = copy_info.device == static_cast<std::uint64_t>(status.st_dev);
+  const bool same_file =
+      same_device && copy_info.file_id == static_cast<std::uint64_t>(status.st_ino);
   fault::AfterCheck(path);
   // A rename onto another name of the same file would do nothing at all.
-  if (!same_file && copy_status.st_dev == status.st_dev) {
+  if (!same_file && same_device) {
     if (::rename(path.c_str(), copy.c_str()) != 0) return LastError();
     Pending().Add(copy.parent_path());
     return {};
   }
+  // Only here is the file's content gone if the copy is: make sure it is there.
+  struct stat copy_status {};
+  if (auto error = CheckUnchanged(copy, copy_info, copy_status)) return error;
   Pending().SyncAll();
   if (::unlink(path.c_str()) != 0) return LastError();
   return {};
@@ -293,7 +371,7 @@ std::error_code RemoveFile(const fs::path& path) {
   return {};
 }
 
-std::error_code CreateFolder(const fs::path& path) {
+std::error_code CreateFolder(const fs::path& path, bool) {
   if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
   if (::mkdir(path.c_str(), 0777) == 0) return {};
   std::error_code error = LastError();
@@ -302,6 +380,12 @@ std::error_code CreateFolder(const fs::path& path) {
     return {};
   }
   return error;
+}
+
+std::error_code RemoveFolder(const fs::path& path) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (::rmdir(path.c_str()) != 0) return LastError();
+  return {};
 }
 
 }  // namespace pelloquin::files

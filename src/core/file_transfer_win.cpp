@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "atomic_replace.h"
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
@@ -76,8 +77,9 @@ std::error_code CheckUnchanged(const Handle& file, const FileInfo& expected) {
 // MOVEFILE_WRITE_THROUGH has flushed every rename already.
 void SyncRenamedFolders() {}
 
-std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files) {
-  // The directory read that gives each file's index with its size and time.
+// One directory read gives each file's index with its size and time, so a
+// listing of names alone would save nothing.
+std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files, Listing) {
   Handle dir(::CreateFileW(folder.c_str(), FILE_LIST_DIRECTORY,
                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
@@ -92,7 +94,7 @@ std::error_code ListFolder(const fs::path& folder, std::vector<FileInfo>& files)
       DWORD error = ::GetLastError();
       // A drive's root may hold nothing at all, not even "." and "..".
       if (error == ERROR_NO_MORE_FILES || error == ERROR_FILE_NOT_FOUND) return {};
-      return {static_cast<int>(error), std::system_category()};
+      return win::ErrorCode(error);
     }
     const auto* bytes = reinterpret_cast<const char*>(buffer.data());
     for (std::size_t offset = 0;;) {
@@ -129,7 +131,9 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
   return {};
 }
 
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
+namespace {
+
+std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo& written) {
   if (fault::ShouldFail(fault::Call::Copy)) return InjectedError();
   WIN32_FILE_ATTRIBUTE_DATA before{};
   if (auto error = Attributes(source, before)) return error;
@@ -179,28 +183,53 @@ std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
                      &before.ftLastWriteTime)) {
     return abandon(LastError());
   }
-  if (fault::ShouldFail(fault::Call::Flush)) return abandon(InjectedError());
-  if (!::FlushFileBuffers(out.get())) return abandon(LastError());
-  if (!out.Close()) return abandon(LastError());
-  // Never MOVEFILE_COPY_ALLOWED: it would turn the rename into a copy that
-  // can leave half a file under the target's name.
-  if (fault::ShouldFail(fault::Call::Rename)) return abandon(InjectedError());
-  if (!::MoveFileExW(temporary.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return abandon(LastError());
-  }
+  // A rename keeps the file's index, so this is the target's identity.
+  BY_HANDLE_FILE_INFORMATION identity{};
+  if (!::GetFileInformationByHandle(out.get(), &identity)) return abandon(LastError());
+  if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
 
   Statistics().files_written += 1;
   Statistics().bytes_written += size;
+  written = {
+      Utf8FromPath(target.filename()), size,
+      Ticks(before.ftLastWriteTime),   IsHidden(before.dwFileAttributes),
+      identity.dwVolumeSerialNumber,   Size(identity.nFileIndexHigh, identity.nFileIndexLow)};
   return {};
 }
 
-void CopyFilesSafely(std::vector<CopyRequest>& requests) {
-  for (auto& request : requests) request.error = CopyFileSafely(request.source, request.target);
+}  // namespace
+
+// The system's copy flushes each file as it goes, so the copies are all made,
+// in order, as they start.
+struct CopiesInFlight::State {
+  std::vector<CopyRequest> requests;
+};
+
+CopiesInFlight::CopiesInFlight() = default;
+CopiesInFlight::~CopiesInFlight() = default;
+CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
+CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
+
+CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
+  for (auto& request : requests) {
+    if (request.after && requests[*request.after].error) {
+      request.error = CancelledError();
+      continue;
+    }
+    request.error = CopyOne(request.source, request.target, request.written);
+  }
+  CopiesInFlight started;
+  started.state =
+      std::make_unique<CopiesInFlight::State>(CopiesInFlight::State{std::move(requests)});
+  return started;
+}
+
+std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
+  return std::move(started.state->requests);
 }
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
-                                    const FileInfo& expected) {
+                                    const FileInfo& expected, Replace replace) {
   if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
   Handle file = OpenToTakeOut(source);
   if (!file.valid()) return LastError();
@@ -209,25 +238,34 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
   const std::wstring& name = target.native();
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
   auto& rename = *reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
-  rename.ReplaceIfExists = TRUE;
+  rename.ReplaceIfExists = replace == Replace::kYes;
   rename.RootDirectory = nullptr;
   rename.FileNameLength = static_cast<DWORD>(name.size() * sizeof(WCHAR));
   std::copy(name.begin(), name.end(), rename.FileName);
   if (!::SetFileInformationByHandle(file.get(), FileRenameInfo, &rename,
                                     static_cast<DWORD>(buffer.size()))) {
-    return LastError();
+    const DWORD error = ::GetLastError();
+    if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
+      return std::make_error_code(std::errc::file_exists);
+    }
+    return win::ErrorCode(error);
   }
   return {};
 }
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
-                                      const fs::path& copy) {
+                                      const fs::path& copy, const FileInfo& copy_info) {
   if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
   Handle file = OpenToTakeOut(path);
   if (!file.valid()) return LastError();
   if (auto error = CheckUnchanged(file, expected)) return error;
+  // The removal is for good here: the copy must still be the one listed.
   WIN32_FILE_ATTRIBUTE_DATA copy_data{};
   if (auto error = Attributes(copy, copy_data)) return error;
+  if (Size(copy_data.nFileSizeHigh, copy_data.nFileSizeLow) != copy_info.size ||
+      Ticks(copy_data.ftLastWriteTime) != copy_info.mtime) {
+    return ChangedError();
+  }
   fault::AfterCheck(path);
   // No one can write the file through another handle, so it may simply go.
   FILE_DISPOSITION_INFO disposition{TRUE};
@@ -245,9 +283,12 @@ std::error_code RemoveFile(const fs::path& path) {
   return {};
 }
 
-std::error_code CreateFolder(const fs::path& path) {
+std::error_code CreateFolder(const fs::path& path, bool hidden) {
   if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
-  if (::CreateDirectoryW(path.c_str(), nullptr)) return {};
+  if (::CreateDirectoryW(path.c_str(), nullptr)) {
+    if (hidden && !::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) return LastError();
+    return {};
+  }
   std::error_code error = LastError();
   DWORD attributes = ::GetFileAttributesW(path.c_str());
   if (error.value() == ERROR_ALREADY_EXISTS && attributes != INVALID_FILE_ATTRIBUTES &&
@@ -255,6 +296,12 @@ std::error_code CreateFolder(const fs::path& path) {
     return {};
   }
   return error;
+}
+
+std::error_code RemoveFolder(const fs::path& path) {
+  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (!::RemoveDirectoryW(path.c_str())) return LastError();
+  return {};
 }
 
 }  // namespace pelloquin::files

@@ -1,7 +1,10 @@
 // Sorting saves into character folders and bringing one character's back.
-// Every folder is listed once per operation; a copy whose target already has
-// the source's size and time is skipped, and a save leaving the save folder is
-// moved by a rename where it can be, so a swap costs only what changed.
+// Every folder is listed once per user action; a copy whose target already
+// has the source's size and time is skipped, copies are written back in
+// batches, and a save leaving the save folder is moved by a rename, into its
+// character's folder or, when its copy there matches, into the holding folder
+// whose removals wait until the window is usable again: a swap costs the user
+// only what changed.
 #include "save_folder.h"
 
 #include <algorithm>
@@ -9,7 +12,9 @@
 #include <limits>
 #include <map>
 #include <optional>
+#include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "ascii_case.h"
 #include "file_transfer.h"
@@ -37,34 +42,49 @@ bool NameLess(const std::string& a, const std::string& b) {
   return folded(*first) < folded(*second);
 }
 
-// One folder as listed at the start of an operation, kept up to date with
-// what the operation itself changes in it.
+// One folder as listed at the start of an action, kept up to date with what
+// the action itself changes in it.
 struct Folder {
   std::string text;
   fs::path path;
   std::unordered_map<std::string, files::FileInfo> files;
-  std::vector<std::string> saves;  // sorted
+  std::vector<std::string> saves;  // sorted; names of files taken out may stay
   std::error_code error;
 
   const files::FileInfo* Find(const std::string& name) const {
     auto found = files.find(name);
     return found == files.end() ? nullptr : &found->second;
   }
+
+  // A file the action put here.
+  void Record(const std::string& name, const files::FileInfo& info) {
+    if (files.insert_or_assign(name, info).second && HasSaveExtension(name)) {
+      saves.insert(std::upper_bound(saves.begin(), saves.end(), name, NameLess), name);
+    }
+  }
 };
+
+// The visible files of a folder. Temporary files of a run that was cut off
+// are removed on the way: the files they were to replace are whole.
+std::error_code ListVisible(const fs::path& path, std::vector<files::FileInfo>& entries,
+                            files::Listing detail) {
+  std::error_code error = files::ListFolder(path, entries, detail);
+  for (const auto& entry : entries) {
+    if (files::IsTemporaryName(entry.name)) files::RemoveFile(path / PathFromUtf8(entry.name));
+  }
+  std::erase_if(entries, [](const files::FileInfo& entry) {
+    return entry.hidden || files::IsTemporaryName(entry.name);
+  });
+  return error;
+}
 
 Folder ListFolder(const std::string& text) {
   Folder folder;
   folder.text = text;
   folder.path = PathFromUtf8(text);
   std::vector<files::FileInfo> entries;
-  folder.error = files::ListFolder(folder.path, entries);
+  folder.error = ListVisible(folder.path, entries, files::Listing::kFull);
   for (auto& entry : entries) {
-    if (files::IsTemporaryName(entry.name)) {
-      // Left by a run that was cut off; the file it was to replace is whole.
-      files::RemoveFile(folder.path / PathFromUtf8(entry.name));
-      continue;
-    }
-    if (entry.hidden) continue;
     if (HasSaveExtension(entry.name)) folder.saves.push_back(entry.name);
     std::string name = entry.name;
     folder.files.emplace(std::move(name), std::move(entry));
@@ -72,6 +92,32 @@ Folder ListFolder(const std::string& text) {
   std::sort(folder.saves.begin(), folder.saves.end(), NameLess);
   return folder;
 }
+
+}  // namespace
+
+struct ActionListings::Data {
+  std::map<std::string, Folder> folders;                    // by the folder's path
+  std::unordered_map<std::string, std::string> characters;  // save in the save folder: character
+
+  // The folder as this action listed it; listed now when it was not yet.
+  Folder& Listed(const std::string& text) {
+    auto [entry, added] = folders.try_emplace(text);
+    if (added) entry->second = ListFolder(text);
+    return entry->second;
+  }
+
+  // The character of a save in the save folder, decided once per action.
+  const std::string& CharacterOf(const std::string& save_path, const std::string& save) {
+    auto [entry, added] = characters.try_emplace(save);
+    if (added) entry->second = CharacterOfSave(save_path, save);
+    return entry->second;
+  }
+};
+
+ActionListings::ActionListings() : data_(std::make_unique<Data>()) {}
+ActionListings::~ActionListings() = default;
+
+namespace {
 
 // The save itself last, so that it leaves the save folder only after its co-saves.
 std::vector<std::string> SaveWithCoSaves(const Folder& folder, const std::string& save) {
@@ -94,11 +140,118 @@ void AddFailure(Failures& failures, const fs::path& path, std::error_code error)
   failures.push_back({Utf8FromPath(path), std::move(reason)});
 }
 
+// The folder as this action listed it; none, the failure told, when it could not be listed.
+Folder* ListedOrTold(ActionListings::Data& data, const std::string& text, Failures& failures) {
+  Folder& folder = data.Listed(text);
+  if (!folder.error) return &folder;
+  AddFailure(failures, folder.path, folder.error);
+  return nullptr;
+}
+
 std::string UnusableNameReason(std::string_view name) {
   return "the character name \"" + std::string(name) + "\" cannot be used as a folder name";
 }
 
-// Makes `target` hold the same content and time as `source`.
+// Counts the saves an action has handled, for the progress window.
+struct Progress {
+  const ProgressFn& report;
+  std::size_t total = 0;
+  std::size_t done = 0;
+
+  void Advance(std::size_t saves = 1) {
+    for (; saves > 0; --saves) {
+      if (report) report(++done, total);
+    }
+  }
+};
+
+// Copies that the disk writes back together: every temporary file of a batch
+// is written and its write-back started, then the batch is flushed while the
+// next one is written, then renamed in order, and its folders are flushed
+// once. A batch is bounded, and two at most are open, so open files and
+// unflushed bytes stay few; a save counts as done once its files are copied.
+class CopyBatch {
+ public:
+  CopyBatch(Failures& failures, Progress& progress) : failures_(failures), progress_(progress) {}
+
+  // Queues a copy of `name` from one folder into the other; its place in the
+  // batch, for a copy that is to wait for it.
+  std::size_t Add(Folder& from, Folder& to, const std::string& name,
+                  std::optional<std::size_t> after = {}) {
+    filling_.requests.push_back(
+        {from.path / PathFromUtf8(name), to.path / PathFromUtf8(name), after, {}, {}});
+    filling_.targets.push_back({&to, name});
+    filling_.bytes += from.Find(name)->size;
+    return filling_.requests.size() - 1;
+  }
+
+  // Ends the files of one save.
+  void EndSave() {
+    ++filling_.saves;
+    if (filling_.requests.empty()) {
+      progress_.Advance(std::exchange(filling_.saves, 0));
+    } else if (filling_.requests.size() >= kFiles || filling_.bytes >= kBytes) {
+      Send();
+    }
+  }
+
+  // Copies what is queued and waits until every copy is in place.
+  void Finish() {
+    Send();
+    Land();
+  }
+
+ private:
+  static constexpr std::size_t kFiles = 32;
+  static constexpr std::uint64_t kBytes = std::uint64_t{128} * 1024 * 1024;
+
+  struct Target {
+    Folder* folder;
+    std::string name;
+  };
+  struct Batch {
+    std::vector<files::CopyRequest> requests;
+    std::vector<Target> targets;
+    std::uint64_t bytes = 0;
+    std::size_t saves = 0;
+    files::CopiesInFlight in_flight;
+  };
+
+  // Starts the batch being filled, then ends the one before it.
+  void Send() {
+    Batch next = std::exchange(filling_, {});
+    if (!next.requests.empty()) next.in_flight = files::StartCopies(std::move(next.requests));
+    Land();
+    flying_ = std::move(next);
+  }
+
+  void Land() {
+    if (!flying_) return;
+    Batch batch = std::move(*flying_);
+    flying_.reset();
+    if (batch.in_flight.state) {
+      const auto requests = files::FinishCopies(std::move(batch.in_flight));
+      for (std::size_t i = 0; i < requests.size(); ++i) {
+        const files::CopyRequest& request = requests[i];
+        if (!request.error) {
+          batch.targets[i].folder->Record(batch.targets[i].name, request.written);
+        } else if (request.error != files::CancelledError()) {
+          // A copy that waited for one that failed is told of by that one.
+          AddFailure(failures_, request.target, request.error);
+        }
+      }
+      files::SyncRenamedFolders();
+    }
+    progress_.Advance(batch.saves);
+  }
+
+  Failures& failures_;
+  Progress& progress_;
+  Batch filling_;
+  std::optional<Batch> flying_;  // written, being flushed
+};
+
+// Makes `target` hold the same content and time as `source`, now.
 bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   const files::FileInfo* target = to.Find(name);
@@ -109,46 +262,90 @@ bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failu
     AddFailure(failures, target_path, error);
     return false;
   }
-  to.files[name] = *source;
+  to.Record(name, *source);
   return true;
 }
 
-// Takes a file out of the save folder into the character's folder: removed
-// when its copy there already matches (or is the same file under another
-// name), else renamed there, else copied and then removed. Never removed before a matching copy
-// exists, nor when it is no longer the file listed: one the game wrote meanwhile stays for the next
-// run to sort.
-bool MoveInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
+// The hidden folder where the saves whose copies match wait for their
+// removal, a sub-folder per character; made when the first save comes.
+class Holding {
+ public:
+  explicit Holding(const fs::path& save_folder)
+      : path_(save_folder / PathFromUtf8(kHoldingFolderName)) {}
+
+  // Renames the save there, while it is still the file listed; never over a
+  // save of that name waiting there already.
+  std::error_code Take(const fs::path& save, const files::FileInfo& info,
+                       const std::string& character) {
+    const fs::path folder = path_ / PathFromUtf8(character);
+    if (!made_.contains(character)) {
+      if (made_.empty()) {
+        if (auto error = files::CreateFolder(path_, true)) return error;
+      }
+      if (auto error = files::CreateFolder(folder)) return error;
+      made_.insert(character);
+    }
+    return files::MoveFileIfUnchanged(save,
+                                      folder / PathFromUtf8(info.name + std::string(kHeldSuffix)),
+                                      info, files::Replace::kNo);
+  }
+
+ private:
+  fs::path path_;
+  std::set<std::string> made_;  // the characters' sub-folders made so far
+};
+
+// Takes a file out of the save folder into the character's folder. One whose
+// copy there matches already (or is the same file under another name) goes
+// into the holding folder, to be removed once the window is usable again;
+// otherwise it is renamed there, else copied and then removed. Never taken out
+// before a matching copy exists, nor when it is no longer the file listed: one
+// the game wrote meanwhile stays for the next run to sort.
+bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& character,
+              const std::string& name, Failures& failures) {
   const files::FileInfo* source = from.Find(name);
   if (source == nullptr) return false;
   fs::path source_path = from.path / PathFromUtf8(name);
   fs::path target_path = to.path / PathFromUtf8(name);
   const files::FileInfo* target = to.Find(name);
-  bool archived = target != nullptr && files::SameStamp(*source, *target);
-  if (!archived) {
-    std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
-    if (!error) {
-      to.files[name] = *source;
-      from.files.erase(name);
-      return true;
-    }
+  if (target != nullptr && files::SameStamp(*source, *target)) {
+    std::error_code error = holding.Take(source_path, *source, character);
     if (error == files::ChangedError()) {
       AddFailure(failures, source_path, error);
       return false;
     }
-    // Different file systems, or a rename refused: copy and check it instead.
-    if (!CopyInto(from, to, name, failures)) return false;
-    files::FileInfo written;
-    if (auto error = files::StatFile(target_path, written)) {
-      AddFailure(failures, target_path, error);
+    // A save of that name still waits there, or no holding folder can be
+    // made: this one is removed now.
+    if (error) error = files::RemoveFileIfUnchanged(source_path, *source, target_path, *target);
+    if (error) {
+      AddFailure(failures, source_path, error);
       return false;
     }
-    if (!files::SameStamp(*source, written)) {
-      failures.push_back({Utf8FromPath(target_path), "the copy does not match the save"});
-      return false;
-    }
+    from.files.erase(name);
+    return true;
   }
-  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path)) {
+  std::error_code error = files::MoveFileIfUnchanged(source_path, target_path, *source);
+  if (!error) {
+    to.Record(name, *source);
+    from.files.erase(name);
+    return true;
+  }
+  if (error == files::ChangedError()) {
+    AddFailure(failures, source_path, error);
+    return false;
+  }
+  // Different file systems, or a rename refused: copy and check it instead.
+  if (!CopyInto(from, to, name, failures)) return false;
+  files::FileInfo written;
+  if (auto error = files::StatFile(target_path, written)) {
+    AddFailure(failures, target_path, error);
+    return false;
+  }
+  if (!files::SameStamp(*source, written)) {
+    failures.push_back({Utf8FromPath(target_path), "the copy does not match the save"});
+    return false;
+  }
+  if (auto error = files::RemoveFileIfUnchanged(source_path, *source, target_path, written)) {
     AddFailure(failures, source_path, error);
     return false;
   }
@@ -182,17 +379,71 @@ std::vector<std::string> ListSubFolders(const fs::path& folder, Failures& failur
 // Characters whose saves are all in their folders (a run whose settings were
 // never written) come back from those folders: every sub-folder holding a
 // save of the character it is named after is registered, in folder order.
+// Names alone tell, so no file is looked at.
 Failures RegisterCharacterFolders(SharedState& state) {
   Failures failures;
   for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
-    SaveListing listing = ListSaves(JoinPath(state.SavePath, name));
-    failures.insert(failures.end(), listing.failures.begin(), listing.failures.end());
-    if (std::any_of(listing.names.begin(), listing.names.end(), [&](const std::string& save) {
-          return IsQualifyingSave(save) && CharacterNameOf(save) == name;
+    if (!IsUsableFolderName(name)) continue;
+    const fs::path folder = PathFromUtf8(JoinPath(state.SavePath, name));
+    std::vector<files::FileInfo> entries;
+    if (auto error = ListVisible(folder, entries, files::Listing::kNames)) {
+      AddFailure(failures, folder, error);
+    }
+    if (std::any_of(entries.begin(), entries.end(), [&](const files::FileInfo& entry) {
+          return HasSaveExtension(entry.name) && IsQualifyingSave(entry.name) &&
+                 CharacterNameOf(entry.name) == name;
         })) {
       RegisterCharacter(state, name);
     }
   }
+  return failures;
+}
+
+Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing,
+                        ActionListings::Data& data) {
+  if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
+  for (const auto& name : listing) {
+    if (IsQualifyingSave(name)) RegisterCharacter(state, data.CharacterOf(state.SavePath, name));
+  }
+  return {};
+}
+
+Failures RestoreCharacter(const SharedState& state, std::string_view name,
+                          ActionListings::Data& data, const ProgressFn& report) {
+  Failures failures = CheckSaveFolder(state.SavePath);
+  if (!failures.empty()) return failures;
+  const std::string folder_text = JoinPath(state.SavePath, name);
+  if (!IsUsableFolderName(name)) return {{folder_text, UnusableNameReason(name)}};
+  Folder* const listed_character = ListedOrTold(data, folder_text, failures);
+  if (listed_character == nullptr) return failures;
+  Folder* const listed_saves = ListedOrTold(data, state.SavePath, failures);
+  if (listed_saves == nullptr) return failures;
+  Folder& character = *listed_character;
+  Folder& saves = *listed_saves;
+  Progress progress{report, CountQualifying(character.saves)};
+  CopyBatch batch(failures, progress);
+  for (const auto& save : character.saves) {
+    if (!IsQualifyingSave(save)) continue;
+    // The save first (it ends the group), then its co-saves, each put in
+    // place only once the save is: a restore that fails or is cut short
+    // leaves no co-save without it.
+    std::vector<std::string> group = SaveWithCoSaves(character, save);
+    std::optional<std::size_t> save_place;
+    for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
+      const std::string& file = *file_it;
+      const files::FileInfo* current = saves.Find(file);
+      // Same, or written by the game after the last archive (or while that
+      // archive copied it, in the same tick of the clock): the archive that
+      // follows a restore keeps it.
+      if (current != nullptr && current->mtime >= character.Find(file)->mtime) continue;
+      std::size_t place =
+          batch.Add(character, saves, file, file == save ? std::nullopt : save_place);
+      if (file == save) save_place = place;
+    }
+    batch.EndSave();
+  }
+  batch.Finish();
+  files::SyncRenamedFolders();
   return failures;
 }
 
@@ -223,11 +474,8 @@ Failures CheckSaveFolder(const std::string& save_path) {
 }
 
 Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing) {
-  if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
-  for (const auto& name : listing) {
-    if (IsQualifyingSave(name)) RegisterCharacter(state, CharacterOfSave(state.SavePath, name));
-  }
-  return {};
+  ActionListings listings;
+  return ScanCharacters(state, listing, listings.data());
 }
 
 Failures MakeCharacterFolders(const SharedState& state) {
@@ -241,166 +489,143 @@ Failures MakeCharacterFolders(const SharedState& state) {
   return failures;
 }
 
-Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
+Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
+                      const ProgressFn& report) {
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) return failures;
-  Folder saves = ListFolder(state.SavePath);
-  if (saves.error) {
-    AddFailure(failures, saves.path, saves.error);
-    return failures;
-  }
-  std::map<std::string, Folder> characters;
-  const std::size_t total = CountQualifying(saves.saves);
-  std::size_t done = 0;
+  ActionListings::Data& data = listings.data();
+  Folder* const listed = ListedOrTold(data, state.SavePath, failures);
+  if (listed == nullptr) return failures;
+  Folder& saves = *listed;
+  Progress progress{report, CountQualifying(saves.saves)};
+  CopyBatch batch(failures, progress);
+  Holding holding(saves.path);
   for (const auto& save : saves.saves) {
-    if (!IsQualifyingSave(save)) continue;
-    std::string name = CharacterOfSave(state.SavePath, save);
+    if (!IsQualifyingSave(save) || saves.Find(save) == nullptr) continue;
+    const std::string& name = data.CharacterOf(state.SavePath, save);
+    Folder* character = nullptr;
     if (!IsUsableFolderName(name)) {
       failures.push_back({JoinPath(state.SavePath, save), UnusableNameReason(name)});
     } else {
-      auto [entry, added] = characters.try_emplace(name);
-      Folder& character = entry->second;
-      if (added) character = ListFolder(JoinPath(state.SavePath, name));
-      if (character.error) {
-        AddFailure(failures, character.path, character.error);
-      } else {
-        std::vector<std::string> group = SaveWithCoSaves(saves, save);
-        bool stays = StaysInSaveFolder(save, state.LoadedChar);
-        bool complete = true;
-        for (const auto& file : group) {
-          // A save leaves only when every co-save before it could leave.
-          if (stays || !complete) {
-            complete = CopyInto(saves, character, file, failures) && complete;
-          } else {
-            complete = MoveInto(saves, character, file, failures);
-          }
-        }
+      character = ListedOrTold(data, JoinPath(state.SavePath, name), failures);
+    }
+    if (character == nullptr) {
+      progress.Advance();
+      continue;
+    }
+    // A save leaves only when every co-save before it could leave; what
+    // stays is copied, in batches.
+    bool leaving = !StaysInSaveFolder(save, state.LoadedChar);
+    for (const auto& file : SaveWithCoSaves(saves, save)) {
+      if (leaving) {
+        leaving = MoveInto(saves, *character, holding, name, file, failures);
+        continue;
+      }
+      const files::FileInfo* copy = character->Find(file);
+      if (copy == nullptr || !files::SameStamp(*saves.Find(file), *copy)) {
+        batch.Add(saves, *character, file);
       }
     }
-    if (progress) progress(++done, total);
+    batch.EndSave();
   }
+  batch.Finish();
   files::SyncRenamedFolders();
   return failures;
+}
+
+Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress) {
+  ActionListings listings;
+  return ArchiveSaves(state, listings, progress);
 }
 
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress) {
-  Failures failures = CheckSaveFolder(state.SavePath);
-  if (!failures.empty()) return failures;
-  const std::string folder_text = JoinPath(state.SavePath, name);
-  if (!IsUsableFolderName(name)) return {{folder_text, UnusableNameReason(name)}};
-  Folder character = ListFolder(folder_text);
-  if (character.error) {
-    AddFailure(failures, character.path, character.error);
-    return failures;
-  }
-  Folder saves = ListFolder(state.SavePath);
-  if (saves.error) {
-    AddFailure(failures, saves.path, saves.error);
-    return failures;
-  }
-  const std::size_t total = CountQualifying(character.saves);
-  std::size_t done = 0;
-  // Copies go in batches that the disk writes back together; a batch is
-  // bounded so its open files and unflushed bytes stay few.
-  constexpr std::size_t kBatchFiles = 32;
-  constexpr std::uint64_t kBatchBytes = 128 * 1024 * 1024;
-  std::vector<files::CopyRequest> batch;
-  std::vector<std::string> batch_names;
-  // A co-save is copied after its save, and only once the save came in, so
-  // that a restore that fails (or is cut short) leaves no co-save without it.
-  struct CoSave {
-    files::CopyRequest request;
-    std::string name;
-    std::optional<std::size_t> save;  // its save's place in the batch, when copied too
-  };
-  std::vector<CoSave> co_saves;
-  std::uint64_t batch_bytes = 0;
-  std::size_t saves_in_batch = 0;
-  auto copy = [&](std::vector<files::CopyRequest>& requests,
-                  const std::vector<std::string>& names) {
-    files::CopyFilesSafely(requests);
-    for (std::size_t i = 0; i < requests.size(); ++i) {
-      if (requests[i].error) {
-        AddFailure(failures, requests[i].target, requests[i].error);
-      } else {
-        saves.files[names[i]] = *character.Find(names[i]);
-      }
-    }
-  };
-  auto copy_batch = [&] {
-    copy(batch, batch_names);
-    std::vector<files::CopyRequest> co_batch;
-    std::vector<std::string> co_names;
-    for (auto& co_save : co_saves) {
-      if (co_save.save && batch[*co_save.save].error) continue;  // the save's failure tells
-      co_batch.push_back(std::move(co_save.request));
-      co_names.push_back(std::move(co_save.name));
-    }
-    copy(co_batch, co_names);
-    for (; saves_in_batch > 0; --saves_in_batch) {
-      if (progress) progress(++done, total);
-    }
-    batch.clear();
-    batch_names.clear();
-    co_saves.clear();
-    batch_bytes = 0;
-  };
-  for (const auto& save : character.saves) {
-    if (!IsQualifyingSave(save)) continue;
-    std::vector<std::string> group = SaveWithCoSaves(character, save);
-    std::optional<std::size_t> save_place;
-    // The save first (it ends the group), so its co-saves know where it went.
-    for (auto file_it = group.rbegin(); file_it != group.rend(); ++file_it) {
-      const std::string& file = *file_it;
-      const files::FileInfo& source = *character.Find(file);
-      const files::FileInfo* current = saves.Find(file);
-      // Same, or written by the game after the last archive (or while that
-      // archive copied it, in the same tick of the clock): the archive that
-      // follows a restore keeps it.
-      if (current != nullptr && current->mtime >= source.mtime) continue;
-      files::CopyRequest request{
-          character.path / PathFromUtf8(file), saves.path / PathFromUtf8(file), {}};
-      if (file == save) {
-        save_place = batch.size();
-        batch.push_back(std::move(request));
-        batch_names.push_back(file);
-      } else {
-        co_saves.push_back({std::move(request), file, save_place});
-      }
-      batch_bytes += source.size;
-    }
-    ++saves_in_batch;
-    if (batch.size() + co_saves.size() >= kBatchFiles || batch_bytes >= kBatchBytes) copy_batch();
-  }
-  copy_batch();
-  files::SyncRenamedFolders();
-  return failures;
+  ActionListings listings;
+  return RestoreCharacter(state, name, listings.data(), progress);
 }
 
-Failures PrepareSaveFolder(SharedState& state) {
+Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) {
     state.SaveCount = 0;
     return failures;
   }
-  SaveListing listing = ListSaves(state.SavePath);
-  failures = std::move(listing.failures);
+  // Removals a run cut short are finished first, so that what goes back to
+  // the save folder is sorted with the rest.
+  failures = FinishRemovals(state.SavePath);
+  ActionListings::Data& data = listings.data();
+  const Folder& saves = data.Listed(state.SavePath);
+  if (saves.error) AddFailure(failures, saves.path, saves.error);
   state.SaveCount = static_cast<std::int16_t>(
-      std::min<std::size_t>(listing.names.size(), std::numeric_limits<std::int16_t>::max()));
-  for (auto& failure : ScanCharacters(state, listing.names)) failures.push_back(failure);
+      std::min<std::size_t>(saves.saves.size(), std::numeric_limits<std::int16_t>::max()));
+  for (auto& failure : ScanCharacters(state, saves.saves, data)) failures.push_back(failure);
   for (auto& failure : RegisterCharacterFolders(state)) failures.push_back(failure);
   for (auto& failure : MakeCharacterFolders(state)) failures.push_back(failure);
   return failures;
 }
 
+Failures PrepareSaveFolder(SharedState& state) {
+  ActionListings listings;
+  return PrepareSaveFolder(state, listings);
+}
+
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress) {
+  // One listing of each folder serves the restore and the archive after it.
+  ActionListings listings;
   // Until every save of the new character is back, the loaded one stays
   // loaded, with its saves in the save folder.
-  Failures failures = RestoreCharacter(state, name, progress);
+  Failures failures = RestoreCharacter(state, name, listings.data(), progress);
   if (!failures.empty()) return failures;
   state.LoadedChar = name;
-  return ArchiveSaves(state, progress);
+  return ArchiveSaves(state, listings, progress);
+}
+
+Failures FinishRemovals(const std::string& save_path) {
+  if (!CheckSaveFolder(save_path).empty()) return {};
+  Failures failures;
+  const fs::path save_folder = PathFromUtf8(save_path);
+  const std::string holding = JoinPath(save_path, kHoldingFolderName);
+  std::error_code error;
+  if (!fs::is_directory(fs::symlink_status(PathFromUtf8(holding), error))) return {};
+  for (const auto& character : ListSubFolders(PathFromUtf8(holding), failures)) {
+    if (!IsUsableFolderName(character)) continue;
+    const Folder held = ListFolder(JoinPath(holding, character));
+    if (held.error) AddFailure(failures, held.path, held.error);
+    // A folder that cannot be listed has no copy to count on.
+    const Folder copies = ListFolder(JoinPath(save_path, character));
+    for (const auto& [held_name, info] : held.files) {
+      if (!held_name.ends_with(kHeldSuffix)) continue;  // not put there by this program
+      const std::string name = held_name.substr(0, held_name.size() - kHeldSuffix.size());
+      const fs::path path = held.path / PathFromUtf8(held_name);
+      const files::FileInfo* copy = copies.Find(name);
+      if (copy != nullptr && files::SameStamp(info, *copy)) {
+        error = files::RemoveFileIfUnchanged(path, info, copies.path / PathFromUtf8(name), *copy);
+      } else if (copy != nullptr && copy->mtime > info.mtime) {
+        failures.push_back(
+            {Utf8FromPath(path), "kept: the folder of " + character +
+                                     " holds a newer save of that name; remove this one if it is "
+                                     "not wanted"});
+        continue;
+      } else {
+        // No copy holds it: back into the save folder, for the next archive.
+        error = files::MoveFileIfUnchanged(path, save_folder / PathFromUtf8(name), info,
+                                           files::Replace::kNo);
+        if (error == std::errc::file_exists) {
+          failures.push_back({Utf8FromPath(path),
+                              "kept: the save folder holds a save of that name again; this "
+                              "one has no copy in the folder of " +
+                                  character});
+          continue;
+        }
+      }
+      if (error) AddFailure(failures, path, error);
+    }
+    // Whatever was kept keeps its folder.
+    files::RemoveFolder(held.path);
+  }
+  files::RemoveFolder(PathFromUtf8(holding));
+  files::SyncRenamedFolders();
+  return failures;
 }
 
 }  // namespace pelloquin

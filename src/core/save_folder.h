@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,24 @@ struct SaveListing {
 };
 SaveListing ListSaves(const std::string& folder);
 
+// The folders as one user action (start-up, Load Save) listed them, kept up
+// to date with what the action changes in them, and the character found for
+// each save: the steps of one action list each folder and read each save's
+// header once. Made empty; the first step that needs a folder lists it.
+class ActionListings {
+ public:
+  ActionListings();
+  ~ActionListings();
+  ActionListings(const ActionListings&) = delete;
+  ActionListings& operator=(const ActionListings&) = delete;
+
+  struct Data;
+  Data& data() { return *data_; }
+
+ private:
+  std::unique_ptr<Data> data_;
+};
+
 // Empty when `save_path` is an absolute path naming an existing folder.
 Failures CheckSaveFolder(const std::string& save_path);
 
@@ -35,8 +54,12 @@ Failures ScanCharacters(SharedState& state, const std::vector<std::string>& list
 // name. A folder that exists already is no failure.
 Failures MakeCharacterFolders(const SharedState& state);
 
-// Copies every qualifying save into its character's folder, then removes
-// from the save folder those that do not belong to the loaded character.
+// Copies every qualifying save into its character's folder, then takes out
+// of the save folder those that do not belong to the loaded character. One
+// whose copy there matches already goes into the holding folder, from which
+// FinishRemovals removes it. `listings` are those of the action it ends.
+Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
+                      const ProgressFn& progress = {});
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
 
 // Copies the qualifying saves of the character's folder into the save folder,
@@ -45,10 +68,12 @@ Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {})
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
 
-// Start-up's file work before the character list is filled: lists the save
-// folder, stores the count, registers its characters, then those of the
-// sub-folders that hold a save of the character they are named after, and
-// makes their folders.
+// Start-up's file work before the character list is filled: finishes the
+// removals a run cut short left in the holding folder, lists the save folder,
+// stores the count, registers its characters, then those of the sub-folders
+// that hold a save of the character they are named after, and makes their
+// folders.
+Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
 Failures PrepareSaveFolder(SharedState& state);
 
 // Load Save: the character's saves come back; then it becomes the loaded one
@@ -56,5 +81,13 @@ Failures PrepareSaveFolder(SharedState& state);
 // could not be restored, that is reported and nothing else changes: the
 // loaded character stays loaded and its saves stay in the save folder.
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress = {});
+
+// Removes from the holding folder each save whose copy in its character's
+// folder has its size and time; puts one without such a copy back into the
+// save folder, or keeps it there and reports it when a save of that name is
+// back already or its copy is newer. Run once an action has returned, never
+// during one; what an action cut short left there, the next start-up's
+// PrepareSaveFolder finishes first.
+Failures FinishRemovals(const std::string& save_path);
 
 }  // namespace pelloquin

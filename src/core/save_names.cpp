@@ -84,6 +84,7 @@ bool HasControlCharacter(std::string_view text) {
 
 bool IsUsableFolderName(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
+  if (EqualsIgnoringAsciiCase(name, kHoldingFolderName)) return false;
   if (name.find_first_of("/\\") != std::string_view::npos) return false;
   if (HasControlCharacter(name) || !IsValidUtf8(name)) return false;
 #ifdef _WIN32

@@ -37,7 +37,14 @@ bool StaysInSaveFolder(std::string_view file_name, std::string_view loaded_char)
 
 bool HasControlCharacter(std::string_view text);
 
-// True only for one plain folder name that is safe on this platform.
+// The hidden folder inside the save folder where saves that left it wait to
+// be removed, each in a sub-folder named after its character and with
+// kHeldSuffix after its name, so that nothing takes them for saves.
+inline constexpr std::string_view kHoldingFolderName = ".pelloquin-leaving";
+inline constexpr std::string_view kHeldSuffix = ".leaving";
+
+// True only for one plain folder name that is safe on this platform, and
+// never the holding folder's.
 bool IsUsableFolderName(std::string_view name);
 
 // Save files end in ".ess", letter case ignored.

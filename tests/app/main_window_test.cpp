@@ -9,6 +9,7 @@
 #include "program_test.h"
 #include "save_folder_prompt.h"
 #include "save_header_bytes.h"
+#include "save_names.h"
 #include "settings.h"
 
 namespace pelloquin {
@@ -172,6 +173,10 @@ TEST_F(MainWindowTest, LoadingAnotherCharacterSwapsTheSaves) {
   EXPECT_EQ(ReadFile(saves / "Brutus" / kBrutus2), "in play: " + kBrutus2);
   EXPECT_EQ(state.LoadedChar, "Alena");
   EXPECT_EQ(view.loaded, "Alena");
+  // Brutus's saves left by the holding folder, emptied once the window was usable.
+  program.reset();
+  EXPECT_FALSE(fs::exists(saves / std::string(kHoldingFolderName)));
+  EXPECT_EQ(FileNames(saves / "Brutus"), Sorted({kBrutus1, kBrutus2}));
 }
 
 TEST_F(MainWindowTest, LoadSaveTakesTheSelectedRowsNameAsStored) {
@@ -262,6 +267,9 @@ TEST_F(MainWindowTest, LaunchAndTheEndOfTheSessionWriteTheSettingsAndEndAtOnce) 
     EXPECT_EQ(desktop.quits, quits + 1);
     // Alena's run is not forgotten when the game takes over.
     EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini_path), "Alena");
+    // The program ends, and with it the removal its Load Save left running,
+    // before the next case plays in the same folders.
+    program.reset();
   }
 }
 

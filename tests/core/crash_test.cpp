@@ -1,6 +1,8 @@
-// Kills the start-up and Load Save file work at random moments, in a child
-// process, and checks after every kill that no save was lost or damaged and
-// that the next start finishes cleanly; and rewrites saves while Load Save
+// Kills the start-up and Load Save file work, and the removals from the
+// holding folder that follow them, at random moments, in a child process, and
+// checks after every kill that no save was lost or damaged (a save waiting in
+// the holding folder counts under its own name) and that the next start
+// finishes cleanly, its removals included; and rewrites saves while Load Save
 // runs, checking that their newest bytes are never lost.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -35,16 +37,22 @@ struct RunResult {
   bool killed = false;
   bool work_started = false;
   bool work_ended = false;
+  bool in_removal = false;  // the last mark was the start of a removal from the holding folder
+  int removals = 0;         // removals started
   int exit_code = -1;
-  std::chrono::microseconds work{0};  // from the start mark to the end mark, as seen here
+  // As seen here: from the start mark to the end mark, and the last removal.
+  std::chrono::microseconds work{0};
+  std::chrono::microseconds removal{0};
 };
 
 // Runs the helper with a pipe on which it marks the start and the end of its
-// file work. `during_work`, when given, runs as soon as the work has started,
-// with the helper's process id (to kill it, or to write saves meanwhile).
-// Failures the run is expected to report are kept off the output when `quiet`.
+// file work and of each removal from the holding folder. `on_mark`, when
+// given, runs at each mark ('S', 'R', 'r', 'E') with the helper's process id
+// (to kill it, or to write saves meanwhile). Failures the run is expected to
+// report are kept off the output when `quiet`.
 RunResult RunRunner(const std::vector<std::string>& args,
-                    const std::function<void(pid_t)>& during_work = {}, bool quiet = false) {
+                    const std::function<void(pid_t, const RunResult&, char)>& on_mark = {},
+                    bool quiet = false) {
   int marks[2];
   if (::pipe2(marks, O_CLOEXEC) != 0) {
     ADD_FAILURE() << "cannot make a pipe";
@@ -70,18 +78,28 @@ RunResult RunRunner(const std::vector<std::string>& args,
     return {};
   }
   RunResult result;
-  std::chrono::steady_clock::time_point started;
+  std::chrono::steady_clock::time_point started, removal_started;
+  auto since = [](std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() -
+                                                                 start);
+  };
   char mark = 0;
   while (::read(marks[0], &mark, 1) == 1) {
     if (mark == 'S') {
       result.work_started = true;
       started = std::chrono::steady_clock::now();
-      if (during_work) during_work(pid);
+    } else if (mark == 'R') {
+      result.in_removal = true;
+      ++result.removals;
+      removal_started = std::chrono::steady_clock::now();
+    } else if (mark == 'r') {
+      result.in_removal = false;
+      result.removal = since(removal_started);
     } else if (mark == 'E') {
       result.work_ended = true;
-      result.work = std::chrono::duration_cast<std::chrono::microseconds>(
-          std::chrono::steady_clock::now() - started);
+      result.work = since(started);
     }
+    if (on_mark) on_mark(pid, result, mark);
   }
   ::close(marks[0]);
   int status = 0;
@@ -139,10 +157,9 @@ class Crash : public ::testing::Test {
   }
 
   // After a finished run every qualifying save in the save folder, and each
-  // co-save beside it, has its copy in its character's folder, and only the
-  // loaded character's stay. (A restore cut off between a co-save and its
-  // save may leave that co-save alone there, a copy of one kept in the
-  // character's folder.)
+  // co-save beside it, has its copy in its character's folder, only the
+  // loaded character's stay, and the holding folder is gone. (A restore cut off between a co-save
+  // and its save may leave that co-save alone there, a copy of one kept in the character's folder.)
   void ExpectSorted(const std::string& loaded) {
     SaveSnapshot files = TakeSnapshot(saves_);
     auto in_save_folder = [&](const std::string& name) {
@@ -156,18 +173,21 @@ class Crash : public ::testing::Test {
       if (!in_save_folder(save)) continue;
       EXPECT_TRUE(StaysInSaveFolder(file.name, loaded)) << file.name << " stayed, " << loaded;
       bool archived = std::any_of(files.begin(), files.end(), [&](const auto& copy) {
-        return copy.name == file.name && copy.folder != "" && copy.hash == file.hash &&
+        return copy.name == file.name && copy.folder != "" &&
+               !copy.folder.starts_with(kHoldingFolderName) && copy.hash == file.hash &&
                copy.mtime == file.mtime;
       });
       EXPECT_TRUE(archived) << file.name << " has no copy in its character's folder";
     }
+    // Every run ends with the removals it left done.
+    EXPECT_FALSE(fs::exists(saves_ / std::string(kHoldingFolderName)));
   }
 
   // How long the file work of a start-up and Load Save takes here.
-  std::chrono::microseconds MeasureWork(const std::string& loaded) {
+  RunResult MeasureWork(const std::string& loaded) {
     RunResult result = RunRunner({saves_.string(), loaded, characters_[0]});
     EXPECT_EQ(result.exit_code, 0);
-    return result.work;
+    return result;
   }
 
   // The game writing an existing save of the save folder over in place, at a
@@ -209,12 +229,17 @@ class Crash : public ::testing::Test {
 
 TEST_F(Crash, NoKillLosesASave) {
   const int wanted = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
-  // How long the file work of a start-up and Load Save takes bounds the kill moments.
-  auto window = std::max(MeasureWork(""), MeasureWork(characters_[1]));
+  // How long the file work of a start-up and Load Save takes bounds the kill
+  // moments; a third of the kills aim at Load Save's removal from the holding
+  // folder, which is short.
+  const RunResult first = MeasureWork(""), second = MeasureWork(characters_[1]);
+  auto window = std::max(first.work, second.work);
+  const auto removal_window = std::max(second.removal, std::chrono::microseconds(1));
   std::string loaded = characters_[0];
 
   int kills = 0;
   int mid_work = 0;
+  int in_removal = 0;
   int finished = 0;
   while (mid_work < wanted && kills + finished < wanted * 20) {
     if (random_() % 2 == 0) {
@@ -228,16 +253,20 @@ TEST_F(Crash, NoKillLosesASave) {
     SCOPED_TRACE("loaded " + loaded + (args.size() == 3 ? ", loading " + target : ""));
 
     SaveSnapshot before = TakeSnapshot(saves_);
-    std::uniform_int_distribution<long> moment(0, window.count());
-    RunResult run = RunRunner(args, [&](pid_t pid) {
-      std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
-      ::kill(pid, SIGKILL);
+    const bool at_removal = args.size() == 3 && random_() % 3 == 0;
+    std::uniform_int_distribution<long> moment(0, (at_removal ? removal_window : window).count());
+    RunResult run = RunRunner(args, [&](pid_t pid, const RunResult& so_far, char mark) {
+      if (at_removal ? mark == 'R' && so_far.removals == 2 : mark == 'S') {
+        std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
+        ::kill(pid, SIGKILL);
+      }
     });
     for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
     if (run.killed) {
       ++kills;
       // Only a kill between the start and the end marks cut the work short.
       if (run.work_started && !run.work_ended) ++mid_work;
+      if (run.in_removal) ++in_removal;
       // The next start: the settings were never written, so the same character is loaded.
       RunResult next = RunRunner({saves_.string(), loaded});
       ASSERT_EQ(next.exit_code, 0) << "the start after kill " << kills << " failed";
@@ -247,14 +276,16 @@ TEST_F(Crash, NoKillLosesASave) {
       ASSERT_EQ(run.exit_code, 0);
       if (args.size() == 3) loaded = target;
       // Runs that finish before their kill make the next moments earlier.
-      window = run.work;
+      if (!at_removal) window = run.work;
     }
     EXPECT_EQ(TemporaryFilesUnder(saves_), std::vector<std::string>{});
     ExpectSorted(loaded);
     if (HasFailure()) break;
   }
-  std::printf("kills: %d, landed mid-work: %d, %s (runs that finished first: %d)\n", kills,
-              mid_work, HasFailure() ? "NOT all survived" : "all survived", finished);
+  std::printf(
+      "kills: %d, landed mid-work: %d, %s (runs that finished first: %d; kills during the "
+      "removals from the holding folder: %d)\n",
+      kills, mid_work, HasFailure() ? "NOT all survived" : "all survived", finished, in_removal);
   EXPECT_EQ(mid_work, wanted);
 }
 
@@ -263,7 +294,7 @@ TEST_F(Crash, NoKillLosesASave) {
 // loading the same character again sorts everything.
 TEST_F(Crash, SavesRewrittenDuringLoadSaveKeepTheirNewestBytes) {
   const int runs = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
-  auto window = std::max(MeasureWork(""), MeasureWork(characters_[1]));
+  auto window = std::max(MeasureWork("").work, MeasureWork(characters_[1]).work);
   std::string loaded = characters_[0];
   int rewrites = 0;
   for (int run = 0; run < runs; ++run) {
@@ -273,7 +304,8 @@ TEST_F(Crash, SavesRewrittenDuringLoadSaveKeepTheirNewestBytes) {
     std::uniform_int_distribution<long> moment(0, window.count() / 2);
     RunResult result = RunRunner(
         {saves_.string(), loaded, target},
-        [&](pid_t) {
+        [&](pid_t, const RunResult&, char mark) {
+          if (mark != 'S') return;
           for (int i = 1 + static_cast<int>(random_() % 3); i > 0; --i) {
             std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
             if (auto version = Rewrite()) {

@@ -1,5 +1,7 @@
-// Fails every file-system call of a start-up and a Load Save in turn, once
-// each, and checks that nothing was lost and that the next run mends all.
+// Fails every file-system call of a start-up and a Load Save, and of the
+// removals that follow them, in turn: once each, and from each on (as a
+// kill there would leave them); checks that nothing was lost and that the
+// next run mends all.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,6 +10,7 @@
 #include "invariant.h"
 #include "paths.h"
 #include "save_folder.h"
+#include "save_names.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
@@ -30,16 +33,24 @@ void WorkedExample(const fs::path& saves) {
   }
 }
 
+void Append(Failures& failures, Failures more) {
+  for (auto& failure : more) failures.push_back(std::move(failure));
+}
+
+// Each followed by the removals the program runs once its window is usable.
 Failures StartUp(SharedState& state) {
-  Failures failures = PrepareSaveFolder(state);
-  for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
+  ActionListings listings;
+  Failures failures = PrepareSaveFolder(state, listings);
+  Append(failures, ArchiveSaves(state, listings));
+  Append(failures, FinishRemovals(state.SavePath));
   return failures;
 }
 
 // The first step, then Load Save of the character, in that order.
 Failures ThenLoad(Failures (*first)(SharedState&), SharedState& state, std::string_view name) {
   Failures failures = first(state);
-  for (auto& failure : LoadCharacter(state, name)) failures.push_back(std::move(failure));
+  Append(failures, LoadCharacter(state, name));
+  Append(failures, FinishRemovals(state.SavePath));
   return failures;
 }
 
@@ -121,7 +132,7 @@ class FaultSweep : public ::testing::TestWithParam<Scenario> {
   void TearDown() override { fault::Reset(); }
 };
 
-TEST_P(FaultSweep, EverySingleFailureLosesNothing) {
+TEST_P(FaultSweep, EveryFailureAndEveryCrashPointLosesNothing) {
   const Scenario& scenario = GetParam();
   long total = 0;
   {
@@ -138,39 +149,43 @@ TEST_P(FaultSweep, EverySingleFailureLosesNothing) {
   }
   ASSERT_GT(total, 0);
 
-  for (long n = 1; n <= total; ++n) {
-    SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(total) + " failed");
-    TempFolder temp;
-    fs::path saves = temp.path() / "Saves";
-    scenario.prepare(saves);
-    const auto before = TakeSnapshot(saves);
+  for (auto mode : {fault::Mode::kOneCall, fault::Mode::kFromThatCallOn}) {
+    const char* how = mode == fault::Mode::kOneCall ? " failed" : " and every one after failed";
+    for (long n = 1; n <= total; ++n) {
+      SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(total) + how);
+      TempFolder temp;
+      fs::path saves = temp.path() / "Saves";
+      scenario.prepare(saves);
+      const auto before = TakeSnapshot(saves);
 
-    SharedState state;
-    state.SavePath = Utf8FromPath(saves);
-    state.LoadedChar = "Aldo";
-    fault::Reset(n);
-    Failures failures = scenario.run(state);
-    fault::Reset();
-    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
-    for (const auto& name : FileNames(saves)) {
-      std::string save = name.substr(0, name.rfind('.')) + ".ess";
-      EXPECT_TRUE(fs::exists(saves / save)) << name << " is in the save folder without its save";
-    }
-    // A failure that is not reported must also have done no harm.
-    if (failures.empty()) {
+      SharedState state;
+      state.SavePath = Utf8FromPath(saves);
+      state.LoadedChar = "Aldo";
+      fault::Reset(n, mode);
+      Failures failures = scenario.run(state);
+      fault::Reset();
+      for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+      for (const auto& name : FileNames(saves)) {
+        std::string save = name.substr(0, name.rfind('.')) + ".ess";
+        EXPECT_TRUE(fs::exists(saves / save)) << name << " is in the save folder without its save";
+      }
+      // A failure that is not reported must also have done no harm.
+      if (failures.empty()) {
+        EXPECT_EQ(LayoutOf(saves), scenario.expected);
+      }
+
+      SharedState again;
+      again.SavePath = Utf8FromPath(saves);
+      again.LoadedChar = "Aldo";
+      EXPECT_EQ(scenario.run(again), Failures{});
+      for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
       EXPECT_EQ(LayoutOf(saves), scenario.expected);
+      EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
+      EXPECT_FALSE(fs::exists(saves / std::string(kHoldingFolderName)));
+      if (HasFailure()) break;
     }
-
-    SharedState again;
-    again.SavePath = Utf8FromPath(saves);
-    again.LoadedChar = "Aldo";
-    EXPECT_EQ(scenario.run(again), Failures{});
-    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
-    EXPECT_EQ(LayoutOf(saves), scenario.expected);
-    EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
-    if (HasFailure()) break;
   }
-  std::printf("%s: failures injected: %ld\n", scenario.name, total);
+  std::printf("%s: each of %ld calls failed, alone and with all after it\n", scenario.name, total);
 }
 
 INSTANTIATE_TEST_SUITE_P(Scenarios, FaultSweep, ::testing::ValuesIn(kScenarios),

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fault_injection.h"
 #include "temp_folder.h"
 
@@ -52,6 +54,46 @@ TEST_F(FileTransfer, EveryFailingStepLeavesTheOldTargetWholeAndNoTemporaryFile) 
     EXPECT_EQ(ReadFile(target), "old content") << "call " << fail_at;
     EXPECT_EQ(FileNames(temp_.path() / "dest"), std::vector<std::string>{"new.ess"});
   }
+}
+
+TEST_F(FileTransfer, ABatchedCopyWaitingForAFailedOneIsNotMadeAndTheRestTellTheirIdentity) {
+  auto dest = temp_.path() / "dest";
+  WriteFile(temp_.path() / "b.obse", "co-save");
+  WriteFile(temp_.path() / "c.ess", "save");
+  WriteFile(dest / "keep", "");
+  std::vector<files::CopyRequest> requests = {
+      {temp_.path() / "a.ess", dest / "a.ess", {}, {}, {}},  // no such save
+      {temp_.path() / "b.obse", dest / "b.obse", 0, {}, {}},
+      {temp_.path() / "c.ess", dest / "c.ess", {}, {}, {}}};
+  files::CopyFilesSafely(requests);
+  EXPECT_TRUE(requests[0].error);
+  EXPECT_EQ(requests[1].error, files::CancelledError());
+  ASSERT_FALSE(requests[2].error);
+  EXPECT_EQ(FileNames(dest), (std::vector<std::string>{"c.ess", "keep"}));
+  std::vector<files::FileInfo> listed;
+  ASSERT_FALSE(files::ListFolder(dest, listed));
+  for (const auto& entry : listed) {
+    if (entry.name != "c.ess") continue;
+    EXPECT_TRUE(files::SameStamp(entry, requests[2].written));
+    EXPECT_TRUE(files::SameIdentity(entry, requests[2].written));
+  }
+}
+
+TEST_F(FileTransfer, AMoveToldNotToReplaceLeavesBothFiles) {
+  WriteFile(temp_.path() / "from.ess", "from");
+  WriteFile(temp_.path() / "to.ess", "to");
+  std::vector<files::FileInfo> listed;
+  ASSERT_FALSE(files::ListFolder(temp_.path(), listed));
+  const auto from = std::find_if(listed.begin(), listed.end(),
+                                 [](const auto& entry) { return entry.name == "from.ess"; });
+  ASSERT_NE(from, listed.end());
+  EXPECT_EQ(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "to.ess", *from,
+                                       files::Replace::kNo),
+            std::errc::file_exists);
+  EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "to");
+  EXPECT_FALSE(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "new.ess",
+                                          *from, files::Replace::kNo));
+  EXPECT_EQ(ReadFile(temp_.path() / "new.ess"), "from");
 }
 
 TEST_F(FileTransfer, MissingSourceIsReportedAndTargetKept) {

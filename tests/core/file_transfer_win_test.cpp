@@ -7,6 +7,7 @@
 #include "file_transfer.h"
 #include "paths.h"
 #include "save_folder.h"
+#include "save_names.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
@@ -230,6 +231,25 @@ TEST_F(WindowsFiles, DeviceNamesAndRefusedCharactersNeverBecomeFolders) {
   EXPECT_EQ(FileNames(saves), device_saves);
   for (const auto& name : device_saves) EXPECT_EQ(ReadFile(saves / name), "save " + name);
   EXPECT_EQ(FileNames(saves / "Brutus"), Names{"7 - Brutus - g.ess"});
+}
+
+// The game lists the save folder as Explorer does: the holding folder must
+// be hidden there, as its dot makes it on Linux.
+TEST_F(WindowsFiles, TheHoldingFolderIsHiddenAndGoneOnceEmptied) {
+  for (auto name : {"1 - Brutus - a.ess", "2 - Mirelle - b.ess"})
+    WriteFile(temp_.path() / name, name);
+  SharedState state;
+  state.SavePath = temp_.text();
+  state.LoadedChar = "Brutus";
+  ASSERT_TRUE(PrepareSaveFolder(state).empty());
+  ASSERT_TRUE(ArchiveSaves(state).empty());
+  ASSERT_TRUE(LoadCharacter(state, "Mirelle").empty());
+  const fs::path holding = temp_.path() / std::string(kHoldingFolderName);
+  ASSERT_NE(Attributes(holding), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(Attributes(holding) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  EXPECT_EQ(FinishRemovals(state.SavePath), Failures{});
+  EXPECT_EQ(Attributes(holding), INVALID_FILE_ATTRIBUTES);
+  EXPECT_EQ(FileNames(temp_.path() / "Brutus"), Names{"1 - Brutus - a.ess"});
 }
 
 }  // namespace

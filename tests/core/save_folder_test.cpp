@@ -3,11 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "deferred_removal.h"
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
 #include "save_header.h"
 #include "save_header_bytes.h"
+#include "save_names.h"
 #include "temp_folder.h"
 
 namespace pelloquin {
@@ -41,6 +45,7 @@ class SaveFolder : public ::testing::Test {
   Names In(const std::string& character = "") const {
     return FileNames(character.empty() ? saves_ : saves_ / character);
   }
+  fs::path Holding() const { return saves_ / std::string(kHoldingFolderName); }
   Failures StartUp() {
     Failures failures = PrepareSaveFolder(state_);
     for (auto& failure : ArchiveSaves(state_)) failures.push_back(failure);
@@ -334,7 +339,14 @@ TEST_F(SaveFolder, ASaveRewrittenWhileItIsArchivedIsNeverLost) {
     if (c.after_its_check) {
       EXPECT_EQ(failed, Names{});
       EXPECT_EQ(In(), Names{});
+      // New bytes that went along into the holding folder come back out of
+      // it, as no copy holds them, and the next run sorts them.
+      EXPECT_EQ(FinishRemovals(state_.SavePath), Failures{});
+      EXPECT_TRUE(ArchiveSaves(state_).empty());
+      EXPECT_EQ(FinishRemovals(state_.SavePath), Failures{});
+      EXPECT_EQ(In(), Names{});
       EXPECT_EQ(ReadFile(saves_ / "Brutus" / victim), expected);
+      EXPECT_FALSE(fs::exists(Holding()));
       continue;
     }
     EXPECT_EQ(failed, Names{Utf8FromPath(saves_ / victim)});
@@ -354,16 +366,141 @@ TEST_F(SaveFolder, ASaveHardLinkedToItsCopyLeavesByLosingItsNameOrSaysWhy) {
   Save(save);
   ASSERT_TRUE(PrepareSaveFolder(state_).empty());
   fs::create_hard_link(saves_ / save, saves_ / "Brutus" / save);
-  fault::Reset(1);  // the removal
-  Failures failures = ArchiveSaves(state_);
-  fault::Reset();
-  ASSERT_EQ(failures.size(), 1u);
-  EXPECT_EQ(failures[0].path, Utf8FromPath(saves_ / save));
-  EXPECT_EQ(In(), Names{save});
-
   EXPECT_TRUE(ArchiveSaves(state_).empty());
   EXPECT_EQ(In(), Names{});
+  fault::Reset(1);  // the removal of its name from the holding folder
+  Failures failures = FinishRemovals(state_.SavePath);
+  fault::Reset();
+  ASSERT_EQ(failures.size(), 1u);
+  EXPECT_EQ(failures[0].path, Utf8FromPath(Holding() / "Brutus" / (save + ".leaving")));
+
+  EXPECT_TRUE(FinishRemovals(state_.SavePath).empty());
+  EXPECT_FALSE(fs::exists(Holding()));
   EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
+}
+
+TEST_F(SaveFolder, SavesWhoseCopiesMatchWaitInTheHoldingFolderUntilRemoved) {
+  Save({"1 - Brutus - a.ess", "1 - Brutus - a.obse", "2 - Mirelle - b.ess"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
+  // Under names the game takes for no save.
+  const Names held = {"1 - Brutus - a.ess.leaving", "1 - Brutus - a.obse.leaving"};
+  EXPECT_EQ(FileNames(Holding() / "Brutus"), held);
+
+  // Swaps before the removal ran: a save whose name waits there already
+  // leaves at once.
+  ASSERT_TRUE(LoadCharacter(state_, "Brutus").empty());
+  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
+  EXPECT_EQ(FileNames(Holding() / "Brutus"), held);
+
+  // The next start-up finishes the removal first.
+  SharedState next;
+  next.SavePath = state_.SavePath;
+  ASSERT_TRUE(PrepareSaveFolder(next).empty());
+  EXPECT_FALSE(fs::exists(Holding()));
+  EXPECT_EQ(next.Chars[0], "Mirelle");
+  EXPECT_EQ(next.Chars[1], "Brutus");
+  EXPECT_EQ(next.Chars[2], "0");
+  EXPECT_EQ(In("Brutus"), (Names{"1 - Brutus - a.ess", "1 - Brutus - a.obse"}));
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / "1 - Brutus - a.ess"), "content of 1 - Brutus - a.ess");
+}
+
+// A write that went along with a save into the holding folder makes it newer
+// than its copy: the next start-up brings it back before it sorts the rest.
+TEST_F(SaveFolder, AHeldSaveWrittenAgainIsSortedByTheNextStartUp) {
+  const std::string save = "1 - Brutus - a.ess";
+  Save({save.c_str(), "2 - Mirelle - b.ess"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  WriteFile(Holding() / "Brutus" / (save + ".leaving"), "written late", 1'800'000'000);
+
+  EXPECT_TRUE(StartUp().empty());
+  EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "written late");
+  EXPECT_FALSE(fs::exists(Holding()));
+}
+
+// A held save goes only when its copy has its size and time; else it comes
+// back, or stays where it is and is reported.
+TEST_F(SaveFolder, FinishingRemovalsDeletesOnlyWhatAMatchingCopyHolds) {
+  enum class Outcome { kRemoved, kBack, kKept };
+  struct Case {
+    const char* label;
+    std::optional<std::int64_t> copy_time;  // of the copy in Brutus's folder, if any
+    bool name_taken;                        // the save folder holds that name again
+    Outcome outcome;
+  };
+  const std::int64_t held_time = 1'700'000'000;
+  const Case cases[] = {
+      {"matching copy", held_time, false, Outcome::kRemoved},
+      {"no copy", std::nullopt, false, Outcome::kBack},
+      {"older copy", held_time - 100, false, Outcome::kBack},
+      {"newer copy", held_time + 100, false, Outcome::kKept},
+      {"no copy, name taken", std::nullopt, true, Outcome::kKept},
+  };
+  const std::string save = "1 - Brutus - a.ess";
+  const fs::path held = Holding() / "Brutus" / (save + ".leaving");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove_all(saves_);
+    WriteFile(held, "held bytes", held_time);
+    fs::create_directories(saves_ / "Brutus");
+    if (c.copy_time) WriteFile(saves_ / "Brutus" / save, "held bytes", *c.copy_time);
+    if (c.name_taken) Save(save);
+
+    Failures failures = FinishRemovals(state_.SavePath);
+    EXPECT_EQ(failures.size(), c.outcome == Outcome::kKept ? 1u : 0u);
+    if (!failures.empty()) {
+      EXPECT_EQ(failures[0].path, Utf8FromPath(held));
+    }
+    EXPECT_EQ(fs::exists(held), c.outcome == Outcome::kKept);
+    EXPECT_EQ(fs::exists(Holding()), c.outcome == Outcome::kKept);
+    if (c.outcome == Outcome::kBack) {
+      EXPECT_EQ(ReadFile(saves_ / save), "held bytes");
+    }
+    if (c.copy_time) {
+      EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "held bytes");
+    }
+    if (c.outcome == Outcome::kKept) {
+      // What stays there is told again at the next start, whose characters
+      // never include the holding folder.
+      SharedState next;
+      next.SavePath = state_.SavePath;
+      EXPECT_EQ(PrepareSaveFolder(next).size(), 1u);
+      EXPECT_EQ(next.Chars[0], "Brutus");
+      EXPECT_EQ(next.Chars[1], "0");
+    }
+  }
+}
+
+TEST_F(SaveFolder, BackgroundRemovalReportsOnceAndEndsBeforeItsOwner) {
+  Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess"});
+  state_.LoadedChar = "Brutus";
+  ASSERT_TRUE(StartUp().empty());
+  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+  // One with no copy whose name the save folder holds again is kept.
+  const std::string kept = "9 - Brutus - z.ess";
+  WriteFile(Holding() / "Brutus" / (kept + ".leaving"), "held", 1'700'000'000);
+  Save(kept);
+  {
+    DeferredRemoval removal;
+    removal.Start(state_.SavePath);
+    Failures failures = removal.Wait();
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, Utf8FromPath(Holding() / "Brutus" / (kept + ".leaving")));
+    EXPECT_EQ(removal.Wait(), Failures{});
+    EXPECT_EQ(FileNames(Holding() / "Brutus"), Names{kept + ".leaving"});
+
+    fs::remove(saves_ / kept);
+    removal.Start(state_.SavePath);
+  }
+  EXPECT_FALSE(fs::exists(Holding()));
+  EXPECT_EQ(In(), (Names{"2 - Mirelle - b.ess", kept}));
+  EXPECT_EQ(ReadFile(saves_ / kept), "held");
 }
 
 TEST_F(SaveFolder, ProgressCountsQualifyingSaves) {
@@ -395,10 +532,25 @@ TEST_F(SaveFolder, HyphenatedNamesSharingTheirFirstPartAreTwoCharacters) {
                                            "Save 1 - Walks-In-Shadows - Bruma, Level 3.obse"}));
   EXPECT_EQ(In("Aldo"), Names{"Save 3 - Aldo - Inn.ess"});
 
-  // A start-up reads the header of no save whose name cannot hold a hyphen.
+  // A start-up reads the header of no save whose name cannot hold a hyphen,
+  // and that of each other save once, for its scan and its archive.
   const auto reads = HeaderReadStatistics().reads;
+  ActionListings listings;
+  ASSERT_TRUE(PrepareSaveFolder(state_, listings).empty());
+  ASSERT_TRUE(ArchiveSaves(state_, listings).empty());
+  EXPECT_EQ(HeaderReadStatistics().reads, reads + 1);
+}
+
+// The restore's listing of the save folder, which the archive after it
+// uses, knows the restored files for what they are.
+TEST_F(SaveFolder, ASaveFiledUnderAnotherCharacterComesBackAndGoesHome) {
+  Save({"1 - Aldo - a.ess", "2 - Beryl - b.ess"});
+  state_.LoadedChar = "Beryl";
   ASSERT_TRUE(StartUp().empty());
-  EXPECT_EQ(HeaderReadStatistics().reads, reads + 2);  // scan and archive, one save
+  WriteFile(saves_ / "Aldo" / "3 - Beryl - c.ess", "filed by hand", 1'700'000'000);
+  EXPECT_EQ(LoadCharacter(state_, "Aldo"), Failures{});
+  EXPECT_EQ(In(), Names{"1 - Aldo - a.ess"});
+  EXPECT_EQ(ReadFile(saves_ / "Beryl" / "3 - Beryl - c.ess"), "filed by hand");
 }
 
 TEST_F(SaveFolder, FileNameDecidesWhenTheHeaderDisagreesOrDoesNotRead) {

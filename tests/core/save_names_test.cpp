@@ -70,8 +70,9 @@ TEST(SaveNames, PositionRuleKeepsFromTheThirdCharacter) {
 }
 
 TEST(SaveNames, FolderNamesMustBeOnePlainName) {
-  for (std::string bad : {"", ".", "..", "a/b", "a\\b", "line\nbreak", "tab\there", "\x01",
-                          "bad\xff utf8", "\xc3", "over\xe0\x80\x80long"}) {
+  for (std::string bad :
+       {"", ".", "..", "a/b", "a\\b", "line\nbreak", "tab\there", "\x01", "bad\xff utf8", "\xc3",
+        "over\xe0\x80\x80long", ".pelloquin-leaving", ".Pelloquin-Leaving"}) {
     EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
   }
   for (std::string good : {"Brutus", "B.ess", "Mirelle the Bold", "Ásgeir", "...dots", "a.b"}) {

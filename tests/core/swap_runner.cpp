@@ -1,8 +1,10 @@
 // Runs the save-folder work of one start-up, optionally followed by a Load
-// Save, on a given folder, so that a test can kill it at any moment.
+// Save, each followed by the removal of the saves they put in the holding
+// folder, on a given folder, so that a test can kill it at any moment.
 //   swap_runner [--marks FD] SAVE_FOLDER LOADED_CHAR [CHARACTER_TO_LOAD]
 // With --marks, writes "S" to FD when the file work starts and "E" when it
-// has ended, so the test knows where its kill landed.
+// has ended, and "R" and "r" around each removal from the holding folder, so
+// the test knows where its kill landed.
 // Exits 0 when every step succeeded, 1 with the failures on stderr otherwise.
 #include <unistd.h>
 
@@ -40,12 +42,25 @@ int main(int argc, char** argv) {
   state.SavePath = argv[first];
   state.LoadedChar = argv[first + 1];
   Mark(marks, 'S');
-  Failures failures = PrepareSaveFolder(state);
-  for (auto& failure : ArchiveSaves(state)) failures.push_back(std::move(failure));
+  Failures failures;
+  auto append = [&](Failures more) {
+    for (auto& failure : more) failures.push_back(std::move(failure));
+  };
+  {
+    ActionListings listings;
+    append(PrepareSaveFolder(state, listings));
+    append(ArchiveSaves(state, listings));
+  }
+  // As the program's background removal does once its window is usable.
+  auto finish_removals = [&] {
+    Mark(marks, 'R');
+    append(FinishRemovals(state.SavePath));
+    Mark(marks, 'r');
+  };
+  finish_removals();
   if (count == 3) {
-    for (auto& failure : LoadCharacter(state, argv[first + 2])) {
-      failures.push_back(std::move(failure));
-    }
+    append(LoadCharacter(state, argv[first + 2]));
+    finish_removals();
   }
   Mark(marks, 'E');
   if (failures.empty()) return 0;

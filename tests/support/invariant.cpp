@@ -122,10 +122,14 @@ bool IsSaveOrCoSave(std::string_view name) {
 
 SaveSnapshot TakeSnapshot(const fs::path& save_folder) {
   SaveSnapshot snapshot;
-  auto add_folder = [&](const fs::path& folder, const std::string& folder_name) {
+  // Files whose names end in `suffix`, found under their names without it.
+  auto add_folder = [&](const fs::path& folder, const std::string& folder_name,
+                        std::string_view suffix = {}) {
     for (const auto& entry : fs::directory_iterator(folder)) {
       if (!entry.is_regular_file() || entry.is_symlink()) continue;
       std::string name = Utf8FromPath(entry.path().filename());
+      if (!name.ends_with(suffix)) continue;
+      name.resize(name.size() - suffix.size());
       if (!IsSaveOrCoSave(name)) continue;
       SavedFile file{folder_name, name, 0, 0, ModifiedNanoseconds(entry.path())};
       file.hash = HashFile(entry.path(), file.size);
@@ -134,8 +138,16 @@ SaveSnapshot TakeSnapshot(const fs::path& save_folder) {
   };
   add_folder(save_folder, "");
   for (const auto& entry : fs::directory_iterator(save_folder)) {
-    if (entry.is_directory() && !entry.is_symlink()) {
-      add_folder(entry.path(), Utf8FromPath(entry.path().filename()));
+    if (!entry.is_directory() || entry.is_symlink()) continue;
+    const std::string name = Utf8FromPath(entry.path().filename());
+    if (name != kHoldingFolderName) {
+      add_folder(entry.path(), name);
+      continue;
+    }
+    // Saves waiting there for their removal, by their own names.
+    for (const auto& character : fs::directory_iterator(entry.path())) {
+      add_folder(character.path(), name + "/" + Utf8FromPath(character.path().filename()),
+                 kHeldSuffix);
     }
   }
   return snapshot;

@@ -23,7 +23,10 @@ namespace pelloquin::testing {
 
 // One save or co-save as found: where, under which name, and what it held.
 struct SavedFile {
-  std::string folder;  // "" for the save folder itself, else the sub-folder's name
+  // "" for the save folder itself, else the sub-folder's name; a save waiting
+  // in the holding folder is found under its own name in
+  // "<holding folder>/<character>".
+  std::string folder;
   std::string name;
   std::uint64_t hash = 0;
   std::uint64_t size = 0;
@@ -35,7 +38,8 @@ using SaveSnapshot = std::vector<SavedFile>;
 // Saves (".ess") and the co-saves that travel with them (".obse", ".pluggy").
 bool IsSaveOrCoSave(std::string_view name);
 
-// Every save and co-save in the save folder and its direct sub-folders.
+// Every save and co-save in the save folder, its direct sub-folders and the
+// holding folder.
 SaveSnapshot TakeSnapshot(const std::filesystem::path& save_folder);
 
 // The hash TakeSnapshot gives a file of this content.
