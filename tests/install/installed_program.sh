@@ -38,6 +38,14 @@ dpkg-deb -x "$build"/pelloquin_*.deb "$prefix"
 if [ "$(id -u)" -eq 0 ]; then mount -o remount,ro "$prefix"; else chmod -R a-w "$prefix"; fi
 program="$prefix/usr/bin/pelloquin"
 
+# One run saw the program fail to connect right after xvfb-run said the server
+# was ready: the program starts only once the display answers.
+for _ in $(seq 100); do
+  if xdotool getdisplaygeometry >/dev/null 2>&1; then break; fi
+  sleep 0.1
+done
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the virtual X server $DISPLAY never answered"
+
 export HOME="$work/home" USER=player QT_QPA_PLATFORM=xcb
 unset XDG_CONFIG_HOME WINEPREFIX
 saves="$HOME/.wine/drive_c/users/player/Documents/My Games/Oblivion/Saves"
