@@ -137,11 +137,8 @@ int Run(int runs, int saves_per_character, const fs::path& parent) {
       state = SharedState();
       state.SavePath = Utf8FromPath(tree.save_folder);
       state.LoadedChar = loaded;
-      timed(first, shown, "Sorting the saves", [&](const ProgressFn& progress) {
-        ActionListings listings;
-        add(PrepareSaveFolder(state, listings));
-        add(ArchiveSaves(state, listings, progress));
-      });
+      timed(first, shown, "Sorting the saves",
+            [&](const ProgressFn& progress) { add(SortSaveFolder(state, progress)); });
       timed(load, shown, "Loading " + other,
             [&](const ProgressFn& progress) { add(LoadCharacter(state, other, progress)); });
       if (auto difference = CheckLayout(tree, other); !difference.empty()) {

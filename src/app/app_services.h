@@ -30,4 +30,17 @@ struct AppServices {
   };
 };
 
+// The services of the running program: the system's registry and program
+// starter, the save dialog's start folder, and a state of its own.
+class SystemServices {
+ public:
+  SystemServices(Prompt& prompt, std::string ini_path);
+  AppServices& get() { return services_; }
+
+ private:
+  SharedState state_;
+  std::unique_ptr<ProgramStarter> starter_;
+  AppServices services_;
+};
+
 }  // namespace pelloquin

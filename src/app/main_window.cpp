@@ -1,6 +1,7 @@
 // What the main window does, over any window system.
 #include "main_window.h"
 
+#include <optional>
 #include <stdexcept>
 
 #include "failure_report.h"
@@ -49,18 +50,21 @@ void MainWindow::StartUp() {
       failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
                                   services_.save_folder_start());
     }
-    ActionListings listings;
-    Append(failures, PrepareSaveFolder(state, listings));
-
-    listed_names_.clear();
-    FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
-    view_->SetCharacterList(listed_names_);
-
-    {
-      ProgressRule progress(*view_, "Sorting the saves into their characters' folders",
-                            services_.clock);
-      Append(failures, ArchiveSaves(state, listings, progress.Callback()));
-    }
+    // The list is filled before the saves are sorted, and the progress
+    // window's half second starts with the sorting.
+    std::optional<ProgressRule> progress;
+    Append(failures,
+           SortSaveFolder(
+               state, [&](std::size_t done, std::size_t total) { progress->Report(done, total); },
+               [&] {
+                 listed_names_.clear();
+                 FillCharacterList(
+                     state, [this](const std::string& name) { listed_names_.push_back(name); });
+                 view_->SetCharacterList(listed_names_);
+                 progress.emplace(*view_, "Sorting the saves into their characters' folders",
+                                  services_.clock);
+               }));
+    progress.reset();
     removal_.Start(state.SavePath);
 
     if (services_.open_registry) {

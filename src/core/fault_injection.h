@@ -10,8 +10,6 @@
 
 namespace pelloquin::fault {
 
-enum class Call { Copy, Rename, Remove, CreateFolder, SetTime, Write, Flush };
-
 struct Injector {
   // Atomic, as the removal of leaving saves runs on a thread of its own.
   std::atomic<long> calls{0};    // calls seen since the last Reset
@@ -27,8 +25,9 @@ struct Injector {
 
 Injector& GetInjector();
 
-// True when this call is one a test asked to fail.
-inline bool ShouldFail(Call) {
+// Called before each copy, write, flush, time stamp, rename, removal and folder
+// creation; true when this call is the one a test asked to fail.
+inline bool ShouldFail() {
   Injector& injector = GetInjector();
   const long call = ++injector.calls;
   const long fail_at = injector.fail_at;

@@ -116,7 +116,7 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
   if (::ioctl(out, FICLONE, in) == 0) return {};
   std::uint64_t remaining = size;
   while (remaining > 0) {
-    if (fault::ShouldFail(fault::Call::Write)) return InjectedError();
+    if (fault::ShouldFail()) return InjectedError();
     const ssize_t copied = RetryOnInterrupt(
         [&] { return ::copy_file_range(in, nullptr, out, nullptr, remaining, 0); });
     if (copied < 0) {
@@ -195,7 +195,7 @@ struct PendingCopy {
 };
 
 std::error_code WriteTemporary(const fs::path& source, const fs::path& target, PendingCopy& copy) {
-  if (fault::ShouldFail(fault::Call::Copy)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   Descriptor in(::open(source.c_str(), O_RDONLY | O_CLOEXEC));
   if (!in.valid()) return LastError();
   struct stat status {};
@@ -218,7 +218,7 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
     return copy.Abandon(ChangedError());
   }
   const timespec times[2] = {status.st_atim, status.st_mtim};
-  if (fault::ShouldFail(fault::Call::SetTime)) return copy.Abandon(InjectedError());
+  if (fault::ShouldFail()) return copy.Abandon(InjectedError());
   if (::futimens(copy.out.get(), times) != 0) return copy.Abandon(LastError());
 #ifdef __linux__
   // Starts the write-back now; the flush before the rename then finds less to do.
@@ -282,7 +282,7 @@ CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
   // Which flush a test makes fail is decided here, in order.
   for (std::size_t i = 0; i < state.requests.size(); ++i) {
     if (state.requests[i].error) continue;
-    if (fault::ShouldFail(fault::Call::Flush)) {
+    if (fault::ShouldFail()) {
       state.requests[i].error = state.copies[i].Abandon(InjectedError());
     } else {
       state.flushing.push_back(i);
@@ -320,7 +320,7 @@ std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
                                     const FileInfo& expected, Replace replace) {
-  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   struct stat status {};
   if (auto error = CheckUnchanged(source, expected, status)) return error;
   fault::AfterCheck(source);
@@ -343,7 +343,7 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
                                       const fs::path& copy, const FileInfo& copy_info) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   struct stat status {};
   if (auto error = CheckUnchanged(path, expected, status)) return error;
   const bool same_device = copy_info.device == static_cast<std::uint64_t>(status.st_dev);
@@ -365,14 +365,14 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
 }
 
 std::error_code RemoveFile(const fs::path& path) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   Pending().SyncAll();
   if (::unlink(path.c_str()) != 0) return LastError();
   return {};
 }
 
 std::error_code CreateFolder(const fs::path& path, bool) {
-  if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   if (::mkdir(path.c_str(), 0777) == 0) return {};
   std::error_code error = LastError();
   struct stat status {};
@@ -383,7 +383,7 @@ std::error_code CreateFolder(const fs::path& path, bool) {
 }
 
 std::error_code RemoveFolder(const fs::path& path) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   if (::rmdir(path.c_str()) != 0) return LastError();
   return {};
 }

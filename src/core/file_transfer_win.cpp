@@ -133,8 +133,29 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
 
 namespace {
 
+// The system's copy is done: the source must not have changed meanwhile (a
+// save the game rewrote is not taken half-old, half-new), and the copy must
+// not stay read-only, or it could never be replaced or removed.
+std::error_code CheckCopied(const fs::path& source, const WIN32_FILE_ATTRIBUTE_DATA& before,
+                            const fs::path& temporary) {
+  WIN32_FILE_ATTRIBUTE_DATA after{};
+  if (auto error = Attributes(source, after)) return error;
+  if (Size(before.nFileSizeHigh, before.nFileSizeLow) !=
+          Size(after.nFileSizeHigh, after.nFileSizeLow) ||
+      Ticks(before.ftLastWriteTime) != Ticks(after.ftLastWriteTime)) {
+    return ChangedError();
+  }
+  if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+    DWORD writable = before.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (!::SetFileAttributesW(temporary.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
+      return LastError();
+    }
+  }
+  return {};
+}
+
 std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo& written) {
-  if (fault::ShouldFail(fault::Call::Copy)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   WIN32_FILE_ATTRIBUTE_DATA before{};
   if (auto error = Attributes(source, before)) return error;
   if (!IsOrdinaryFile(before.dwFileAttributes)) {
@@ -157,28 +178,14 @@ std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo
   };
   // The content was written by the system's copy; a failure injected into
   // that step is reported here, once the temporary file exists to clean up.
-  if (fault::ShouldFail(fault::Call::Write)) return abandon(InjectedError());
+  if (fault::ShouldFail()) return abandon(InjectedError());
 
-  // A save the game rewrote meanwhile is not taken half-old, half-new.
-  WIN32_FILE_ATTRIBUTE_DATA after{};
-  if (auto error = Attributes(source, after)) return abandon(error);
-  const std::uint64_t size = Size(before.nFileSizeHigh, before.nFileSizeLow);
-  if (size != Size(after.nFileSizeHigh, after.nFileSizeLow) ||
-      Ticks(before.ftLastWriteTime) != Ticks(after.ftLastWriteTime)) {
-    return abandon(ChangedError());
-  }
-  // A read-only source would make a copy that can never be replaced or removed.
-  if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-    DWORD writable = before.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    if (!::SetFileAttributesW(temporary.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
-      return abandon(LastError());
-    }
-  }
+  if (auto error = CheckCopied(source, before, temporary)) return abandon(error);
 
   out.Reset(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                           FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!out.valid()) return abandon(LastError());
-  if (fault::ShouldFail(fault::Call::SetTime)) return abandon(InjectedError());
+  if (fault::ShouldFail()) return abandon(InjectedError());
   if (!::SetFileTime(out.get(), &before.ftCreationTime, &before.ftLastAccessTime,
                      &before.ftLastWriteTime)) {
     return abandon(LastError());
@@ -188,6 +195,7 @@ std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo
   if (!::GetFileInformationByHandle(out.get(), &identity)) return abandon(LastError());
   if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
 
+  const std::uint64_t size = Size(before.nFileSizeHigh, before.nFileSizeLow);
   Statistics().files_written += 1;
   Statistics().bytes_written += size;
   written = {
@@ -230,7 +238,7 @@ std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
 
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
                                     const FileInfo& expected, Replace replace) {
-  if (fault::ShouldFail(fault::Call::Rename)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   Handle file = OpenToTakeOut(source);
   if (!file.valid()) return LastError();
   if (auto error = CheckUnchanged(file, expected)) return error;
@@ -255,7 +263,7 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
                                       const fs::path& copy, const FileInfo& copy_info) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   Handle file = OpenToTakeOut(path);
   if (!file.valid()) return LastError();
   if (auto error = CheckUnchanged(file, expected)) return error;
@@ -278,13 +286,13 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
 }
 
 std::error_code RemoveFile(const fs::path& path) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   if (!::DeleteFileW(path.c_str())) return LastError();
   return {};
 }
 
 std::error_code CreateFolder(const fs::path& path, bool hidden) {
-  if (fault::ShouldFail(fault::Call::CreateFolder)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   if (::CreateDirectoryW(path.c_str(), nullptr)) {
     if (hidden && !::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) return LastError();
     return {};
@@ -299,7 +307,7 @@ std::error_code CreateFolder(const fs::path& path, bool hidden) {
 }
 
 std::error_code RemoveFolder(const fs::path& path) {
-  if (fault::ShouldFail(fault::Call::Remove)) return InjectedError();
+  if (fault::ShouldFail()) return InjectedError();
   if (!::RemoveDirectoryW(path.c_str())) return LastError();
   return {};
 }

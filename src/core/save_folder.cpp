@@ -569,6 +569,17 @@ Failures PrepareSaveFolder(SharedState& state) {
   return PrepareSaveFolder(state, listings);
 }
 
+Failures SortSaveFolder(SharedState& state, const ProgressFn& progress,
+                        const std::function<void()>& characters_known) {
+  ActionListings listings;
+  Failures failures = PrepareSaveFolder(state, listings);
+  if (characters_known) characters_known();
+  for (auto& failure : ArchiveSaves(state, listings, progress)) {
+    failures.push_back(std::move(failure));
+  }
+  return failures;
+}
+
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress) {
   // One listing of each folder serves the restore and the archive after it.
   ActionListings listings;

@@ -76,6 +76,12 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
 Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
 Failures PrepareSaveFolder(SharedState& state);
 
+// The start-up's whole work on the save folder, with one listing of each
+// folder: PrepareSaveFolder, then `characters_known` (the character table is
+// complete there), then ArchiveSaves.
+Failures SortSaveFolder(SharedState& state, const ProgressFn& progress = {},
+                        const std::function<void()>& characters_known = {});
+
 // Load Save: the character's saves come back; then it becomes the loaded one
 // and the save folder is archived and trimmed to it. When any of its saves
 // could not be restored, that is reported and nothing else changes: the

@@ -13,7 +13,6 @@
 #include "qt_desktop.h"
 #include "qt_prompt.h"
 #include "qt_widgets.h"
-#include "save_folder_search.h"
 #include "settings.h"
 
 int main(int argc, char** argv) {
@@ -42,13 +41,9 @@ int main(int argc, char** argv) {
   const pelloquin::InstanceLock lock(settings.path);
   if (!pelloquin::MayRun(lock.state(), prompt)) return 0;
 
-  pelloquin::SharedState state;
-  std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
-  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry,
-                                  settings.path};
-  services.save_folder_start = [] { return pelloquin::SaveDialogStartFolder(); };
+  pelloquin::SystemServices services(prompt, settings.path);
   pelloquin::QtDesktop desktop;
-  pelloquin::Program program(services, desktop);
+  pelloquin::Program program(services.get(), desktop);
   pelloquin::frmMain window(program.main);
   pelloquin::EndSessionOnSignals([&program] { program.main.EndSession(); });
 

@@ -7,7 +7,6 @@
 #include "frm_main.h"
 #include "one_copy.h"
 #include "program.h"
-#include "save_folder_search.h"
 #include "settings.h"
 #include "win32_console.h"
 #include "win32_desktop.h"
@@ -28,13 +27,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const pelloquin::InstanceLock lock(settings.path);
   if (!pelloquin::MayRun(lock.state(), prompt)) return 0;
 
-  pelloquin::SharedState state;
-  std::unique_ptr<pelloquin::ProgramStarter> starter = pelloquin::MakeSystemProgramStarter();
-  pelloquin::AppServices services{state, prompt, *starter, pelloquin::MakeSystemRegistry,
-                                  settings.path};
-  services.save_folder_start = [] { return pelloquin::SaveDialogStartFolder(); };
+  pelloquin::SystemServices services(prompt, settings.path);
   pelloquin::Win32Desktop desktop;
-  pelloquin::Program program(services, desktop);
+  pelloquin::Program program(services.get(), desktop);
   pelloquin::frmMain window(program.main);
 
   program.main.StartUp();

@@ -84,7 +84,7 @@ RunResult RunRunner(const std::vector<std::string>& args,
                                                                  start);
   };
   char mark = 0;
-  while (::read(marks[0], &mark, 1) == 1) {
+  while (posix::RetryOnInterrupt([&] { return ::read(marks[0], &mark, 1); }) == 1) {
     if (mark == 'S') {
       result.work_started = true;
       started = std::chrono::steady_clock::now();
@@ -103,8 +103,7 @@ RunResult RunRunner(const std::vector<std::string>& args,
   }
   ::close(marks[0]);
   int status = 0;
-  while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  posix::RetryOnInterrupt([&] { return ::waitpid(pid, &status, 0); });
   result.killed = WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
   if (WIFEXITED(status)) result.exit_code = WEXITSTATUS(status);
   return result;

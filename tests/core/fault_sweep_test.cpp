@@ -19,17 +19,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
-void Save(const fs::path& folder, const std::string& name, std::int64_t seconds) {
-  WriteFile(folder / name, "content of " + name + " at " + std::to_string(seconds), seconds);
-}
-
 // The save folder of the worked example, with co-saves beside two saves.
 void WorkedExample(const fs::path& saves) {
   fs::create_directory(saves);
   for (auto name : {"S1 - Aldo - Inn.ess", "S1 - Aldo - Inn.obse", "S1 - Aldo - Inn.pluggy",
                     "S2 - Beryl - Road.ess", "S2 - Beryl - Road.obse", "S3 - Aldo - Road.ess",
                     "autosave.ess", "autosave.obse"}) {
-    Save(saves, name, 1'700'000'000);
+    WriteSave(saves / name);
   }
 }
 
@@ -39,9 +35,7 @@ void Append(Failures& failures, Failures more) {
 
 // Each followed by the removals the program runs once its window is usable.
 Failures StartUp(SharedState& state) {
-  ActionListings listings;
-  Failures failures = PrepareSaveFolder(state, listings);
-  Append(failures, ArchiveSaves(state, listings));
+  Failures failures = SortSaveFolder(state);
   Append(failures, FinishRemovals(state.SavePath));
   return failures;
 }
@@ -113,8 +107,8 @@ const Scenario kScenarios[] = {
        state.SavePath = Utf8FromPath(saves);
        state.LoadedChar = "Aldo";
        ASSERT_EQ(StartUp(state), Failures{});
-       Save(saves, "S1 - Aldo - Inn.ess", 1'700'000'100);
-       Save(saves, "S1 - Aldo - Inn.obse", 1'700'000'100);
+       WriteFile(saves / "S1 - Aldo - Inn.ess", "newer save", 1'700'000'100);
+       WriteFile(saves / "S1 - Aldo - Inn.obse", "newer co-save", 1'700'000'100);
      },
      [](SharedState& state) { return ThenLoad(Prepare, state, "Aldo"); }, kAldoLoaded},
     {"Load Save of Beryl when Beryl's folder holds everything",
@@ -127,63 +121,47 @@ const Scenario kScenarios[] = {
      [](SharedState& state) { return ThenLoad(Prepare, state, "Beryl"); }, kBerylLoaded},
 };
 
-class FaultSweep : public ::testing::TestWithParam<Scenario> {
- protected:
-  void TearDown() override { fault::Reset(); }
-};
+class FaultSweep : public ::testing::TestWithParam<Scenario> {};
 
 TEST_P(FaultSweep, EveryFailureAndEveryCrashPointLosesNothing) {
   const Scenario& scenario = GetParam();
-  long total = 0;
-  {
-    TempFolder temp;
-    fs::path saves = temp.path() / "Saves";
-    scenario.prepare(saves);
+  TempFolder temp;
+  const fs::path saves = temp.path() / "Saves";
+  SaveSnapshot before;
+  auto run = [&] {
     SharedState state;
     state.SavePath = Utf8FromPath(saves);
     state.LoadedChar = "Aldo";
-    fault::Reset();
-    ASSERT_EQ(scenario.run(state), Failures{});
-    total = fault::GetInjector().calls;
-    ASSERT_EQ(LayoutOf(saves), scenario.expected);
-  }
-  ASSERT_GT(total, 0);
-
-  for (auto mode : {fault::Mode::kOneCall, fault::Mode::kFromThatCallOn}) {
-    const char* how = mode == fault::Mode::kOneCall ? " failed" : " and every one after failed";
-    for (long n = 1; n <= total; ++n) {
-      SCOPED_TRACE("call " + std::to_string(n) + " of " + std::to_string(total) + how);
-      TempFolder temp;
-      fs::path saves = temp.path() / "Saves";
-      scenario.prepare(saves);
-      const auto before = TakeSnapshot(saves);
-
-      SharedState state;
-      state.SavePath = Utf8FromPath(saves);
-      state.LoadedChar = "Aldo";
-      fault::Reset(n, mode);
-      Failures failures = scenario.run(state);
-      fault::Reset();
-      for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
-      for (const auto& name : FileNames(saves)) {
-        std::string save = name.substr(0, name.rfind('.')) + ".ess";
-        EXPECT_TRUE(fs::exists(saves / save)) << name << " is in the save folder without its save";
-      }
-      // A failure that is not reported must also have done no harm.
-      if (failures.empty()) {
-        EXPECT_EQ(LayoutOf(saves), scenario.expected);
-      }
-
-      SharedState again;
-      again.SavePath = Utf8FromPath(saves);
-      again.LoadedChar = "Aldo";
-      EXPECT_EQ(scenario.run(again), Failures{});
-      for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
-      EXPECT_EQ(LayoutOf(saves), scenario.expected);
-      EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
-      EXPECT_FALSE(fs::exists(saves / std::string(kHoldingFolderName)));
-      if (HasFailure()) break;
+    return scenario.run(state);
+  };
+  auto setup = [&] {
+    fs::remove_all(saves);
+    scenario.prepare(saves);
+    before = TakeSnapshot(saves);
+  };
+  auto check = [&](long fail_at, const Failures& failures) {
+    if (fail_at == 0) {
+      ASSERT_EQ(failures, Failures{});
     }
+    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+    for (const auto& name : FileNames(saves)) {
+      std::string save = name.substr(0, name.rfind('.')) + ".ess";
+      EXPECT_TRUE(fs::exists(saves / save)) << name << " is in the save folder without its save";
+    }
+    // A failure that is not reported must also have done no harm.
+    if (failures.empty()) {
+      EXPECT_EQ(LayoutOf(saves), scenario.expected);
+    }
+
+    EXPECT_EQ(run(), Failures{});
+    for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
+    EXPECT_EQ(LayoutOf(saves), scenario.expected);
+    EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
+    EXPECT_FALSE(fs::exists(saves / std::string(kHoldingFolderName)));
+  };
+  long total = 0;
+  for (auto mode : {fault::Mode::kOneCall, fault::Mode::kFromThatCallOn}) {
+    total = SweepFaults(setup, run, check, mode);
   }
   std::printf("%s: each of %ld calls failed, alone and with all after it\n", scenario.name, total);
 }

@@ -43,8 +43,7 @@ TEST(FullDisk, ArchiveOutOfRoomFailsCleanlyAndLosesNothing) {
   state.SavePath = Utf8FromPath(saves);
   state.LoadedChar = "Aldo";
   const auto before = TakeSnapshot(saves);
-  Failures failures = PrepareSaveFolder(state);
-  for (auto& failure : ArchiveSaves(state)) failures.push_back(failure);
+  Failures failures = SortSaveFolder(state);
 
   ASSERT_FALSE(failures.empty()) << "an archive without room must say so";
   const std::string no_room = DescribeError(std::make_error_code(std::errc::no_space_on_device));

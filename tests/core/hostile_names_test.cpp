@@ -88,8 +88,7 @@ TEST_F(HostileNamesTest, NothingOutsideTheSaveFolderIsTouched) {
   const auto outside = TreeOutside(game_, saves_);
   const auto before = TakeSnapshot(saves_);
 
-  Failures failures = PrepareSaveFolder(state_);
-  for (auto& failure : ArchiveSaves(state_)) failures.push_back(failure);
+  Failures failures = SortSaveFolder(state_);
   // Names given to Load Save directly, as a hand-edited character table could.
   Names loads = HostileNames();
   loads.push_back("line\nbreak");

@@ -30,7 +30,7 @@ class SaveFolder : public ::testing::Test {
 
   // A save whose content names it, so a mixed-up copy shows.
   void Save(const std::string& name, std::int64_t seconds = 1'700'000'000) {
-    WriteFile(saves_ / name, "content of " + name, seconds);
+    WriteSave(saves_ / name, seconds);
   }
   void Save(std::initializer_list<const char*> names) {
     for (const char* name : names) Save(name);
@@ -46,11 +46,7 @@ class SaveFolder : public ::testing::Test {
     return FileNames(character.empty() ? saves_ : saves_ / character);
   }
   fs::path Holding() const { return saves_ / std::string(kHoldingFolderName); }
-  Failures StartUp() {
-    Failures failures = PrepareSaveFolder(state_);
-    for (auto& failure : ArchiveSaves(state_)) failures.push_back(failure);
-    return failures;
-  }
+  Failures StartUp() { return SortSaveFolder(state_); }
 
   TempFolder temp_;
   fs::path saves_ = temp_.path() / "Saves";

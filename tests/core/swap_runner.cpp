@@ -46,11 +46,7 @@ int main(int argc, char** argv) {
   auto append = [&](Failures more) {
     for (auto& failure : more) failures.push_back(std::move(failure));
   };
-  {
-    ActionListings listings;
-    append(PrepareSaveFolder(state, listings));
-    append(ArchiveSaves(state, listings));
-  }
+  append(SortSaveFolder(state));
   // As the program's background removal does once its window is usable.
   auto finish_removals = [&] {
     Mark(marks, 'R');

@@ -62,8 +62,7 @@ TEST_P(HostileSettings, ARunTouchesNothingOutsideAndWritesNoLineBreak) {
   state.IniPath = Utf8FromPath(ini_);
   LoadSettings(state);
   ASSERT_EQ(state.SavePath, Utf8FromPath(saves_));
-  PrepareSaveFolder(state);
-  ArchiveSaves(state);
+  SortSaveFolder(state);
   Names listed;
   FillCharacterList(state, [&](const std::string& name) { listed.push_back(name); });
   for (const auto& name : listed) LoadCharacter(state, name);

@@ -212,14 +212,16 @@ std::vector<std::string> TreeOutside(const fs::path& root, const fs::path& exclu
 }
 
 long SweepFaults(const std::function<void()>& setup, const std::function<Failures()>& operation,
-                 const std::function<void(long fail_at, const Failures&)>& check) {
+                 const std::function<void(long fail_at, const Failures&)>& check,
+                 fault::Mode mode) {
+  const char* how = mode == fault::Mode::kOneCall ? " failed" : " and every one after failed";
   long total = 0;
   for (long fail_at = 0; fail_at <= total; ++fail_at) {
-    SCOPED_TRACE(fail_at == 0 ? "no call failed"
-                              : "call " + std::to_string(fail_at) + " of " + std::to_string(total) +
-                                    " failed");
+    SCOPED_TRACE(fail_at == 0
+                     ? "no call failed"
+                     : "call " + std::to_string(fail_at) + " of " + std::to_string(total) + how);
     setup();
-    fault::Reset(fail_at);
+    fault::Reset(fail_at, mode);
     const Failures failures = operation();
     if (fail_at == 0) total = fault::GetInjector().calls;
     fault::Reset();

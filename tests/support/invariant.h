@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "failure.h"
+#include "fault_injection.h"
 
 namespace pelloquin {
 // Lets test failures show the path and reason instead of raw bytes.
@@ -66,12 +67,14 @@ std::vector<std::string> TreeOutside(const std::filesystem::path& root,
                                      const std::filesystem::path& excluded);
 
 // Runs `operation` once failing nothing, counting the fault seam's calls it
-// makes, then once per call with that call failing. `setup` makes a fresh
+// makes, then once per call with that call failing (and, in
+// kFromThatCallOn, every call after it, as a kill there would). `setup` makes a fresh
 // setting before each run (its own calls are not counted); `check` looks at
 // the outcome, `fail_at` being 0 for the run that failed nothing. Stops at
 // the first run that fails the test; returns the number of calls.
 long SweepFaults(const std::function<void()>& setup, const std::function<Failures()>& operation,
-                 const std::function<void(long fail_at, const Failures&)>& check);
+                 const std::function<void(long fail_at, const Failures&)>& check,
+                 fault::Mode mode = fault::Mode::kOneCall);
 
 // Names that must never lead outside the save folder or break the settings
 // file: dot folders, separators, paths, a tab, bytes that are no UTF-8, a name
