@@ -64,6 +64,36 @@ struct Step {
   std::vector<double> repaints;
 };
 
+// Prints what the progress window added to each step, and whether the target is met.
+void PrintSteps(std::initializer_list<const Step*> steps, int runs, int saves_per_character,
+                std::uint64_t files) {
+  std::printf(
+      "\nProgress window (Qt main window, %s platform): 2 characters x %d saves x 4 KiB, "
+      "%llu files; %d runs, each step without and with the window in turn\n",
+      QApplication::platformName().toUtf8().constData(), saves_per_character,
+      static_cast<unsigned long long>(files), runs);
+  bool met = true;
+  for (const Step* step : steps) {
+    // What the progress added, run by run: its own time over the rest.
+    std::vector<double> core;
+    for (std::size_t i = 0; i < step->shown.size(); ++i) {
+      core.push_back(step->shown[i] - step->in_progress[i]);
+    }
+    const Spread added = SpreadOf(Ratios(step->in_progress, core));
+    met = met && added.median <= kAddedTarget;
+    std::printf(
+        "  %-29s %7s ms bare, %7s ms with the window (%.0f repaints, %s ms of them in its "
+        "calls): adds %s%% (%s-%s); wall time with / without, pair by pair: %s\n",
+        step->label, Milliseconds(Median(step->bare)).c_str(),
+        Milliseconds(Median(step->shown)).c_str(), Median(step->repaints),
+        Milliseconds(Median(step->in_progress)).c_str(), Fixed(100 * added.median, 1).c_str(),
+        Fixed(100 * added.low, 1).c_str(), Fixed(100 * added.high, 1).c_str(),
+        RatioText(SpreadOf(Ratios(step->shown, step->bare))).c_str());
+  }
+  std::printf("Target: the progress window adds at most 10%% to either: %s\n",
+              met ? "met" : "MISSED");
+}
+
 int Run(int runs, int saves_per_character, const fs::path& parent) {
   std::string pattern = (parent / "pelloquin-progress-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
@@ -148,31 +178,7 @@ int Run(int runs, int saves_per_character, const fs::path& parent) {
     std::cerr << "run " << run + 1 << " of " << runs << " done\n";
   }
 
-  std::printf(
-      "\nProgress window (Qt main window, %s platform): 2 characters x %d saves x 4 KiB, "
-      "%llu files; %d runs, each step without and with the window in turn\n",
-      QApplication::platformName().toUtf8().constData(), saves_per_character,
-      static_cast<unsigned long long>(tree.QualifyingFiles()), runs);
-  bool met = true;
-  for (const Step* step : {&first, &load}) {
-    // What the progress added, run by run: its own time over the rest.
-    std::vector<double> core;
-    for (std::size_t i = 0; i < step->shown.size(); ++i) {
-      core.push_back(step->shown[i] - step->in_progress[i]);
-    }
-    const Spread added = SpreadOf(Ratios(step->in_progress, core));
-    met = met && added.median <= kAddedTarget;
-    std::printf(
-        "  %-29s %7s ms bare, %7s ms with the window (%.0f repaints, %s ms of them in its "
-        "calls): adds %s%% (%s-%s); wall time with / without, pair by pair: %s\n",
-        step->label, Milliseconds(Median(step->bare)).c_str(),
-        Milliseconds(Median(step->shown)).c_str(), Median(step->repaints),
-        Milliseconds(Median(step->in_progress)).c_str(), Fixed(100 * added.median, 1).c_str(),
-        Fixed(100 * added.low, 1).c_str(), Fixed(100 * added.high, 1).c_str(),
-        RatioText(SpreadOf(Ratios(step->shown, step->bare))).c_str());
-  }
-  std::printf("Target: the progress window adds at most 10%% to either: %s\n",
-              met ? "met" : "MISSED");
+  PrintSteps({&first, &load}, runs, saves_per_character, tree.QualifyingFiles());
   if (!failures.empty()) std::printf("%s\n", FormatFailures(failures).c_str());
   return failures.empty() ? 0 : 1;
 }

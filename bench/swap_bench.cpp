@@ -341,53 +341,40 @@ struct Target {
   std::string shown;
 };
 
-int Report(const Options& options, const SaveTree& tree, const std::vector<Scenario>& scenarios,
-           const Outcome& outcome, const StepResult& idle, const fs::path& root) {
-  const std::string file_system = FileSystemName(root);
-  const FileSet& loaded = tree.characters[0];
-  const FileSet& restored = tree.characters[1];
-  auto ours = [&](const std::string& key) -> const Samples& {
-    return outcome.samples.at(key).at(kOurs);
-  };
-  auto literal = [&](const std::string& key) -> const Samples& {
-    return outcome.samples.at(key).at(kLiteral);
-  };
-  // What each scenario is compared with: the literal algorithm, and for two
-  // of them cp + sync of the files they write.
-  auto speedups = [&](const std::string& key) {
-    return SpreadOf(Ratios(literal(key).seconds, ours(key).seconds));
-  };
-  const Spread first_vs_copy =
-      SpreadOf(Ratios(ours("first_start").seconds, outcome.copy_first_seconds));
-  const Spread load_vs_copy =
-      SpreadOf(Ratios(ours("load_other").seconds, outcome.copy_load_seconds));
+const Samples& Ours(const Outcome& outcome, const std::string& key) {
+  return outcome.samples.at(key).at(kOurs);
+}
 
-  std::printf(
-      "\nSave folder: %d characters x %d saves x %s MiB, with co-saves: %llu saves, %llu "
-      "files, %s MiB to sort\n",
-      options.shape.characters, options.shape.saves_per_character,
-      Fixed(static_cast<double>(options.shape.save_size) / kMiB, 2).c_str(),
-      static_cast<unsigned long long>(tree.QualifyingSaves()),
-      static_cast<unsigned long long>(tree.QualifyingFiles()),
-      Fixed(static_cast<double>(tree.QualifyingBytes()) / kMiB, 1).c_str());
-  std::printf("Machine: %s; %s; %s folder %s\n", CpuModel().c_str(), KernelRelease().c_str(),
-              file_system.c_str(), root.c_str());
-  std::printf(
-      "%d runs; each step in a fresh process, run right beside what it is compared with; times "
-      "are medians, ratios the median of the per-run ratios (lowest-highest); peak = the step's "
-      "largest resident set (VmHWM)\n\n",
-      options.runs);
+const Samples& Literal(const Outcome& outcome, const std::string& key) {
+  return outcome.samples.at(key).at(kLiteral);
+}
+
+Spread SpeedUp(const Outcome& outcome, const std::string& key) {
+  return SpreadOf(Ratios(Literal(outcome, key).seconds, Ours(outcome, key).seconds));
+}
+
+std::string SamplesJson(const Samples& samples) {
+  std::ostringstream text;
+  text << "{\"median_ms\":" << Fixed(Median(samples.seconds) * 1000, 3)
+       << ",\"bytes\":" << samples.bytes << ",\"files\":" << samples.files
+       << ",\"peak_kib\":" << samples.peak_kib << ",\"header_reads\":" << samples.header_reads
+       << ",\"header_bytes\":" << samples.header_bytes
+       << ",\"header_ms\":" << Fixed(Median(samples.header_seconds) * 1000, 3) << "}";
+  return text.str();
+}
+
+// The table of scenarios, each beside the literal algorithm and, for two of
+// them, cp + sync of the files they write. Returns the scenarios as JSON.
+std::string PrintScenarios(const std::vector<Scenario>& scenarios, const Outcome& outcome) {
   std::printf("%-29s | %-27s | %-26s | %-22s | %s\n", "", "Pelloquin", "Literal algorithm",
               "Speed-up over literal", "cp + sync");
   std::printf("%-29s | %8s %8s %5s %4s | %8s %9s %5s | %-22s | %8s %s\n", "Scenario", "ms",
               "MiB wr.", "files", "peak", "ms", "MiB wr.", "files", "", "ms", "ours / cp");
-  std::string json_scenarios;
-  double ours_peak = 0;
+  std::string json;
   for (const auto& scenario : scenarios) {
-    const Samples& mine = ours(scenario.key);
-    const Samples& theirs = literal(scenario.key);
-    ours_peak = std::max(ours_peak, static_cast<double>(mine.peak_kib));
-    const Spread speedup = speedups(scenario.key);
+    const Samples& mine = Ours(outcome, scenario.key);
+    const Samples& theirs = Literal(outcome, scenario.key);
+    const Spread speedup = SpeedUp(outcome, scenario.key);
     std::string copy_columns = "";
     const std::vector<double>* copy = scenario.key == "first_start"  ? &outcome.copy_first_seconds
                                       : scenario.key == "load_other" ? &outcome.copy_load_seconds
@@ -405,48 +392,41 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
                 Fixed(static_cast<double>(theirs.bytes) / kMiB, 1).c_str(),
                 static_cast<unsigned long long>(theirs.files), RatioText(speedup, 1).c_str(),
                 copy_columns.c_str());
-    auto json = [](const Samples& samples) {
-      std::ostringstream text;
-      text << "{\"median_ms\":" << Fixed(Median(samples.seconds) * 1000, 3)
-           << ",\"bytes\":" << samples.bytes << ",\"files\":" << samples.files
-           << ",\"peak_kib\":" << samples.peak_kib << ",\"header_reads\":" << samples.header_reads
-           << ",\"header_bytes\":" << samples.header_bytes
-           << ",\"header_ms\":" << Fixed(Median(samples.header_seconds) * 1000, 3) << "}";
-      return text.str();
-    };
-    if (!json_scenarios.empty()) json_scenarios += ",";
-    json_scenarios += "{\"name\":\"" + scenario.key + "\",\"pelloquin\":" + json(mine) +
-                      ",\"literal\":" + json(theirs) + ",\"speedup\":" + SpreadJson(speedup) + "}";
+    if (!json.empty()) json += ",";
+    json += "{\"name\":\"" + scenario.key + "\",\"pelloquin\":" + SamplesJson(mine) +
+            ",\"literal\":" + SamplesJson(theirs) + ",\"speedup\":" + SpreadJson(speedup) + "}";
   }
+  return json;
+}
 
+void PrintHeaderReads(const std::vector<Scenario>& scenarios, const Outcome& outcome) {
   std::printf("\nSave headers read (player names of saves whose file name may cut them):\n");
   for (const auto& scenario : scenarios) {
-    const Samples& mine = ours(scenario.key);
+    const Samples& mine = Ours(outcome, scenario.key);
     const double header_time = Median(mine.header_seconds);
     std::printf("  %-30s %5llu headers, %7s KiB, %6s ms (%4.1f%% of the step)\n",
                 scenario.label.c_str(), static_cast<unsigned long long>(mine.header_reads),
                 Fixed(static_cast<double>(mine.header_bytes) / 1024, 1).c_str(),
                 Milliseconds(header_time).c_str(), 100 * header_time / Median(mine.seconds));
   }
-  std::printf(
-      "\ncp + sync: the first start-up against the loaded character's %zu files (%s MiB), "
-      "which it copies; Load Save against the restored character's %zu files (%s MiB).\n",
-      loaded.files.size(), Fixed(static_cast<double>(loaded.bytes) / kMiB, 1).c_str(),
-      restored.files.size(), Fixed(static_cast<double>(restored.bytes) / kMiB, 1).c_str());
-  std::printf(
-      "After Load Save of another character the window is usable; the %zu files that left the "
-      "save folder were then removed from the holding folder in the background in %s ms "
-      "(median).\n",
-      loaded.files.size(), Milliseconds(Median(ours("load_other").removal_seconds)).c_str());
-  std::printf("A step process that does nothing peaks at %s MiB\n\n",
-              Fixed(static_cast<double>(idle.peak_kib) / 1024, 1).c_str());
+}
 
-  const Samples& steady = ours("steady_start");
-  const Samples& load = ours("load_other");
-  const Spread steady_speedup = speedups("steady_start");
-  const Spread same_speedup = speedups("load_same");
-  const double load_bytes = static_cast<double>(load.bytes) / static_cast<double>(restored.bytes);
-  const std::vector<Target> targets = {
+std::vector<Target> MakeTargets(const std::vector<Scenario>& scenarios, const Outcome& outcome,
+                                const FileSet& restored) {
+  const Spread first_vs_copy =
+      SpreadOf(Ratios(Ours(outcome, "first_start").seconds, outcome.copy_first_seconds));
+  const Spread load_vs_copy =
+      SpreadOf(Ratios(Ours(outcome, "load_other").seconds, outcome.copy_load_seconds));
+  const Samples& steady = Ours(outcome, "steady_start");
+  const Spread steady_speedup = SpeedUp(outcome, "steady_start");
+  const Spread same_speedup = SpeedUp(outcome, "load_same");
+  const double load_bytes =
+      static_cast<double>(Ours(outcome, "load_other").bytes) / static_cast<double>(restored.bytes);
+  double peak = 0;
+  for (const auto& scenario : scenarios) {
+    peak = std::max(peak, static_cast<double>(Ours(outcome, scenario.key).peak_kib));
+  }
+  return {
       {"load_time_vs_cp", "Load Save, another character / cp + sync", load_vs_copy, kLoadTimeTarget,
        load_vs_copy.median <= kLoadTimeTarget, RatioText(load_vs_copy) + " (target <= 0.6x)"},
       {"load_bytes_ratio",
@@ -467,21 +447,67 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
        RatioText(same_speedup, 0) + " (target >= 200x)"},
       {"peak_memory_kib",
        "Peak memory of our steps",
-       {ours_peak, ours_peak, ours_peak},
+       {peak, peak, peak},
        kPeakMemoryTarget,
-       ours_peak < kPeakMemoryTarget,
-       Fixed(ours_peak / 1024, 1) + " MiB (target < 32 MiB)"},
+       peak < kPeakMemoryTarget,
+       Fixed(peak / 1024, 1) + " MiB (target < 32 MiB)"},
   };
-  std::printf("Targets%s:\n", options.quick ? " (quick sizes: timings are not judged)" : "");
-  std::string json_targets;
+}
+
+// Returns the targets as JSON.
+std::string PrintTargets(const std::vector<Target>& targets, bool quick) {
+  std::printf("Targets%s:\n", quick ? " (quick sizes: timings are not judged)" : "");
+  std::string json;
   for (const auto& target : targets) {
     std::printf("  %-46s %-48s %s\n", target.label.c_str(), target.shown.c_str(),
-                options.quick ? "" : (target.met ? "met" : "MISSED"));
-    if (!json_targets.empty()) json_targets += ",";
-    json_targets += "\"" + target.key + "\":{\"value\":" + SpreadJson(target.value) +
-                    ",\"limit\":" + Fixed(target.limit, 1) +
-                    ",\"met\":" + (target.met ? "true" : "false") + "}";
+                quick ? "" : (target.met ? "met" : "MISSED"));
+    if (!json.empty()) json += ",";
+    json += "\"" + target.key + "\":{\"value\":" + SpreadJson(target.value) +
+            ",\"limit\":" + Fixed(target.limit, 1) + ",\"met\":" + (target.met ? "true" : "false") +
+            "}";
   }
+  return json;
+}
+
+int Report(const Options& options, const SaveTree& tree, const std::vector<Scenario>& scenarios,
+           const Outcome& outcome, const StepResult& idle, const fs::path& root) {
+  const std::string file_system = FileSystemName(root);
+  const FileSet& loaded = tree.characters[0];
+  const FileSet& restored = tree.characters[1];
+
+  std::printf(
+      "\nSave folder: %d characters x %d saves x %s MiB, with co-saves: %llu saves, %llu "
+      "files, %s MiB to sort\n",
+      options.shape.characters, options.shape.saves_per_character,
+      Fixed(static_cast<double>(options.shape.save_size) / kMiB, 2).c_str(),
+      static_cast<unsigned long long>(tree.QualifyingSaves()),
+      static_cast<unsigned long long>(tree.QualifyingFiles()),
+      Fixed(static_cast<double>(tree.QualifyingBytes()) / kMiB, 1).c_str());
+  std::printf("Machine: %s; %s; %s folder %s\n", CpuModel().c_str(), KernelRelease().c_str(),
+              file_system.c_str(), root.c_str());
+  std::printf(
+      "%d runs; each step in a fresh process, run right beside what it is compared with; times "
+      "are medians, ratios the median of the per-run ratios (lowest-highest); peak = the step's "
+      "largest resident set (VmHWM)\n\n",
+      options.runs);
+  const std::string json_scenarios = PrintScenarios(scenarios, outcome);
+  PrintHeaderReads(scenarios, outcome);
+  const double removal_seconds = Median(Ours(outcome, "load_other").removal_seconds);
+  std::printf(
+      "\ncp + sync: the first start-up against the loaded character's %zu files (%s MiB), "
+      "which it copies; Load Save against the restored character's %zu files (%s MiB).\n",
+      loaded.files.size(), Fixed(static_cast<double>(loaded.bytes) / kMiB, 1).c_str(),
+      restored.files.size(), Fixed(static_cast<double>(restored.bytes) / kMiB, 1).c_str());
+  std::printf(
+      "After Load Save of another character the window is usable; the %zu files that left the "
+      "save folder were then removed from the holding folder in the background in %s ms "
+      "(median).\n",
+      loaded.files.size(), Milliseconds(removal_seconds).c_str());
+  std::printf("A step process that does nothing peaks at %s MiB\n\n",
+              Fixed(static_cast<double>(idle.peak_kib) / 1024, 1).c_str());
+
+  const std::string json_targets =
+      PrintTargets(MakeTargets(scenarios, outcome, restored), options.quick);
   if (outcome.mismatches.empty()) {
     std::printf("Bytes, files, headers read and folder contents: all as expected\n");
   } else {
@@ -503,7 +529,7 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       static_cast<unsigned long long>(idle.peak_kib), json_scenarios.c_str(),
       Fixed(Median(outcome.copy_first_seconds) * 1000, 3).c_str(),
       Fixed(Median(outcome.copy_load_seconds) * 1000, 3).c_str(),
-      Fixed(Median(load.removal_seconds) * 1000, 3).c_str(), json_targets.c_str(),
+      Fixed(removal_seconds * 1000, 3).c_str(), json_targets.c_str(),
       outcome.mismatches.empty() ? "true" : "false");
   return outcome.mismatches.empty() ? 0 : 1;
 }
