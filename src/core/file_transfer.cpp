@@ -9,13 +9,25 @@ bool IsTemporaryName(std::string_view name) {
 }
 
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
-  std::vector<CopyRequest> requests = {{source, target, {}, {}, {}}};
+  std::vector<CopyRequest> requests(1);
+  requests[0].source = source;
+  requests[0].target = target;
   CopyFilesSafely(requests);
   return requests.front().error;
 }
 
 void CopyFilesSafely(std::vector<CopyRequest>& requests) {
   requests = FinishCopies(StartCopies(std::move(requests)));
+}
+
+std::error_code CheckTarget(const CopyRequest& request, const std::optional<FileInfo>& found) {
+  if (!request.check_target || !found) return {};
+  const std::optional<FileInfo>& listed = request.listed_target;
+  if (!listed || !SameStamp(*found, *listed)) return TargetChangedError();
+  if (listed->file_id != 0 && found->file_id != 0 && !SameIdentity(*found, *listed)) {
+    return TargetChangedError();
+  }
+  return {};
 }
 
 CopyStatistics& Statistics() {

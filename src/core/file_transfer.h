@@ -73,7 +73,25 @@ struct CopyRequest {
   // Set by the copy: what failed, or the new target's size, time and identity.
   std::error_code error;
   FileInfo written;
+  // With `check_target`, the copy takes the target's place only while the
+  // target is still the file its folder's listing gave (`listed_target`), or
+  // still absent when the listing had none; a target written since is left
+  // as it is and the copy reports TargetChangedError(). The check comes right
+  // before the rename, so a save the game wrote meanwhile is never replaced
+  // by an older copy.
+  bool check_target = false;
+  std::optional<FileInfo> listed_target;
 };
+
+// What a copy reports that was not made because its target was written since
+// it was listed.
+inline std::error_code TargetChangedError() {
+  return std::make_error_code(std::errc::file_exists);
+}
+
+// Whether a copy may still take the place of its target, which is `found`
+// now (nothing when absent).
+std::error_code CheckTarget(const CopyRequest& request, const std::optional<FileInfo>& found);
 
 // What a copy reports that was not made because the one it waited for failed.
 inline std::error_code CancelledError() {

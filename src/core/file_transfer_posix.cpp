@@ -227,6 +227,16 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   return {};
 }
 
+// The copy's target as it is now, for CheckTarget.
+std::error_code CheckTargetNow(const CopyRequest& request) {
+  if (!request.check_target) return {};
+  struct stat now {};
+  if (::lstat(request.target.c_str(), &now) != 0) {
+    return errno == ENOENT ? CheckTarget(request, std::nullopt) : LastError();
+  }
+  return CheckTarget(request, InfoOf({}, now));
+}
+
 // Renames a flushed temporary file over its target.
 std::error_code CommitTemporary(PendingCopy& copy, const fs::path& target, FileInfo& written) {
   struct stat status {};
@@ -311,6 +321,8 @@ std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
       request.error = copy.Abandon(posix::ErrorCode(state.flush_errors[i]));
     } else if (request.after && state.requests[*request.after].error) {
       request.error = copy.Abandon(CancelledError());
+    } else if (auto error = CheckTargetNow(request)) {
+      request.error = copy.Abandon(error);
     } else {
       request.error = CommitTemporary(copy, request.target, request.written);
     }

@@ -154,7 +154,23 @@ std::error_code CheckCopied(const fs::path& source, const WIN32_FILE_ATTRIBUTE_D
   return {};
 }
 
-std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo& written) {
+// The copy's target as it is now, for CheckTarget.
+std::error_code CheckTargetNow(const CopyRequest& request) {
+  if (!request.check_target) return {};
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (auto error = Attributes(request.target, data)) {
+    if (error.value() == ERROR_FILE_NOT_FOUND) return CheckTarget(request, std::nullopt);
+    return error;
+  }
+  return CheckTarget(request, FileInfo{{},
+                                       Size(data.nFileSizeHigh, data.nFileSizeLow),
+                                       Ticks(data.ftLastWriteTime),
+                                       IsHidden(data.dwFileAttributes)});
+}
+
+std::error_code CopyOne(const CopyRequest& request, FileInfo& written) {
+  const fs::path& source = request.source;
+  const fs::path& target = request.target;
   if (fault::ShouldFail()) return InjectedError();
   WIN32_FILE_ATTRIBUTE_DATA before{};
   if (auto error = Attributes(source, before)) return error;
@@ -193,6 +209,7 @@ std::error_code CopyOne(const fs::path& source, const fs::path& target, FileInfo
   // A rename keeps the file's index, so this is the target's identity.
   BY_HANDLE_FILE_INFORMATION identity{};
   if (!::GetFileInformationByHandle(out.get(), &identity)) return abandon(LastError());
+  if (auto error = CheckTargetNow(request)) return abandon(error);
   if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
 
   const std::uint64_t size = Size(before.nFileSizeHigh, before.nFileSizeLow);
@@ -224,7 +241,7 @@ CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
       request.error = CancelledError();
       continue;
     }
-    request.error = CopyOne(request.source, request.target, request.written);
+    request.error = CopyOne(request, request.written);
   }
   CopiesInFlight started;
   started.state =

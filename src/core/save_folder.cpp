@@ -178,8 +178,13 @@ class CopyBatch {
   // batch, for a copy that is to wait for it.
   std::size_t Add(Folder& from, Folder& to, const std::string& name,
                   std::optional<std::size_t> after = {}) {
-    filling_.requests.push_back(
-        {from.path / PathFromUtf8(name), to.path / PathFromUtf8(name), after, {}, {}});
+    files::CopyRequest request;
+    request.source = from.path / PathFromUtf8(name);
+    request.target = to.path / PathFromUtf8(name);
+    request.after = after;
+    request.check_target = true;
+    if (const files::FileInfo* listed = to.Find(name)) request.listed_target = *listed;
+    filling_.requests.push_back(std::move(request));
     filling_.targets.push_back({&to, name});
     filling_.bytes += from.Find(name)->size;
     return filling_.requests.size() - 1;
@@ -235,8 +240,11 @@ class CopyBatch {
         const files::CopyRequest& request = requests[i];
         if (!request.error) {
           batch.targets[i].folder->Record(batch.targets[i].name, request.written);
-        } else if (request.error != files::CancelledError()) {
-          // A copy that waited for one that failed is told of by that one.
+        } else if (request.error != files::CancelledError() &&
+                   request.error != files::TargetChangedError()) {
+          // A copy that waited for one that failed is told of by that one; a
+          // target written since the listing stays as it was written, and the
+          // next action compares it anew.
           AddFailure(failures_, request.target, request.error);
         }
       }

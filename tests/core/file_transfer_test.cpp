@@ -19,6 +19,15 @@ class FileTransfer : public ::testing::Test {
   TempFolder temp_;
 };
 
+files::CopyRequest Request(const fs::path& source, const fs::path& target,
+                           std::optional<std::size_t> after = {}) {
+  files::CopyRequest request;
+  request.source = source;
+  request.target = target;
+  request.after = after;
+  return request;
+}
+
 TEST_F(FileTransfer, CopyReplacesTargetAndKeepsTheTime) {
   auto source = temp_.path() / "a.ess";
   auto target = temp_.path() / "sub" / "a.ess";
@@ -62,9 +71,9 @@ TEST_F(FileTransfer, ABatchedCopyWaitingForAFailedOneIsNotMadeAndTheRestTellThei
   WriteFile(temp_.path() / "c.ess", "save");
   WriteFile(dest / "keep", "");
   std::vector<files::CopyRequest> requests = {
-      {temp_.path() / "a.ess", dest / "a.ess", {}, {}, {}},  // no such save
-      {temp_.path() / "b.obse", dest / "b.obse", 0, {}, {}},
-      {temp_.path() / "c.ess", dest / "c.ess", {}, {}, {}}};
+      Request(temp_.path() / "a.ess", dest / "a.ess"),  // no such save
+      Request(temp_.path() / "b.obse", dest / "b.obse", 0),
+      Request(temp_.path() / "c.ess", dest / "c.ess")};
   files::CopyFilesSafely(requests);
   EXPECT_TRUE(requests[0].error);
   EXPECT_EQ(requests[1].error, files::CancelledError());
@@ -76,6 +85,42 @@ TEST_F(FileTransfer, ABatchedCopyWaitingForAFailedOneIsNotMadeAndTheRestTellThei
     if (entry.name != "c.ess") continue;
     EXPECT_TRUE(files::SameStamp(entry, requests[2].written));
     EXPECT_TRUE(files::SameIdentity(entry, requests[2].written));
+  }
+}
+
+TEST_F(FileTransfer, ACopyLeavesATargetWrittenSinceItWasListed) {
+  const auto source = temp_.path() / "copy.ess";
+  const auto target = temp_.path() / "dest" / "save.ess";
+  WriteFile(source, "copy", 2'000);
+  struct Case {
+    const char* label;
+    bool listed;        // the target was there when listed
+    const char* since;  // what is written over it since; nullptr for nothing
+    bool removed;       // removed since
+    bool replaced;
+  };
+  const Case cases[] = {{"as listed", true, nullptr, false, true},
+                        {"written since", true, "rewritten", false, false},
+                        {"made since", false, "new", false, false},
+                        {"gone since", true, nullptr, true, true},
+                        {"absent", false, nullptr, false, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    fs::remove(target);
+    std::optional<files::FileInfo> listed;
+    if (c.listed) {
+      WriteFile(target, "listed", 1'000);
+      ASSERT_FALSE(files::StatFile(target, listed.emplace()));
+    }
+    if (c.removed) fs::remove(target);
+    if (c.since != nullptr) WriteFile(target, c.since, 1'500);
+    std::vector<files::CopyRequest> requests = {Request(source, target)};
+    requests[0].check_target = true;
+    requests[0].listed_target = listed;
+    files::CopyFilesSafely(requests);
+    EXPECT_EQ(requests[0].error, c.replaced ? std::error_code() : files::TargetChangedError());
+    EXPECT_EQ(ReadFile(target), c.replaced ? "copy" : c.since);
+    EXPECT_EQ(FileNames(target.parent_path()), Names{"save.ess"});
   }
 }
 

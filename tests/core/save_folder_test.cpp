@@ -192,6 +192,28 @@ TEST_F(SaveFolder, RestoreReplacesAnOlderSave) {
   EXPECT_EQ(ReadFile(saves_ / "1 - Brutus - a.ess"), "content of 1 - Brutus - a.ess");
 }
 
+TEST_F(SaveFolder, RestoreKeepsASaveTheGameWritesWhileItRuns) {
+  // More saves than one batch of copies holds: the last is written by the
+  // game once the first batch is in place, after the restore's listing.
+  Names names;
+  for (int i = 10; i < 50; ++i) names.push_back(std::to_string(i) + " - Brutus - a.ess");
+  for (const auto& name : names) WriteSave(saves_ / "Brutus" / name, 2'000);
+  const std::string last = names.back();
+  WriteFile(saves_ / last, "older", 1'000);
+  state_.LoadedChar = "Mirelle";
+  bool written = false;
+  Failures failures = LoadCharacter(state_, "Brutus", [&](std::size_t, std::size_t) {
+    if (!std::exchange(written, true)) WriteFile(saves_ / last, "the game's", 3'000);
+  });
+
+  EXPECT_EQ(failures, Failures{});
+  EXPECT_EQ(state_.LoadedChar, "Brutus");
+  EXPECT_EQ(In(), names);
+  EXPECT_EQ(ReadFile(saves_ / last), "the game's");
+  EXPECT_EQ(StartUp(), Failures{});
+  EXPECT_EQ(ReadFile(saves_ / "Brutus" / last), "the game's");
+}
+
 TEST_F(SaveFolder, HostileCharacterNamesNeverReachTheFileSystem) {
   Save({"a - .. - b.ess", "a - . - b.ess", "x- -y.ess"});
   WriteFile(temp_.path() / "outside.txt", "untouched");
