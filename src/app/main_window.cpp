@@ -53,18 +53,15 @@ void MainWindow::StartUp() {
     // The list is filled before the saves are sorted, and the progress
     // window's half second starts with the sorting.
     std::optional<ProgressRule> progress;
-    Append(failures,
-           SortSaveFolder(
-               state, [&](std::size_t done, std::size_t total) { progress->Report(done, total); },
-               [&] {
-                 listed_names_.clear();
-                 FillCharacterList(
-                     state, [this](const std::string& name) { listed_names_.push_back(name); });
-                 view_->SetCharacterList(listed_names_);
-                 progress.emplace(*view_, "Sorting the saves into their characters' folders",
-                                  services_.clock);
-               }));
-    progress.reset();
+    auto fill_list = [&] {
+      listed_names_.clear();
+      FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
+      view_->SetCharacterList(listed_names_);
+      progress.emplace(*view_, "Sorting the saves into their characters' folders", services_.clock);
+    };
+    auto report = [&](std::size_t done, std::size_t total) { progress->Report(done, total); };
+    Append(failures, SortSaveFolder(state, report, fill_list));
+    progress.reset();  // closes the progress window
     removal_.Start(state.SavePath);
 
     if (services_.open_registry) {
