@@ -23,10 +23,7 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
 std::error_code CheckTarget(const CopyRequest& request, const std::optional<FileInfo>& found) {
   if (!request.check_target || !found) return {};
   const std::optional<FileInfo>& listed = request.listed_target;
-  if (!listed || !SameStamp(*found, *listed)) return TargetChangedError();
-  if (listed->file_id != 0 && found->file_id != 0 && !SameIdentity(*found, *listed)) {
-    return TargetChangedError();
-  }
+  if (!listed || !StillListed(*found, *listed)) return TargetChangedError();
   return {};
 }
 

@@ -40,6 +40,13 @@ inline bool SameIdentity(const FileInfo& a, const FileInfo& b) {
   return a.file_id != 0 && a.file_id == b.file_id && a.device == b.device;
 }
 
+// True when `found` is still the file `listed` describes: the same size and
+// time, and the same file where both tell its identity.
+inline bool StillListed(const FileInfo& found, const FileInfo& listed) {
+  return SameStamp(found, listed) &&
+         (found.file_id == 0 || listed.file_id == 0 || SameIdentity(found, listed));
+}
+
 // What a step reports when the file changed under it, while it was copied or
 // since it was listed; the file was left as it was.
 inline std::error_code ChangedError() {

@@ -49,8 +49,7 @@ FileInfo InfoOf(std::string name, const struct stat& status) {
 std::error_code CheckUnchanged(const fs::path& path, const FileInfo& expected, struct stat& now) {
   if (::lstat(path.c_str(), &now) != 0) return LastError();
   FileInfo found = InfoOf({}, now);
-  if (!S_ISREG(now.st_mode) || !SameStamp(found, expected)) return ChangedError();
-  if (expected.file_id != 0 && !SameIdentity(found, expected)) return ChangedError();
+  if (!S_ISREG(now.st_mode) || !StillListed(found, expected)) return ChangedError();
   return {};
 }
 

@@ -45,6 +45,12 @@ std::wstring TemporaryName() {
          std::to_wstring(++counter) + L".tmp";
 }
 
+// Size, time and the hidden flag; the identity takes a handle.
+FileInfo InfoOf(const WIN32_FILE_ATTRIBUTE_DATA& data, std::string name = {}) {
+  return {std::move(name), Size(data.nFileSizeHigh, data.nFileSizeLow), Ticks(data.ftLastWriteTime),
+          IsHidden(data.dwFileAttributes)};
+}
+
 std::error_code Attributes(const fs::path& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return LastError();
   return {};
@@ -67,8 +73,9 @@ std::error_code CheckUnchanged(const Handle& file, const FileInfo& expected) {
                  IsHidden(info.dwFileAttributes),
                  info.dwVolumeSerialNumber,
                  Size(info.nFileIndexHigh, info.nFileIndexLow)};
-  if (!IsOrdinaryFile(info.dwFileAttributes) || !SameStamp(found, expected)) return ChangedError();
-  if (expected.file_id != 0 && !SameIdentity(found, expected)) return ChangedError();
+  if (!IsOrdinaryFile(info.dwFileAttributes) || !StillListed(found, expected)) {
+    return ChangedError();
+  }
   return {};
 }
 
@@ -126,8 +133,7 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
   if (!IsOrdinaryFile(data.dwFileAttributes)) {
     return std::make_error_code(std::errc::invalid_argument);
   }
-  info = {Utf8FromPath(path.filename()), Size(data.nFileSizeHigh, data.nFileSizeLow),
-          Ticks(data.ftLastWriteTime), IsHidden(data.dwFileAttributes)};
+  info = InfoOf(data, Utf8FromPath(path.filename()));
   return {};
 }
 
@@ -140,11 +146,7 @@ std::error_code CheckCopied(const fs::path& source, const WIN32_FILE_ATTRIBUTE_D
                             const fs::path& temporary) {
   WIN32_FILE_ATTRIBUTE_DATA after{};
   if (auto error = Attributes(source, after)) return error;
-  if (Size(before.nFileSizeHigh, before.nFileSizeLow) !=
-          Size(after.nFileSizeHigh, after.nFileSizeLow) ||
-      Ticks(before.ftLastWriteTime) != Ticks(after.ftLastWriteTime)) {
-    return ChangedError();
-  }
+  if (!SameStamp(InfoOf(before), InfoOf(after))) return ChangedError();
   if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
     DWORD writable = before.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (!::SetFileAttributesW(temporary.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
@@ -162,10 +164,7 @@ std::error_code CheckTargetNow(const CopyRequest& request) {
     if (error.value() == ERROR_FILE_NOT_FOUND) return CheckTarget(request, std::nullopt);
     return error;
   }
-  return CheckTarget(request, FileInfo{{},
-                                       Size(data.nFileSizeHigh, data.nFileSizeLow),
-                                       Ticks(data.ftLastWriteTime),
-                                       IsHidden(data.dwFileAttributes)});
+  return CheckTarget(request, InfoOf(data));
 }
 
 std::error_code CopyOne(const CopyRequest& request, FileInfo& written) {
@@ -212,13 +211,11 @@ std::error_code CopyOne(const CopyRequest& request, FileInfo& written) {
   if (auto error = CheckTargetNow(request)) return abandon(error);
   if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
 
-  const std::uint64_t size = Size(before.nFileSizeHigh, before.nFileSizeLow);
+  written = InfoOf(before, Utf8FromPath(target.filename()));
+  written.device = identity.dwVolumeSerialNumber;
+  written.file_id = Size(identity.nFileIndexHigh, identity.nFileIndexLow);
   Statistics().files_written += 1;
-  Statistics().bytes_written += size;
-  written = {
-      Utf8FromPath(target.filename()), size,
-      Ticks(before.ftLastWriteTime),   IsHidden(before.dwFileAttributes),
-      identity.dwVolumeSerialNumber,   Size(identity.nFileIndexHigh, identity.nFileIndexLow)};
+  Statistics().bytes_written += written.size;
   return {};
 }
 
@@ -287,10 +284,7 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
   // The removal is for good here: the copy must still be the one listed.
   WIN32_FILE_ATTRIBUTE_DATA copy_data{};
   if (auto error = Attributes(copy, copy_data)) return error;
-  if (Size(copy_data.nFileSizeHigh, copy_data.nFileSizeLow) != copy_info.size ||
-      Ticks(copy_data.ftLastWriteTime) != copy_info.mtime) {
-    return ChangedError();
-  }
+  if (!SameStamp(InfoOf(copy_data), copy_info)) return ChangedError();
   fault::AfterCheck(path);
   // No one can write the file through another handle, so it may simply go.
   FILE_DISPOSITION_INFO disposition{TRUE};
