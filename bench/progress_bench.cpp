@@ -128,7 +128,6 @@ int Run(int runs, int saves_per_character, const fs::path& parent) {
   Step first{"First start-up", {}, {}, {}, {}},
       load{"Load Save, another character", {}, {}, {}, {}};
   Failures failures;
-  auto add = [&](Failures more) { failures.insert(failures.end(), more.begin(), more.end()); };
   // Times `work` alone, as the main window runs it, with or without the window's progress.
   auto timed = [&](Step& step, bool shown, const std::string& label,
                    const std::function<void(const ProgressFn&)>& work) {
@@ -158,7 +157,7 @@ int Run(int runs, int saves_per_character, const fs::path& parent) {
       step.in_progress.push_back(std::chrono::duration<double>(in_progress).count());
       step.repaints.push_back(view.repaints);
     }
-    add(FinishRemovals(state.SavePath));
+    Append(failures, FinishRemovals(state.SavePath));
   };
   for (int run = 0; run < runs; ++run) {
     // Each run starts with the other one, so neither always comes first.
@@ -168,9 +167,10 @@ int Run(int runs, int saves_per_character, const fs::path& parent) {
       state.SavePath = Utf8FromPath(tree.save_folder);
       state.LoadedChar = loaded;
       timed(first, shown, "Sorting the saves",
-            [&](const ProgressFn& progress) { add(SortSaveFolder(state, progress)); });
-      timed(load, shown, "Loading " + other,
-            [&](const ProgressFn& progress) { add(LoadCharacter(state, other, progress)); });
+            [&](const ProgressFn& progress) { Append(failures, SortSaveFolder(state, progress)); });
+      timed(load, shown, "Loading " + other, [&](const ProgressFn& progress) {
+        Append(failures, LoadCharacter(state, other, progress));
+      });
       if (auto difference = CheckLayout(tree, other); !difference.empty()) {
         failures.push_back({"", difference});
       }

@@ -109,7 +109,7 @@ int RunStep(const StepRequest& request) {
     ActionListings listings;
     failures = PrepareSaveFolder(state, listings);
     if (request.implementation == kOurs) {
-      for (auto& failure : ArchiveSaves(state, listings)) failures.push_back(std::move(failure));
+      Append(failures, ArchiveSaves(state, listings));
     } else {
       ArchiveSavesLiterally(state, literal);
     }
@@ -129,7 +129,7 @@ int RunStep(const StepRequest& request) {
   result.seconds = std::chrono::duration<double>(usable - start).count();
   bool ours = request.implementation == kOurs;
   if (ours) {
-    for (auto& failure : FinishRemovals(state.SavePath)) failures.push_back(std::move(failure));
+    Append(failures, FinishRemovals(state.SavePath));
     result.removal_seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - usable).count();
   }

@@ -13,15 +13,6 @@
 
 namespace pelloquin {
 
-namespace {
-
-void Append(Failures& failures, Failures more) {
-  failures.insert(failures.end(), std::make_move_iterator(more.begin()),
-                  std::make_move_iterator(more.end()));
-}
-
-}  // namespace
-
 MainWindow::MainWindow(AppServices& services, Lifetime& lifetime, AboutDialog& about)
     : services_(services), lifetime_(lifetime), about_(about) {}
 

@@ -2,6 +2,7 @@
 #include "failure.h"
 
 #include <algorithm>
+#include <iterator>
 
 #ifdef _WIN32
 #include <windows.h>
@@ -33,6 +34,11 @@ std::string DescribeError(std::error_code error) {
   }
 #endif
   return error.message();
+}
+
+void Append(Failures& failures, Failures more) {
+  failures.insert(failures.end(), std::make_move_iterator(more.begin()),
+                  std::make_move_iterator(more.end()));
 }
 
 Failures UniqueFailures(const Failures& failures) {

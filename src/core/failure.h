@@ -19,6 +19,9 @@ using Failures = std::vector<Failure>;
 // The system's message for an error code, in UTF-8.
 std::string DescribeError(std::error_code error);
 
+// Adds `more` after the failures there are.
+void Append(Failures& failures, Failures more);
+
 // The failures in their first order, each one once: one cause that fails
 // several steps is told once.
 Failures UniqueFailures(const Failures& failures);

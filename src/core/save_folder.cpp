@@ -566,9 +566,9 @@ Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
   if (saves.error) AddFailure(failures, saves.path, saves.error);
   state.SaveCount = static_cast<std::int16_t>(
       std::min<std::size_t>(saves.saves.size(), std::numeric_limits<std::int16_t>::max()));
-  for (auto& failure : ScanCharacters(state, saves.saves, data)) failures.push_back(failure);
-  for (auto& failure : RegisterCharacterFolders(state)) failures.push_back(failure);
-  for (auto& failure : MakeCharacterFolders(state)) failures.push_back(failure);
+  Append(failures, ScanCharacters(state, saves.saves, data));
+  Append(failures, RegisterCharacterFolders(state));
+  Append(failures, MakeCharacterFolders(state));
   return failures;
 }
 
@@ -582,9 +582,7 @@ Failures SortSaveFolder(SharedState& state, const ProgressFn& progress,
   ActionListings listings;
   Failures failures = PrepareSaveFolder(state, listings);
   if (characters_known) characters_known();
-  for (auto& failure : ArchiveSaves(state, listings, progress)) {
-    failures.push_back(std::move(failure));
-  }
+  Append(failures, ArchiveSaves(state, listings, progress));
   return failures;
 }
 

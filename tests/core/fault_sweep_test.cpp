@@ -29,10 +29,6 @@ void WorkedExample(const fs::path& saves) {
   }
 }
 
-void Append(Failures& failures, Failures more) {
-  for (auto& failure : more) failures.push_back(std::move(failure));
-}
-
 // Each followed by the removals the program runs once its window is usable.
 Failures StartUp(SharedState& state) {
   Failures failures = SortSaveFolder(state);

@@ -43,19 +43,16 @@ int main(int argc, char** argv) {
   state.LoadedChar = argv[first + 1];
   Mark(marks, 'S');
   Failures failures;
-  auto append = [&](Failures more) {
-    for (auto& failure : more) failures.push_back(std::move(failure));
-  };
-  append(SortSaveFolder(state));
+  Append(failures, SortSaveFolder(state));
   // As the program's background removal does once its window is usable.
   auto finish_removals = [&] {
     Mark(marks, 'R');
-    append(FinishRemovals(state.SavePath));
+    Append(failures, FinishRemovals(state.SavePath));
     Mark(marks, 'r');
   };
   finish_removals();
   if (count == 3) {
-    append(LoadCharacter(state, argv[first + 2]));
+    Append(failures, LoadCharacter(state, argv[first + 2]));
     finish_removals();
   }
   Mark(marks, 'E');
