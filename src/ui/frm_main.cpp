@@ -74,6 +74,7 @@ frmMain::~frmMain() = default;
 
 void frmMain::SetCharacterList(const std::vector<std::string>& names) {
   lstChars_->clear();
+  tip_row_ = -1;
   for (const std::string& name : names) lstChars_->addItem(FromUtf8(name));
 }
 
@@ -153,9 +154,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event) {
   }
   const QPoint pos = static_cast<QHelpEvent*>(event)->pos();
   QListWidgetItem* item = lstChars_->itemAt(pos);
+  const int row = item != nullptr ? lstChars_->row(item) : -1;
+  if (row >= 0 && row == tip_row_ && QToolTip::isVisible()) return true;
+  tip_row_ = row;
   const std::optional<CharacterTip> tip =
-      item != nullptr ? behaviour_.TipForRow(static_cast<std::size_t>(lstChars_->row(item)))
-                      : std::nullopt;
+      row >= 0 ? behaviour_.TipForRow(static_cast<std::size_t>(row)) : std::nullopt;
   if (!tip) {
     QToolTip::hideText();
   } else {

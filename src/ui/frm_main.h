@@ -39,6 +39,9 @@ class frmMain : public QMainWindow, public MainView {
   QListWidget* lstChars_ = nullptr;
   QLabel* lblLoaded_ = nullptr;
   std::unique_ptr<QProgressDialog> progress_;
+  // The row whose tip is shown: Qt asks again at every move of the pointer
+  // while a tip is up, and the tip reads the character's newest save.
+  int tip_row_ = -1;
 };
 
 }  // namespace pelloquin
