@@ -34,8 +34,7 @@ void AboutDialog::Open() {
 
 void AboutDialog::Load() {
   view_->SetCaption("About " + std::string(kAppTitle));
-  view_->SetVersion("Version " + std::to_string(kVersionMajor) + "." +
-                    std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision));
+  view_->SetVersion(std::string("Version ") + kVersionText);
   view_->SetTitle(kAppTitle);
   loaded_ = true;
   lifetime_.WindowOpened();

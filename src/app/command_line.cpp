@@ -8,8 +8,7 @@ namespace pelloquin {
 namespace {
 
 std::string VersionLine() {
-  return std::string(kAppTitle) + " " + std::to_string(kVersionMajor) + "." +
-         std::to_string(kVersionMinor) + "." + std::to_string(kVersionRevision) + "\n";
+  return std::string(kAppTitle) + " " + kVersionText + "\n";
 }
 
 std::string Usage(std::string_view settings_source) {

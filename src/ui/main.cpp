@@ -27,10 +27,7 @@ int main(int argc, char** argv) {
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(pelloquin::FromUtf8(pelloquin::kAppTitle));
-  QApplication::setApplicationVersion(QStringLiteral("%1.%2.%3")
-                                          .arg(pelloquin::kVersionMajor)
-                                          .arg(pelloquin::kVersionMinor)
-                                          .arg(pelloquin::kVersionRevision));
+  QApplication::setApplicationVersion(QString::fromLatin1(pelloquin::kVersionText));
   QApplication::setDesktopFileName(QStringLiteral("pelloquin"));
   // The program ends by its own rule: when its last window closes, or at once on Launch.
   QApplication::setQuitOnLastWindowClosed(false);
