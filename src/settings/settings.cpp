@@ -38,19 +38,25 @@ SettingsLocation ChooseSettingsLocation() {
                                 ini::UserSettingsFolder(ProcessEnvironment()));
 }
 
-std::string_view DescribeSettingsPlace(SettingsPlace place) {
-  switch (place) {
+std::string DescribeSettingsLocation(const SettingsLocation& location) {
+  const char* rule = "";
+  switch (location.place) {
     case SettingsPlace::ExistingFile:
-      return "the settings file found beside the program";
+      rule = "the settings file found beside the program";
+      break;
     case SettingsPlace::ProgramFolder:
-      return "beside the program, whose folder is writable";
+      rule = "beside the program, whose folder is writable";
+      break;
     case SettingsPlace::UserFolder:
-      return "in the user's settings folder, as the program's folder is not writable";
+      rule = "in the user's settings folder, as the program's folder is not writable";
+      break;
     case SettingsPlace::NoWritableFolder:
-      return "beside the program, though its folder is not writable and the user has no "
-             "settings folder";
+      rule =
+          "beside the program, though its folder is not writable and the user has no settings "
+          "folder";
+      break;
   }
-  return "";
+  return location.path + " (" + rule + ")";
 }
 
 namespace {

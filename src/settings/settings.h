@@ -43,8 +43,8 @@ SettingsLocation ChooseSettingsLocation(const std::string& program_folder,
 // The same for the running executable's folder and this user's settings folder.
 SettingsLocation ChooseSettingsLocation();
 
-// The rule in words, for the help text.
-std::string_view DescribeSettingsPlace(SettingsPlace place);
+// The path and, in brackets, the rule that chose it: for the help text.
+std::string DescribeSettingsLocation(const SettingsLocation& location);
 
 // The stored character list: every slot followed by ",". A name holding a
 // comma or a double quote is written in double quotes, its quotes doubled.

@@ -17,9 +17,9 @@
 
 int main(int argc, char** argv) {
   const pelloquin::SettingsLocation settings = pelloquin::ChooseSettingsLocation();
-  const pelloquin::CommandLineAnswer answer = pelloquin::AnswerCommandLine(
-      std::vector<std::string>(argv + 1, argv + argc),
-      settings.path + " (" + std::string(pelloquin::DescribeSettingsPlace(settings.place)) + ")");
+  const pelloquin::CommandLineAnswer answer =
+      pelloquin::AnswerCommandLine(std::vector<std::string>(argv + 1, argv + argc),
+                                   pelloquin::DescribeSettingsLocation(settings));
   if (!answer.run_windows) {
     std::fputs(answer.text.c_str(), answer.exit_code == 0 ? stdout : stderr);
     return answer.exit_code;

@@ -15,8 +15,7 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const pelloquin::SettingsLocation settings = pelloquin::ChooseSettingsLocation();
   const pelloquin::CommandLineAnswer answer = pelloquin::AnswerCommandLine(
-      pelloquin::CommandLineArguments(),
-      settings.path + " (" + std::string(pelloquin::DescribeSettingsPlace(settings.place)) + ")");
+      pelloquin::CommandLineArguments(), pelloquin::DescribeSettingsLocation(settings));
   pelloquin::Win32Prompt prompt;
   if (!answer.run_windows) {
     pelloquin::ShowCommandLineAnswer(answer, prompt);
