@@ -1,6 +1,7 @@
 // Reading and writing one key of the settings file.
 #include "ini_file.h"
 
+#include <optional>
 #include <system_error>
 
 #include "ini_storage.h"
@@ -19,17 +20,22 @@ std::string ReadFailureReason(std::error_code error) {
   return DescribeError(error);
 }
 
+// The file's text; why it could not be read otherwise. A missing file reads
+// as empty.
+std::optional<std::string> ReadText(const std::string& file, std::string& text, bool& missing) {
+  std::string bytes;
+  if (auto error = ini::ReadFileBytes(file, bytes, missing)) return ReadFailureReason(error);
+  text = ini::DecodeText(bytes);
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Failure> ReadIniText(const std::string& file, std::string& text) {
   text.clear();
   try {
-    std::string bytes;
     bool missing = false;
-    if (auto error = ini::ReadFileBytes(file, bytes, missing)) {
-      return Failure{file, ReadFailureReason(error)};
-    }
-    text = ini::DecodeText(bytes);
+    if (auto reason = ReadText(file, text, missing)) return Failure{file, *reason};
     return std::nullopt;
   } catch (const std::system_error& error) {
     // A path the system cannot represent names no file.
@@ -52,13 +58,10 @@ bool WriteIni(std::string_view section, std::string_view key, std::string_view v
   };
   try {
     if (auto reason = ini::CheckStorable(section, key, value)) return fail(*reason);
-    std::string bytes;
+    std::string text;
     bool missing = false;
     // A file that exists but cannot be read is never overwritten with a new one.
-    if (auto error = ini::ReadFileBytes(file, bytes, missing)) {
-      return fail(ReadFailureReason(error));
-    }
-    std::string text = ini::DecodeText(bytes);
+    if (auto reason = ReadText(file, text, missing)) return fail(*reason);
     std::string changed = ini::SetValue(text, section, key, value, ini::kNewFileLineEnd);
     if (!missing && changed == text) return true;
     auto encoded = ini::EncodeText(changed);
