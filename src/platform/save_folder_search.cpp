@@ -35,16 +35,20 @@ std::vector<fs::path> SteamLibraries(const fs::path& home, const fs::path& data_
       home / ".var" / "app" / "com.valvesoftware.Steam" / ".local" / "share" / "Steam"};
   std::vector<fs::path> libraries;
   std::set<fs::path> seen;
+  // Returns the library's real path, the key it is known by.
   auto add = [&](const fs::path& library) {
     std::error_code error;
     // ~/.steam/steam is most often a link to another of the folders.
     const fs::path resolved = fs::weakly_canonical(library, error);
-    if (seen.insert(error ? library : resolved).second) libraries.push_back(library);
+    const fs::path key = error ? library : resolved;
+    if (seen.insert(key).second) libraries.push_back(library);
+    return key;
   };
+  std::set<fs::path> read;  // the Steam folders whose list of libraries was read
   for (const fs::path& steam : steam_folders) {
     std::error_code error;
     if (!fs::is_directory(steam, error)) continue;
-    add(steam);
+    if (!read.insert(add(steam)).second) continue;
     // A file that is missing or broken lists nothing.
     const auto text = ReadWholeFile(steam / "steamapps" / "libraryfolders.vdf");
     const auto paths = text ? SteamLibraryPaths(*text) : std::nullopt;
