@@ -13,7 +13,7 @@ frmAbout::frmAbout(AboutDialog& behaviour)
   // Enter presses the focused button, as on any dialog; OK to begin with.
   SendMessageW(Control("cmdOK"), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   // The base class placed the controls before this class's part existed.
-  Place(dpi());
+  ShowIcon();
 }
 
 void frmAbout::SetCaption(std::string_view caption) {
@@ -73,6 +73,11 @@ LRESULT frmAbout::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 
 void frmAbout::Place(int dpi) {
   LayoutWindow::Place(dpi);
+  ShowIcon();
+}
+
+// The program's icon at the size the picture control has at this dpi.
+void frmAbout::ShowIcon() {
   HWND picture = Control("picIcon");
   RECT area{};
   GetClientRect(picture, &area);

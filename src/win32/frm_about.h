@@ -24,6 +24,7 @@ class frmAbout : public LayoutWindow, public AboutView {
 
  private:
   void Close();
+  void ShowIcon();
   void PaintRule(HDC dc) const;
 
   AboutDialog& behaviour_;
