@@ -188,7 +188,8 @@ LRESULT CALLBACK frmMain::ListProcedure(HWND list, UINT message, WPARAM wparam, 
 void frmMain::ListMouse(UINT message, LPARAM lparam) {
   switch (message) {
     case WM_MOUSEMOVE:
-      if (RowAt(lparam) != tip_row_) {
+      // The tip is up only while tip_row_ is set.
+      if (tip_row_ && RowAt(lparam) != tip_row_) {
         tip_.Hide();
         tip_row_.reset();
       }
