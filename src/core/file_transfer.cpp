@@ -8,12 +8,13 @@ bool IsTemporaryName(std::string_view name) {
          name.ends_with(".tmp");
 }
 
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target) {
+std::error_code CopyFileSafely(const fs::path& source, const fs::path& target, FileInfo* written) {
   std::vector<CopyRequest> requests(1);
   requests[0].source = source;
   requests[0].target = target;
   CopyFilesSafely(requests);
-  return requests.front().error;
+  if (written != nullptr) *written = requests[0].written;
+  return requests[0].error;
 }
 
 void CopyFilesSafely(std::vector<CopyRequest>& requests) {

@@ -67,8 +67,10 @@ std::error_code StatFile(const fs::path& path, FileInfo& info);
 
 // Writes a temporary file beside `target`, gives it the source's time, flushes
 // it and renames it over `target`. On failure the temporary file is removed
-// and an existing target is left whole.
-std::error_code CopyFileSafely(const fs::path& source, const fs::path& target);
+// and an existing target is left whole. `written`, when given, receives the
+// new target's size, time and identity.
+std::error_code CopyFileSafely(const fs::path& source, const fs::path& target,
+                               FileInfo* written = nullptr);
 
 struct CopyRequest {
   fs::path source;

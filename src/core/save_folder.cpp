@@ -259,21 +259,6 @@ class CopyBatch {
   std::optional<Batch> flying_;  // written, being flushed
 };
 
-// Makes `target` hold the same content and time as `source`, now.
-bool CopyInto(Folder& from, Folder& to, const std::string& name, Failures& failures) {
-  const files::FileInfo* source = from.Find(name);
-  const files::FileInfo* target = to.Find(name);
-  if (source == nullptr) return false;
-  if (target != nullptr && files::SameStamp(*source, *target)) return true;
-  fs::path target_path = to.path / PathFromUtf8(name);
-  if (auto error = files::CopyFileSafely(from.path / PathFromUtf8(name), target_path)) {
-    AddFailure(failures, target_path, error);
-    return false;
-  }
-  to.Record(name, *source);
-  return true;
-}
-
 // The hidden folder where the saves whose copies match wait for their
 // removal, a sub-folder per character; made when the first save comes.
 class Holding {
@@ -343,12 +328,12 @@ bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& cha
     return false;
   }
   // Different file systems, or a rename refused: copy and check it instead.
-  if (!CopyInto(from, to, name, failures)) return false;
   files::FileInfo written;
-  if (auto error = files::StatFile(target_path, written)) {
+  if (auto error = files::CopyFileSafely(source_path, target_path, &written)) {
     AddFailure(failures, target_path, error);
     return false;
   }
+  to.Record(name, written);
   if (!files::SameStamp(*source, written)) {
     failures.push_back({Utf8FromPath(target_path), "the copy does not match the save"});
     return false;

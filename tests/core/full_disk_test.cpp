@@ -1,7 +1,9 @@
 // An archive that runs out of room on a small tmpfs: it fails, says so, and
-// loses nothing; once there is room again the next run finishes the work.
+// loses nothing; once there is room again the next run finishes the work. A
+// character folder on a file system of its own gets its saves by copies.
 #include <gtest/gtest.h>
 
+#include "file_transfer.h"
 #include "invariant.h"
 #include "paths.h"
 #include "save_folder.h"
@@ -61,6 +63,27 @@ TEST(FullDisk, ArchiveOutOfRoomFailsCleanlyAndLosesNothing) {
   for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
   EXPECT_EQ(testing::FileNames(saves / "Aldo"), aldo);
   EXPECT_EQ(TemporaryFilesUnder(saves), Names{});
+}
+
+TEST(OtherFileSystem, ASaveLeavesForAFolderOnAnotherFileSystemByACheckedCopy) {
+  TempFolder temp;
+  const fs::path saves = temp.path() / "Saves";
+  TmpfsMount beryl_folder(saves / "Beryl", 1024 * 1024);
+  if (!beryl_folder.mounted()) GTEST_SKIP() << beryl_folder.reason();
+  const std::string save = "S1 - Beryl - Road.ess";
+  WriteSave(saves / save, 'b', 1'700'000'000);
+  SharedState state;
+  state.SavePath = Utf8FromPath(saves);
+  state.LoadedChar = "Aldo";
+  const auto before = TakeSnapshot(saves);
+  files::Statistics() = {};
+
+  EXPECT_EQ(SortSaveFolder(state), Failures{});
+  EXPECT_EQ(files::Statistics().files_written, 1u) << "no rename crosses file systems";
+  EXPECT_EQ(FinishRemovals(state.SavePath), Failures{});
+  EXPECT_EQ(testing::FileNames(saves), Names{});
+  EXPECT_EQ(testing::FileNames(saves / "Beryl"), Names{save});
+  for (const auto& problem : CheckNothingLost(before, saves)) ADD_FAILURE() << problem;
 }
 
 }  // namespace
