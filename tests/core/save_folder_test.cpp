@@ -101,9 +101,7 @@ TEST_F(SaveFolder, StartUpRegistersFoldersHoldingTheirOwnCharactersSaves) {
   state_.Chars[0] = "Zed";
 
   EXPECT_TRUE(PrepareSaveFolder(state_).empty());
-  Names table;
-  FillCharacterList(state_, [&](const std::string& name) { table.push_back(name); });
-  EXPECT_EQ(table, (Names{"Zed", "Cato", "Aldo", "Beryl"}));
+  EXPECT_EQ(ListedCharacters(state_), (Names{"Zed", "Cato", "Aldo", "Beryl"}));
   EXPECT_EQ(state_.SaveCount, 1);
 }
 
