@@ -18,7 +18,6 @@
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
 // The character table up to its last occupied slot, a free slot showing as
