@@ -4,11 +4,12 @@
 #include <algorithm>
 
 #include "shared_state.h"
+#include "temp_folder.h"
 
 namespace pelloquin {
 namespace {
 
-using Names = std::vector<std::string>;
+using namespace pelloquin::testing;
 
 // A table whose first slots hold `names`; every other slot is free.
 SharedState TableOf(const Names& names) {
@@ -60,12 +61,10 @@ TEST(CharacterTable, RegisteringNamesFillsSlotsAndTheList) {
     SharedState state = TableOf(c.before);
     for (const std::string& name : c.registered) RegisterCharacter(state, name);
     EXPECT_EQ(state.Chars, TableOf(c.after).Chars);
-    Names listed;
-    FillCharacterList(state, [&](const std::string& name) { listed.push_back(name); });
     Names occupied;
     std::copy_if(c.after.begin(), c.after.end(), std::back_inserter(occupied),
                  [](const std::string& slot) { return slot != "0"; });
-    EXPECT_EQ(listed, occupied);
+    EXPECT_EQ(ListedCharacters(state), occupied);
   }
 }
 

@@ -16,7 +16,6 @@
 namespace pelloquin {
 namespace {
 
-namespace fs = std::filesystem;
 using namespace pelloquin::testing;
 
 // The save folder of the worked example, with co-saves beside two saves.

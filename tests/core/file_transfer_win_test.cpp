@@ -236,13 +236,11 @@ TEST_F(WindowsFiles, DeviceNamesAndRefusedCharactersNeverBecomeFolders) {
 // The game lists the save folder as Explorer does: the holding folder must
 // be hidden there, as its dot makes it on Linux.
 TEST_F(WindowsFiles, TheHoldingFolderIsHiddenAndGoneOnceEmptied) {
-  for (auto name : {"1 - Brutus - a.ess", "2 - Mirelle - b.ess"})
-    WriteFile(temp_.path() / name, name);
+  for (auto name : {"1 - Brutus - a.ess", "2 - Mirelle - b.ess"}) WriteSave(temp_.path() / name);
   SharedState state;
   state.SavePath = temp_.text();
   state.LoadedChar = "Brutus";
-  ASSERT_TRUE(PrepareSaveFolder(state).empty());
-  ASSERT_TRUE(ArchiveSaves(state).empty());
+  ASSERT_TRUE(SortSaveFolder(state).empty());
   ASSERT_TRUE(LoadCharacter(state, "Mirelle").empty());
   const fs::path holding = temp_.path() / std::string(kHoldingFolderName);
   ASSERT_NE(Attributes(holding), INVALID_FILE_ATTRIBUTES);

@@ -95,8 +95,7 @@ TEST_F(HostileNamesTest, NothingOutsideTheSaveFolderIsTouched) {
   for (const auto& name : loads) {
     for (auto& failure : LoadCharacter(state_, name)) failures.push_back(failure);
   }
-  Names registered;
-  FillCharacterList(state_, [&](const std::string& name) { registered.push_back(name); });
+  const Names registered = ListedCharacters(state_);
   for (const auto& name : registered) {
     for (auto& failure : LoadCharacter(state_, name)) failures.push_back(failure);
   }

@@ -12,7 +12,7 @@ namespace {
 
 using namespace pelloquin::testing;
 
-class LatestSaveTest : public ::testing::Test {
+class LatestSaveTest : public FolderTest {
  protected:
   LatestSaveTest() { state_.SavePath = temp_.text(); }
   // A save whose header gives its own path as the place.
@@ -31,7 +31,6 @@ class LatestSaveTest : public ::testing::Test {
     EXPECT_EQ(latest.header->screenshot.rgb.size(), 256u * 144 * 3);
   }
 
-  TempFolder temp_;
   SharedState state_;
 };
 

@@ -18,7 +18,7 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
-class SaveHeaderTest : public ::testing::Test {
+class SaveHeaderTest : public FolderTest {
  protected:
   // Writes the file and reads its header, counting the bytes read.
   std::optional<SaveHeader> Read(const std::string& bytes, ScreenshotPixels pixels) {
@@ -34,7 +34,6 @@ class SaveHeaderTest : public ::testing::Test {
     EXPECT_FALSE(Read(bytes, ScreenshotPixels::kSkip)) << what;
   }
 
-  TempFolder temp_;
   std::string path_ = JoinPath(temp_.text(), "Save 12 - \xC3\x81sgeir - x.ess");  // UTF-8
   std::uint64_t bytes_read_ = 0;
 };

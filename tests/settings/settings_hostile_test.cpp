@@ -63,9 +63,7 @@ TEST_P(HostileSettings, ARunTouchesNothingOutsideAndWritesNoLineBreak) {
   LoadSettings(state);
   ASSERT_EQ(state.SavePath, Utf8FromPath(saves_));
   SortSaveFolder(state);
-  Names listed;
-  FillCharacterList(state, [&](const std::string& name) { listed.push_back(name); });
-  for (const auto& name : listed) LoadCharacter(state, name);
+  for (const auto& name : ListedCharacters(state)) LoadCharacter(state, name);
   LoadCharacter(state, "line\nbreak");
   SaveSettings(state);
   LoadCharacter(state, GetParam());

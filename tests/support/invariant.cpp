@@ -41,6 +41,12 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
   });
 }
 
+// Saves (".ess") and the co-saves that travel with them (".obse", ".pluggy").
+bool IsSaveOrCoSave(std::string_view name) {
+  return std::any_of(kExtensions.begin(), kExtensions.end(),
+                     [&](auto extension) { return EndsWithIgnoringCase(name, extension); });
+}
+
 constexpr std::uint64_t kHashStart = 14695981039346656037ull;  // FNV-1a
 
 std::uint64_t AddToHash(std::uint64_t hash, std::string_view bytes) {
@@ -114,11 +120,6 @@ std::vector<std::string> NewestMissing(const Versions& versions, const SaveSnaps
 }
 
 }  // namespace
-
-bool IsSaveOrCoSave(std::string_view name) {
-  return std::any_of(kExtensions.begin(), kExtensions.end(),
-                     [&](auto extension) { return EndsWithIgnoringCase(name, extension); });
-}
 
 SaveSnapshot TakeSnapshot(const fs::path& save_folder) {
   SaveSnapshot snapshot;

@@ -36,9 +36,6 @@ struct SavedFile {
 
 using SaveSnapshot = std::vector<SavedFile>;
 
-// Saves (".ess") and the co-saves that travel with them (".obse", ".pluggy").
-bool IsSaveOrCoSave(std::string_view name);
-
 // Every save and co-save in the save folder, its direct sub-folders and the
 // holding folder.
 SaveSnapshot TakeSnapshot(const std::filesystem::path& save_folder);

@@ -50,7 +50,6 @@ long FakeRegistry::OpenKey(RegRoot root, std::string_view key_path, RegView view
   ++opens;
   const std::string path(key_path);
   opened_keys.push_back(path);
-  if (opened_log != nullptr) opened_log->push_back(path);
   const Values* values = nullptr;
   if (auto found = keys.find(path); found != keys.end()) values = &found->second;
   if (auto found = keys_32.find(path); view == RegView::Wow64_32 && found != keys_32.end()) {

@@ -76,9 +76,6 @@ class FakeRegistry : public RegistryApi {
   std::vector<RegHandle> opened;
   std::vector<RegHandle> closed;
   std::vector<std::uint32_t> read_buffer_sizes;
-  // Where the asked keys are also written, for a registry that is gone by the
-  // time they are looked at.
-  std::vector<std::string>* opened_log = nullptr;
 
  private:
   std::map<RegHandle, const Values*> open_;

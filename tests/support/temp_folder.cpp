@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "paths.h"
+#include "shared_state.h"
 
 namespace pelloquin::testing {
 
@@ -72,6 +73,12 @@ void SetModifiedSeconds(const fs::path& path, std::int64_t seconds) {
 
 void WriteSave(const fs::path& path, std::int64_t seconds) {
   WriteFile(path, "content of " + Utf8FromPath(path.filename()), seconds);
+}
+
+Names ListedCharacters(const SharedState& state) {
+  Names names;
+  FillCharacterList(state, [&](const std::string& name) { names.push_back(name); });
+  return names;
 }
 
 void WriteScript(const fs::path& path, const std::string& body) {

@@ -1,6 +1,7 @@
 // A real temporary folder for file-system tests, removed with its contents;
 // the files, scripts and Wine prefixes tests make in it; FolderTest, the
-// fixture of a test with a folder of its own; and the program's paths.
+// fixture of a test with a folder of its own; the program's paths; and the
+// character list the program shows.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 
 namespace pelloquin {
 namespace fs = std::filesystem;
+struct SharedState;
 }  // namespace pelloquin
 
 namespace pelloquin::testing {
@@ -55,6 +57,9 @@ void SetModifiedSeconds(const std::filesystem::path& path, std::int64_t seconds)
 // A save (or co-save) holding "content of " and its name, which no two saves
 // share, modified `seconds` after the epoch.
 void WriteSave(const std::filesystem::path& path, std::int64_t seconds = 1'700'000'000);
+
+// The names FillCharacterList gives, in its order.
+Names ListedCharacters(const SharedState& state);
 
 // Writes an executable shell script. Scripts that leave a file for the test
 // write it elsewhere and move it into place, so it is never seen half written.
