@@ -93,14 +93,14 @@ TEST_F(HostileNamesTest, NothingOutsideTheSaveFolderIsTouched) {
   Names loads = HostileNames();
   loads.push_back("line\nbreak");
   for (const auto& name : loads) {
-    for (auto& failure : LoadCharacter(state_, name)) failures.push_back(failure);
+    Append(failures, LoadCharacter(state_, name));
   }
   const Names registered = ListedCharacters(state_);
   for (const auto& name : registered) {
-    for (auto& failure : LoadCharacter(state_, name)) failures.push_back(failure);
+    Append(failures, LoadCharacter(state_, name));
   }
   state_.LoadedChar = "Aldo";
-  for (auto& failure : ArchiveSaves(state_)) failures.push_back(failure);
+  Append(failures, ArchiveSaves(state_));
 
   EXPECT_EQ(TreeOutside(game_, saves_), outside);
   for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
