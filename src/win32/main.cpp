@@ -1,9 +1,11 @@
-// Starts Pelloquin: the Win32 windows on the system's registry, launcher and dialogs.
+// Starts Pelloquin: the Win32 windows on the system's registry, launcher and dialogs,
+// or a run without the main window for the command line's actions.
 #include <windows.h>
 
 #include <string>
 
 #include "command_line.h"
+#include "command_line_run.h"
 #include "frm_main.h"
 #include "one_copy.h"
 #include "program.h"
@@ -12,11 +14,34 @@
 #include "win32_desktop.h"
 #include "win32_prompt.h"
 
+namespace {
+
+// The actions of the command line, with the main window made but never shown:
+// only its progress window appears, when the work lasts. The hidden window
+// still receives the end of the session, as the shown one would.
+int RunWithoutWindow(const pelloquin::CommandLineRequest& request, const std::string& settings_path,
+                     pelloquin::Prompt& box) {
+  pelloquin::WindowsConsole console(box);
+  pelloquin::CommandLinePrompt prompt(console);
+  const pelloquin::InstanceLock lock(settings_path);
+  pelloquin::SystemServices services(prompt, settings_path);
+  pelloquin::Win32Desktop desktop;
+  pelloquin::Program program(services.get(), desktop);
+  pelloquin::frmMain window(program.main);
+  // The progress window is centred on its owner.
+  pelloquin::CentreOnWorkArea(window.hwnd());
+  return pelloquin::RunCommandLine(request, lock.state(), program, services.get(), prompt, window,
+                                   console);
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   const pelloquin::SettingsLocation settings = pelloquin::ChooseSettingsLocation();
   const pelloquin::CommandLineAnswer answer = pelloquin::AnswerCommandLine(
       pelloquin::CommandLineArguments(), pelloquin::DescribeSettingsLocation(settings));
   pelloquin::Win32Prompt prompt;
+  if (answer.request) return RunWithoutWindow(*answer.request, settings.path, prompt);
   if (!answer.run_windows) {
     pelloquin::ShowCommandLineAnswer(answer, prompt);
     return answer.exit_code;

@@ -56,4 +56,21 @@ void ShowCommandLineAnswer(const CommandLineAnswer& answer, Prompt& prompt) {
   }
 }
 
+void WindowsConsole::Print(std::string_view text) {
+  if (!WriteToConsole(text, false)) box_.ShowMessage(text, MessageIcon::Information);
+}
+
+void WindowsConsole::Complain(std::string_view text, std::string_view details) {
+  if (!WriteToConsole(std::string(details.empty() ? text : details) + "\n", true)) {
+    box_.ShowMessage(text, MessageIcon::Critical, kDefaultMessageTitle, details);
+  }
+}
+
+void WindowsConsole::Deliver() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_SENDMESSAGE | PM_QS_POSTMESSAGE)) {
+    DispatchMessageW(&message);
+  }
+}
+
 }  // namespace pelloquin

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "command_line.h"
+#include "command_line_run.h"
 #include "prompt.h"
 
 namespace pelloquin {
@@ -17,5 +18,19 @@ std::vector<std::string> CommandLineArguments();
 // to the file, pipe or console it is given, else to the console of the
 // program that started this one; with neither, shows it in a message box.
 void ShowCommandLineAnswer(const CommandLineAnswer& answer, Prompt& prompt);
+
+// A command-line run's words: to the console as above, else in message boxes.
+// Between steps, the messages the system sent (the end of the session) are
+// handed to the hidden main window.
+class WindowsConsole : public CommandLineConsole {
+ public:
+  explicit WindowsConsole(Prompt& box) : box_(box) {}
+  void Print(std::string_view text) override;
+  void Complain(std::string_view text, std::string_view details) override;
+  void Deliver() override;
+
+ private:
+  Prompt& box_;
+};
 
 }  // namespace pelloquin

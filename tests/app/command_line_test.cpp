@@ -30,5 +30,36 @@ TEST(CommandLine, AnswersWithoutStartingTheWindows) {
   }
 }
 
+TEST(CommandLine, ActionsAreRunWithoutTheWindowOnlyWhenWellFormed) {
+  struct Case {
+    std::vector<std::string> arguments;
+    int exit_code;
+    std::optional<std::string> load;  // when the actions are to run
+    bool launch;
+    bool list;
+  };
+  const Case cases[] = {
+      {{"--load", "Brutus", "--launch"}, 0, "Brutus", true, false},
+      {{"--launch", "--load=Ma'Dara"}, 0, "Ma'Dara", true, false},
+      {{"-platform", "offscreen", "--load", "--launch"}, 0, "--launch", false, false},
+      {{"--list"}, 0, std::nullopt, false, true},
+      {{"--launch"}, 0, std::nullopt, true, false},
+      {{"--load"}, 2, std::nullopt, false, false},
+      {{"--load", "A", "--load", "B"}, 2, std::nullopt, false, false},
+      {{"--list", "--launch"}, 2, std::nullopt, false, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(c.arguments));
+    const CommandLineAnswer answer = AnswerCommandLine(c.arguments, "pelloquin.ini");
+    EXPECT_FALSE(answer.run_windows);
+    EXPECT_EQ(answer.exit_code, c.exit_code);
+    ASSERT_EQ(answer.request.has_value(), c.exit_code == 0);
+    if (!answer.request) continue;
+    EXPECT_EQ(answer.request->load, c.load);
+    EXPECT_EQ(answer.request->launch, c.launch);
+    EXPECT_EQ(answer.request->list, c.list);
+  }
+}
+
 }  // namespace
 }  // namespace pelloquin
