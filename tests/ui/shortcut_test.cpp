@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <thread>
 
 #include "exit_status.h"
@@ -20,10 +21,23 @@ namespace {
 
 using namespace pelloquin::testing;
 
+// True once the process catches SIGTERM: its handler is installed.
+bool CatchesTerm(pid_t process) {
+  std::ifstream status("/proc/" + std::to_string(process) + "/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.starts_with("SigCgt:")) {
+      return (std::stoull(line.substr(7), nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+    }
+  }
+  return false;
+}
+
 // Runs `program` with `arguments` in `environment`; its exit status, or
-// nothing (and a failure) when it has not ended in a minute.
+// nothing (and a failure) when it has not ended in a minute. With
+// `terminate`, sends it SIGTERM as soon as it has its handler for it.
 std::optional<int> RunProgram(const fs::path& program, std::vector<std::string> arguments,
-                              std::vector<std::string> environment, const fs::path& output) {
+                              std::vector<std::string> environment, const fs::path& output,
+                              bool terminate = false) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
@@ -43,15 +57,21 @@ std::optional<int> RunProgram(const fs::path& program, std::vector<std::string> 
   }
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
   int status = 0;
+  bool terminated = false;
   while (waitpid(child, &status, WNOHANG) == 0) {
+    if (terminate && !terminated && CatchesTerm(child)) {
+      kill(child, SIGTERM);
+      terminated = true;
+    }
     if (std::chrono::steady_clock::now() > deadline) {
       kill(child, SIGKILL);
       waitpid(child, &status, 0);
       ADD_FAILURE() << "the program had not ended a minute after it started";
       return std::nullopt;
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    std::this_thread::sleep_for(std::chrono::milliseconds(terminate ? 1 : 20));
   }
+  if (terminate && !terminated) ADD_FAILURE() << "the program ended before it caught SIGTERM";
   if (!WIFEXITED(status)) {
     ADD_FAILURE() << "the program did not exit normally: status " << status;
     return std::nullopt;
@@ -114,6 +134,49 @@ TEST(Shortcut, LoadsTheCharacterWritesTheSettingsAndStartsTheGame) {
   EXPECT_TRUE(LoadSettings(read).empty());
   EXPECT_EQ(read.LoadedChar, "Brutus");
   EXPECT_EQ(ListedCharacters(read), (Names{"Alena Varis", "Brutus"}));
+}
+
+TEST(Shortcut, ATerminationSignalStopsTheRunWithTheSettingsTrue) {
+  TempFolder temp;
+  const fs::path saves = temp.path() / "Saves";
+  // Enough saves to sort that the start-up is still under way when the signal comes.
+  for (int i = 1; i <= 500; ++i) {
+    WriteSave(saves / ("Save " + std::to_string(i) + " - Brutus - Weye.ess"));
+  }
+  for (const fs::path& place : {saves, saves / "Alena Varis"}) {
+    WriteSave(place / "Save 9000 - Alena Varis - Chorrol.ess");
+  }
+  const fs::path folder = temp.path() / "program";
+  fs::create_directories(folder);
+  fs::copy_file(PELLOQUIN_PROGRAM, folder / "pelloquin");
+  SharedState stored;
+  stored.IniPath = Utf8FromPath(folder / "pelloquin.ini");
+  stored.SavePath = Utf8FromPath(saves);
+  stored.LoadedChar = "Alena Varis";
+  ASSERT_TRUE(SaveSettings(stored).empty());
+  const fs::path bin = temp.path() / "bin";
+  WriteScript(bin / "wine", "touch '" + Utf8FromPath(temp.path() / "started") + "'\n");
+
+  const fs::path output = temp.path() / "output";
+  const std::optional<int> status =
+      RunProgram(folder / "pelloquin", {"--load", "Brutus", "--launch"},
+                 {"PATH=" + Utf8FromPath(bin) + ":/usr/bin:/bin",
+                  "HOME=" + Utf8FromPath(temp.path()), "QT_QPA_PLATFORM=offscreen"},
+                 output, true);
+
+  EXPECT_EQ(status, kExitSessionEnded) << ReadFile(output);
+  EXPECT_FALSE(fs::exists(temp.path() / "started")) << "the game was started after the signal";
+  // The settings name the character whose saves are in the save folder.
+  SharedState read;
+  read.IniPath = stored.IniPath;
+  EXPECT_TRUE(LoadSettings(read).empty());
+  const Names in_play = FileNames(saves);
+  ASSERT_FALSE(in_play.empty());
+  for (const std::string& save : in_play) {
+    EXPECT_NE(save.find(" - " + read.LoadedChar + " - "), std::string::npos)
+        << save << " is in the save folder while the settings name " << read.LoadedChar;
+  }
+  EXPECT_EQ(FileNames(saves / "Brutus").size(), 500u);
 }
 
 }  // namespace
