@@ -37,7 +37,7 @@ bool CatchesTerm(pid_t process) {
 // `terminate`, sends it SIGTERM as soon as it has its handler for it.
 std::optional<int> RunProgram(const fs::path& program, std::vector<std::string> arguments,
                               std::vector<std::string> environment, const fs::path& output,
-                              bool terminate = false) {
+                              bool terminate) {
   std::vector<char*> argv{const_cast<char*>(program.c_str())};
   for (std::string& argument : arguments) argv.push_back(argument.data());
   argv.push_back(nullptr);
@@ -79,9 +79,49 @@ std::optional<int> RunProgram(const fs::path& program, std::vector<std::string> 
   return WEXITSTATUS(status);
 }
 
-TEST(Shortcut, LoadsTheCharacterWritesTheSettingsAndStartsTheGame) {
-  TempFolder temp;
-  const fs::path prefix = temp.path() / "wine";
+// The program beside its settings, as from its zip, Alena Varis loaded last
+// time, and a stand-in wine on PATH that writes down how it was started.
+class ShortcutTest : public FolderTest {
+ protected:
+  void Install(const fs::path& saves) {
+    saves_ = saves;
+    fs::create_directories(temp_.path() / "program");
+    fs::copy_file(PELLOQUIN_PROGRAM, program_);
+    SharedState stored;
+    stored.IniPath = Utf8FromPath(ini_);
+    stored.SavePath = Utf8FromPath(saves);
+    stored.LoadedChar = "Alena Varis";
+    RegisterCharacter(stored, "Alena Varis");
+    ASSERT_TRUE(SaveSettings(stored).empty());
+    const std::string record = Utf8FromPath(record_);
+    WriteScript(temp_.path() / "bin" / "wine",
+                "{ printf '%s\\n' \"$@\"; pwd; printf '%s\\n' \"$WINEPREFIX\"; } > '" + record +
+                    ".tmp' && mv '" + record + ".tmp' '" + record + "'\n");
+  }
+
+  std::optional<int> Run(bool terminate) {
+    return RunProgram(program_, {"--load", "brutus", "--launch"},
+                      {"PATH=" + Utf8FromPath(temp_.path() / "bin") + ":/usr/bin:/bin",
+                       "HOME=" + temp_.text(), "QT_QPA_PLATFORM=offscreen"},
+                      output_, terminate);
+  }
+
+  SharedState Settings() {
+    SharedState read;
+    read.IniPath = Utf8FromPath(ini_);
+    EXPECT_TRUE(LoadSettings(read).empty());
+    return read;
+  }
+
+  fs::path saves_;
+  fs::path program_ = temp_.path() / "program" / "pelloquin";
+  fs::path ini_ = temp_.path() / "program" / "pelloquin.ini";
+  fs::path record_ = temp_.path() / "record";
+  fs::path output_ = temp_.path() / "output";
+};
+
+TEST_F(ShortcutTest, LoadsTheCharacterWritesTheSettingsAndStartsTheGame) {
+  const fs::path prefix = temp_.path() / "wine";
   MakePrefix(prefix,
              "[Software\\\\Bethesda Softworks\\\\Oblivion] 1700000000\n"
              "\"Installed Path\"=\"C:\\\\Games\\\\Oblivion\\\\\"\n");
@@ -93,35 +133,13 @@ TEST(Shortcut, LoadsTheCharacterWritesTheSettingsAndStartsTheGame) {
   WriteSave(saves / brutus);
   WriteSave(saves / "autosave.ess");
   WriteSave(saves / "Alena Varis" / alena);
+  Install(saves);
 
-  // The program beside its settings, as from its zip; Alena loaded last time.
-  const fs::path folder = temp.path() / "program";
-  fs::create_directories(folder);
-  fs::copy_file(PELLOQUIN_PROGRAM, folder / "pelloquin");
-  SharedState stored;
-  stored.IniPath = Utf8FromPath(folder / "pelloquin.ini");
-  stored.SavePath = Utf8FromPath(saves);
-  stored.LoadedChar = "Alena Varis";
-  RegisterCharacter(stored, "Alena Varis");
-  ASSERT_TRUE(SaveSettings(stored).empty());
+  EXPECT_EQ(Run(false), kExitDone) << ReadFile(output_);
 
-  const fs::path bin = temp.path() / "bin";
-  const fs::path record = temp.path() / "record";
-  WriteScript(bin / "wine", "{ printf '%s\\n' \"$@\"; pwd; printf '%s\\n' \"$WINEPREFIX\"; } > '" +
-                                Utf8FromPath(record) + ".tmp' && mv '" + Utf8FromPath(record) +
-                                ".tmp' '" + Utf8FromPath(record) + "'\n");
-
-  const fs::path output = temp.path() / "output";
-  const std::optional<int> status =
-      RunProgram(folder / "pelloquin", {"--load", "brutus", "--launch"},
-                 {"PATH=" + Utf8FromPath(bin) + ":/usr/bin:/bin",
-                  "HOME=" + Utf8FromPath(temp.path()), "QT_QPA_PLATFORM=offscreen"},
-                 output);
-
-  EXPECT_EQ(status, kExitDone) << ReadFile(output);
-  ASSERT_TRUE(WaitForFile(record)) << "wine was never started; the program said:\n"
-                                   << ReadFile(output);
-  EXPECT_EQ(ReadFile(record),
+  ASSERT_TRUE(WaitForFile(record_)) << "wine was never started; the program said:\n"
+                                    << ReadFile(output_);
+  EXPECT_EQ(ReadFile(record_),
             "C:\\Games\\Oblivion\\OblivionLauncher.exe\n" +
                 Utf8FromPath(fs::canonical(prefix / "drive_c" / "Games" / "Oblivion")) + "\n" +
                 Utf8FromPath(prefix) + "\n");
@@ -129,16 +147,12 @@ TEST(Shortcut, LoadsTheCharacterWritesTheSettingsAndStartsTheGame) {
   EXPECT_EQ(FileNames(saves), (Names{brutus, "autosave.ess"}));
   EXPECT_EQ(FileNames(saves / "Brutus"), Names{brutus});
   EXPECT_EQ(FileNames(saves / "Alena Varis"), Names{alena});
-  SharedState read;
-  read.IniPath = stored.IniPath;
-  EXPECT_TRUE(LoadSettings(read).empty());
-  EXPECT_EQ(read.LoadedChar, "Brutus");
-  EXPECT_EQ(ListedCharacters(read), (Names{"Alena Varis", "Brutus"}));
+  EXPECT_EQ(Settings().LoadedChar, "Brutus");
+  EXPECT_EQ(ListedCharacters(Settings()), (Names{"Alena Varis", "Brutus"}));
 }
 
-TEST(Shortcut, ATerminationSignalStopsTheRunWithTheSettingsTrue) {
-  TempFolder temp;
-  const fs::path saves = temp.path() / "Saves";
+TEST_F(ShortcutTest, ATerminationSignalStopsTheRunWithTheSettingsTrue) {
+  const fs::path saves = temp_.path() / "Saves";
   // Enough saves to sort that the start-up is still under way when the signal comes.
   for (int i = 1; i <= 500; ++i) {
     WriteSave(saves / ("Save " + std::to_string(i) + " - Brutus - Weye.ess"));
@@ -146,35 +160,18 @@ TEST(Shortcut, ATerminationSignalStopsTheRunWithTheSettingsTrue) {
   for (const fs::path& place : {saves, saves / "Alena Varis"}) {
     WriteSave(place / "Save 9000 - Alena Varis - Chorrol.ess");
   }
-  const fs::path folder = temp.path() / "program";
-  fs::create_directories(folder);
-  fs::copy_file(PELLOQUIN_PROGRAM, folder / "pelloquin");
-  SharedState stored;
-  stored.IniPath = Utf8FromPath(folder / "pelloquin.ini");
-  stored.SavePath = Utf8FromPath(saves);
-  stored.LoadedChar = "Alena Varis";
-  ASSERT_TRUE(SaveSettings(stored).empty());
-  const fs::path bin = temp.path() / "bin";
-  WriteScript(bin / "wine", "touch '" + Utf8FromPath(temp.path() / "started") + "'\n");
+  Install(saves);
 
-  const fs::path output = temp.path() / "output";
-  const std::optional<int> status =
-      RunProgram(folder / "pelloquin", {"--load", "Brutus", "--launch"},
-                 {"PATH=" + Utf8FromPath(bin) + ":/usr/bin:/bin",
-                  "HOME=" + Utf8FromPath(temp.path()), "QT_QPA_PLATFORM=offscreen"},
-                 output, true);
+  EXPECT_EQ(Run(true), kExitSessionEnded) << ReadFile(output_);
 
-  EXPECT_EQ(status, kExitSessionEnded) << ReadFile(output);
-  EXPECT_FALSE(fs::exists(temp.path() / "started")) << "the game was started after the signal";
+  EXPECT_FALSE(fs::exists(record_)) << "the game was started after the signal";
   // The settings name the character whose saves are in the save folder.
-  SharedState read;
-  read.IniPath = stored.IniPath;
-  EXPECT_TRUE(LoadSettings(read).empty());
+  const std::string loaded = Settings().LoadedChar;
   const Names in_play = FileNames(saves);
   ASSERT_FALSE(in_play.empty());
   for (const std::string& save : in_play) {
-    EXPECT_NE(save.find(" - " + read.LoadedChar + " - "), std::string::npos)
-        << save << " is in the save folder while the settings name " << read.LoadedChar;
+    EXPECT_NE(save.find(" - " + loaded + " - "), std::string::npos)
+        << save << " is in the save folder while the settings name " << loaded;
   }
   EXPECT_EQ(FileNames(saves / "Brutus").size(), 500u);
 }
