@@ -2,6 +2,7 @@
 // plugin files of the Data folder, found for the game LocateGame found.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <set>
@@ -16,7 +17,7 @@ namespace pelloquin {
 
 inline constexpr std::string_view kActivePluginsFile = "Plugins.txt";
 // A Plugins.txt larger than this lists no plugins the game would load.
-inline constexpr std::uint64_t kMaxActivePluginsBytes = 1024 * 1024;
+inline constexpr std::uint64_t kMaxActivePluginsBytes = std::uint64_t{1024} * 1024;
 
 // A plugin's name as names compare on Windows: letters of Windows-1252 in
 // either case are alike.
