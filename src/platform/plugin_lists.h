@@ -36,7 +36,7 @@ std::vector<std::string> ParseActivePlugins(std::string_view text);
 
 // Where the two lists lie; an empty path when no place was found.
 struct PluginListPaths {
-  std::filesystem::path active_list;  // an existing Plugins.txt
+  std::filesystem::path active_list;  // Plugins.txt (off Windows only one that exists)
   std::filesystem::path data_folder;  // the install path's Data folder, existing or not
 };
 
