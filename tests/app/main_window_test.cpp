@@ -394,7 +394,7 @@ TEST_F(MainWindowTest, TipMarksPluginsMissingOrInactiveByListsReadOncePerStartAn
             2'000'000'000);
   const fs::path data = temp_.path() / "Oblivion" / "Data";
   for (const char* plugin : {"oblivion.ESM", "M\xC3\xA9tal.esp", "Off.esp"}) {
-    WriteFile(data / plugin, "plugin");
+    WriteFile(data / PathFromUtf8(plugin), "plugin");
   }
   // Plugins.txt where each system looks for it, in the game's code page.
   const fs::path lists[] = {temp_.path() / "local" / "Oblivion" / "Plugins.txt",

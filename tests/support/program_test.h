@@ -93,7 +93,9 @@ class ProgramTest : public FolderTest {
   // action: a Data folder holding `present` and a Plugins.txt of `active_text`.
   void InstallPlugins(const Names& present, const std::string& active_text) {
     const PluginListPaths paths{temp_.path() / "Plugins.txt", temp_.path() / "Data"};
-    for (const std::string& plugin : present) WriteFile(paths.data_folder / plugin, "plugin");
+    for (const std::string& plugin : present) {
+      WriteFile(paths.data_folder / PathFromUtf8(plugin), "plugin");
+    }
     WriteFile(paths.active_list, active_text);
     services.read_installed_plugins = [paths](const SharedState&) {
       return ReadInstalledPlugins(paths);
