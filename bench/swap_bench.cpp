@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <map>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "file_transfer.h"
 #include "literal_swap.h"
 #include "paths.h"
+#include "plugin_lists.h"
 #include "save_folder.h"
 #include "save_header.h"
 #include "save_tree.h"
@@ -469,6 +471,52 @@ std::string PrintTargets(const std::vector<Target>& targets, bool quick) {
   return json;
 }
 
+constexpr int kPluginFiles = 300;
+
+// The time of reading the game's two plugin lists once, as the program does
+// at start-up and after Load Save: a Plugins.txt naming 300 plugins and a
+// Data folder holding those 300 files among as many others. The first read
+// and the median of `runs` more.
+struct ListTimes {
+  double first = 0;
+  double median = 0;
+};
+ListTimes MeasurePluginLists(const fs::path& root, int runs) {
+  const PluginListPaths paths{root / "Local" / "Oblivion" / "Plugins.txt", root / "Game" / "Data"};
+  fs::create_directories(paths.data_folder);
+  fs::create_directories(paths.active_list.parent_path());
+  std::string active =
+      "# This file is used by the game to keep track of your downloaded content.\r\n";
+  for (int i = 0; i < kPluginFiles; ++i) {
+    const std::string name = "Plugin " + std::to_string(i) + (i % 10 == 0 ? ".esm" : ".esp");
+    active += name + "\r\n";
+    std::ofstream(paths.data_folder / name) << "TES4";
+    std::ofstream(paths.data_folder / ("Textures " + std::to_string(i) + ".bsa")) << "BSA";
+  }
+  std::ofstream(paths.active_list, std::ios::binary) << active;
+  FlushFileSystem(root);
+  ListTimes times;
+  std::vector<double> seconds;
+  for (int run = 0; run <= runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    const InstalledPlugins installed = ReadInstalledPlugins(paths);
+    const double took =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (!installed.active || installed.active->size() != kPluginFiles || !installed.present ||
+        installed.present->size() != kPluginFiles) {
+      std::fprintf(stderr, "The plugin lists did not read as written\n");
+      std::exit(1);
+    }
+    if (run == 0) {
+      times.first = took;
+    } else {
+      seconds.push_back(took);
+    }
+  }
+  times.median = Median(seconds);
+  return times;
+}
+
 int Report(const Options& options, const SaveTree& tree, const std::vector<Scenario>& scenarios,
            const Outcome& outcome, const StepResult& idle, const fs::path& root) {
   const std::string file_system = FileSystemName(root);
@@ -503,8 +551,16 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       "save folder were then removed from the holding folder in the background in %s ms "
       "(median).\n",
       loaded.files.size(), Milliseconds(removal_seconds).c_str());
-  std::printf("A step process that does nothing peaks at %s MiB\n\n",
+  std::printf("A step process that does nothing peaks at %s MiB\n",
               Fixed(static_cast<double>(idle.peak_kib) / 1024, 1).c_str());
+  const ListTimes lists = MeasurePluginLists(root, options.runs);
+  const double steady = Median(Ours(outcome, "steady_start").seconds);
+  std::printf(
+      "The game's plugin lists (Plugins.txt of %d names, a Data folder of %d plugin files among "
+      "as many others), read once at start-up and after Load Save: %s ms (median; first %s "
+      "ms), which the steady start-up's %s ms grows by: %.1f%%\n\n",
+      kPluginFiles, kPluginFiles, Milliseconds(lists.median).c_str(),
+      Milliseconds(lists.first).c_str(), Milliseconds(steady).c_str(), 100 * lists.median / steady);
 
   const std::string json_targets =
       PrintTargets(MakeTargets(scenarios, outcome, restored), options.quick);
@@ -521,7 +577,7 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       "\"saves_per_character\":%d,\"save_size\":%llu,\"sorted_bytes\":%llu,"
       "\"cpu\":\"%s\",\"kernel\":\"%s\",\"file_system\":\"%s\",\"idle_peak_kib\":%llu,"
       "\"scenarios\":[%s],\"cp_sync_first_ms\":%s,\"cp_sync_load_ms\":%s,"
-      "\"load_removal_ms\":%s,\"targets\":{%s},\"counts_ok\":%s}\n",
+      "\"load_removal_ms\":%s,\"plugin_lists_ms\":%s,\"targets\":{%s},\"counts_ok\":%s}\n",
       options.quick ? "true" : "false", options.runs, options.shape.characters,
       options.shape.saves_per_character, static_cast<unsigned long long>(options.shape.save_size),
       static_cast<unsigned long long>(tree.QualifyingBytes()), Escaped(CpuModel()).c_str(),
@@ -529,8 +585,8 @@ int Report(const Options& options, const SaveTree& tree, const std::vector<Scena
       static_cast<unsigned long long>(idle.peak_kib), json_scenarios.c_str(),
       Fixed(Median(outcome.copy_first_seconds) * 1000, 3).c_str(),
       Fixed(Median(outcome.copy_load_seconds) * 1000, 3).c_str(),
-      Fixed(removal_seconds * 1000, 3).c_str(), json_targets.c_str(),
-      outcome.mismatches.empty() ? "true" : "false");
+      Fixed(removal_seconds * 1000, 3).c_str(), Fixed(lists.median * 1000, 3).c_str(),
+      json_targets.c_str(), outcome.mismatches.empty() ? "true" : "false");
   return outcome.mismatches.empty() ? 0 : 1;
 }
 

@@ -1,6 +1,7 @@
 // Fuzzes the save-header reader. Whatever the bytes, it either finds nothing
-// or a header within the format's limits; bytes after a header never change
-// what it reads, and a header cut by one byte is no header.
+// or a header within the format's limits; bytes after a header and its
+// plugin list never change what it reads, a header cut by one byte is no
+// header, and a plugin list cut by one byte is no list.
 #include <string>
 #include <vector>
 
@@ -20,6 +21,13 @@ bool SameHeader(const SaveHeader& a, const SaveHeader& b) {
          a.screenshot.rgb == b.screenshot.rgb;
 }
 
+// Where the plugin list starting at `at` ends, walked by its lengths alone.
+std::size_t PluginListEnd(const std::uint8_t* data, std::size_t at) {
+  const unsigned count = data[at++];
+  for (unsigned i = 0; i < count; ++i) at += 1 + data[at];
+  return at;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -31,6 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   longer.push_back(0x5A);
   std::optional<SaveHeader> with_more = ParseSaveHeader(longer);
   FUZZ_CHECK(with_more && SameHeader(*header, *with_more));
+  if (header->plugins) FUZZ_CHECK(with_more->plugins == header->plugins);
 
   const SaveScreenshot& shot = header->screenshot;
   FUZZ_CHECK(shot.width <= kMaxScreenshotSide && shot.height <= kMaxScreenshotSide);
@@ -43,5 +52,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t end = 38 + LoadLittleEndian<std::uint32_t>(data + 34);
   FUZZ_CHECK(end <= size);
   FUZZ_CHECK(!ParseSaveHeader(bytes.first(end - 1)));
+
+  if (!header->plugins) return 0;
+  FUZZ_CHECK(header->plugins->size() <= 255);
+  for (const std::string& name : *header->plugins) {
+    FUZZ_CHECK(IsValidUtf8(name) && !name.empty());
+    FUZZ_CHECK(name.find('\0') == std::string::npos);
+  }
+  const std::size_t list_end = PluginListEnd(data, end);
+  FUZZ_CHECK(list_end <= size && list_end - end <= kMaxPluginListBytes);
+  std::optional<SaveHeader> cut = ParseSaveHeader(bytes.first(list_end - 1));
+  FUZZ_CHECK(cut && !cut->plugins);
   return 0;
 }

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "plugin_lists.h"
 #include "program_start.h"
 #include "prompt.h"
 #include "registry.h"
@@ -25,6 +26,9 @@ struct AppServices {
   std::string ini_path;
   // Where the save-folder dialog opens; empty for the dialog's own choice.
   std::function<std::string()> save_folder_start = [] { return std::string(); };
+  // The game's active plugins and Data folder, for the game the state names;
+  // none read when not given.
+  std::function<InstalledPlugins(const SharedState& state)> read_installed_plugins = nullptr;
   std::function<std::chrono::steady_clock::time_point()> clock = [] {
     return std::chrono::steady_clock::now();
   };

@@ -21,9 +21,50 @@ std::string LocalDate(std::chrono::system_clock::time_point when) {
   return text;
 }
 
+bool Lacks(const std::optional<std::set<std::string>>& list, const std::string& key) {
+  return list && !list->contains(key);
+}
+
+// The lines about the save's plugins.
+void AddPlugins(std::vector<std::string>& lines,
+                const std::optional<std::vector<std::string>>& plugins,
+                const InstalledPlugins& installed) {
+  if (!plugins) {
+    lines.emplace_back("The plugins could not be read");
+    return;
+  }
+  const std::size_t count = plugins->size();
+  lines.push_back(count == 0   ? std::string("No plugins")
+                  : count == 1 ? std::string("1 plugin")
+                               : std::to_string(count) + " plugins");
+  if (count == 0) return;
+  std::vector<std::string> missing, inactive;
+  for (const std::string& name : *plugins) {
+    const std::string key = PluginKey(name);
+    if (Lacks(installed.present, key)) {
+      missing.push_back(std::string(kMissingMark) + name);
+    } else if (Lacks(installed.active, key)) {
+      inactive.push_back(std::string(kInactiveMark) + name);
+    }
+  }
+  std::vector<std::string> shown = std::move(missing);
+  shown.insert(shown.end(), inactive.begin(), inactive.end());
+  if (shown.empty()) {
+    if (installed.present && installed.active) {
+      lines.emplace_back("All plugins present and active");
+      return;
+    }
+    shown = *plugins;  // nothing to compare them with
+  }
+  for (std::size_t i = 0; i < shown.size() && i < kMaxTipPlugins; ++i) lines.push_back(shown[i]);
+  if (shown.size() > kMaxTipPlugins) {
+    lines.push_back("and " + std::to_string(shown.size() - kMaxTipPlugins) + " more");
+  }
+}
+
 }  // namespace
 
-CharacterTip MakeCharacterTip(const LatestSave& latest) {
+CharacterTip MakeCharacterTip(const LatestSave& latest, const InstalledPlugins& installed) {
   CharacterTip tip;
   if (latest.file_name.empty()) {
     tip.lines.push_back("No saves");
@@ -41,6 +82,7 @@ CharacterTip MakeCharacterTip(const LatestSave& latest) {
   tip.lines.push_back("Saved " + LocalDate(latest.modified));
   tip.lines.push_back(latest.save_count == 1 ? "1 save"
                                              : std::to_string(latest.save_count) + " saves");
+  if (latest.header) AddPlugins(tip.lines, latest.header->plugins, installed);
   return tip;
 }
 

@@ -60,6 +60,7 @@ void MainWindow::StartUp() {
         LocateGame(state, *registry, services_.prompt);
       }
     }
+    ReadInstalledPlugins();
     ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
     ShowRemovalFailures(left);
   });
@@ -81,6 +82,7 @@ void MainWindow::LoadSave() {
     }
     removal_.Start(services_.state.SavePath);
     view_->SetLoadedName(services_.state.LoadedChar);
+    ReadInstalledPlugins();
     ShowFailures(services_.prompt, "Some saves of " + name + " could not be loaded:", failures);
     ShowRemovalFailures(left);
   });
@@ -91,6 +93,8 @@ void MainWindow::Launch() {
     // The characters found in this run live on only in the settings file.
     ShowSettingsFailures(SaveSettings(services_.state));
     if (std::optional<Failure> failure = LaunchGame(services_.state, services_.starter)) {
+      // The program stays: the lists may have changed meanwhile.
+      ReadInstalledPlugins();
       ShowFailures(services_.prompt, "The game could not be started:", {*failure});
       return;
     }
@@ -125,10 +129,20 @@ void MainWindow::EndSession() {
 std::optional<CharacterTip> MainWindow::TipForRow(std::size_t row) const {
   if (row >= listed_names_.size()) return std::nullopt;
   try {
-    return MakeCharacterTip(FindLatestSave(services_.state, listed_names_[row]));
+    return MakeCharacterTip(FindLatestSave(services_.state, listed_names_[row]), installed_);
   } catch (const std::exception&) {
     // A tip is a courtesy; a folder that cannot be read shows none.
     return std::nullopt;
+  }
+}
+
+void MainWindow::ReadInstalledPlugins() {
+  try {
+    installed_ = services_.read_installed_plugins
+                     ? services_.read_installed_plugins(services_.state)
+                     : InstalledPlugins{};
+  } catch (const std::exception&) {
+    installed_ = {};  // the tip then shows the names unmarked
   }
 }
 

@@ -41,7 +41,8 @@ class MainWindow {
   void EndSession();
 
   // For the pointer resting on a row of the character list: read then, for
-  // that character alone. Nothing for a row that is not there.
+  // that character alone (the game's plugin lists are those read last). Nothing
+  // for a row that is not there.
   std::optional<CharacterTip> TipForRow(std::size_t row) const;
 
  private:
@@ -50,12 +51,16 @@ class MainWindow {
   void RunReportingErrors(const std::function<void()>& command);
   void ShowSettingsFailures(const Failures& failures);
   void ShowRemovalFailures(const Failures& failures);
+  // The game's plugin lists read again: once per start and after the actions
+  // that may follow a change of mods, never for a tip.
+  void ReadInstalledPlugins();
 
   AppServices& services_;
   Lifetime& lifetime_;
   AboutDialog& about_;
   MainView* view_ = nullptr;
   bool closed_ = false;
+  InstalledPlugins installed_;
   // The names as stored, row by row: the list's text may not hold them byte for byte.
   std::vector<std::string> listed_names_;
   // The saves that left the save folder are removed once the window is

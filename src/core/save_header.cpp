@@ -7,6 +7,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "ascii_case.h"
 #include "little_endian.h"
 #include "paths.h"
 #include "save_names.h"
@@ -51,6 +52,7 @@ class Cursor {
 
   bool ok() const { return ok_; }
   std::size_t pos() const { return pos_; }
+  std::size_t left() const { return bytes_.size() - pos_; }
 
   // The next `count` bytes, or nullptr.
   const std::uint8_t* Take(std::uint64_t count) {
@@ -88,6 +90,37 @@ class Cursor {
   bool ok_ = true;
 };
 
+// The game only loads plugins by such names; bytes a lying count or length
+// runs into are all but never one.
+bool IsPluginFileName(std::string_view name) {
+  constexpr std::string_view kNotInFileNames = "\\/:*?\"<>|";
+  if (name.size() <= 4 || std::any_of(name.begin(), name.end(), [&](char c) {
+        return static_cast<unsigned char>(c) < 0x20 || kNotInFileNames.find(c) != name.npos;
+      })) {
+    return false;
+  }
+  const std::string_view extension = name.substr(name.size() - 4);
+  return EqualsIgnoringAsciiCase(extension, ".esm") || EqualsIgnoringAsciiCase(extension, ".esp");
+}
+
+// The list at the cursor: a count byte, then each name behind its length byte,
+// with no terminator. Nothing when it runs past the bytes or a name is none.
+std::optional<std::vector<std::string>> PluginList(Cursor& cursor) {
+  const auto count = cursor.Number<std::uint8_t>();
+  std::vector<std::string> names;
+  names.reserve(count);
+  for (unsigned i = 0; i < count && cursor.ok(); ++i) {
+    const auto length = cursor.Number<std::uint8_t>();
+    const std::uint8_t* bytes = cursor.Take(length);
+    if (bytes == nullptr) break;
+    const std::string_view name(reinterpret_cast<const char*>(bytes), length);
+    if (!IsPluginFileName(name)) return std::nullopt;
+    names.push_back(Utf8FromWindows1252(name));
+  }
+  if (!cursor.ok()) return std::nullopt;
+  return names;
+}
+
 // `bytes` are the first bytes of a file of `file_size` bytes. The pixels are
 // copied only when asked for, and must then be among `bytes`.
 std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
@@ -117,6 +150,8 @@ std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64
     const std::uint8_t* rgb = cursor.Take(pixel_bytes);
     if (rgb == nullptr) return std::nullopt;
     shot.rgb.assign(rgb, rgb + pixel_bytes);
+    Cursor list(bytes, static_cast<std::size_t>(*end));
+    header.plugins = PluginList(list);
   }
   return header;
 }
@@ -145,6 +180,14 @@ std::optional<SaveHeader> ReadFromFile(std::string_view path, ScreenshotPixels p
                                    : std::min<std::uint64_t>(*end, kFieldsStart + kMaxFieldBytes);
   bytes.resize(static_cast<std::size_t>(wanted));
   if (!ReadExactly(in, bytes, kFieldsStart)) return std::nullopt;
+  if (pixels == ScreenshotPixels::kRead) {
+    // The plugin list follows, as long as it may be; a short read leaves it
+    // cut, and the parser then finds no list.
+    bytes.resize(bytes.size() + kMaxPluginListBytes);
+    in.read(reinterpret_cast<char*>(bytes.data() + wanted),
+            static_cast<std::streamsize>(kMaxPluginListBytes));
+    bytes.resize(static_cast<std::size_t>(wanted) + static_cast<std::size_t>(in.gcount()));
+  }
   bytes_read = bytes.size();
   std::uint64_t file_size = bytes.size();
   if (wanted < *end) {

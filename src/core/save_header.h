@@ -1,5 +1,6 @@
 // What a save says about itself in its header: the player's name, level and
-// place, the time played and a screenshot. Only the header is ever read.
+// place, the time played and a screenshot, and the plugins the save was made
+// with (the list that follows the header). Nothing after that list is read.
 #pragma once
 
 #include <chrono>
@@ -13,6 +14,8 @@
 namespace pelloquin {
 
 inline constexpr std::uint32_t kMaxScreenshotSide = 1024;
+// The plugin list: a count byte, then each name behind its length byte.
+inline constexpr std::size_t kMaxPluginListBytes = 1 + 255 * (1 + 255);
 
 struct SaveScreenshot {
   std::uint32_t width = 0;
@@ -26,19 +29,27 @@ struct SaveHeader {
   std::string player_location;  // UTF-8: the cell's name
   std::uint32_t play_time_ms = 0;
   SaveScreenshot screenshot;  // rgb left empty when the pixels were not asked for
+  // The plugins' file names in UTF-8, in the save's order; nothing when the
+  // list does not read (or, with the pixels skipped, was not asked for).
+  std::optional<std::vector<std::string>> plugins;
 };
 
 // The header at the start of `bytes`, which must hold all of it (the rest of
 // the save may follow). Nothing when they hold no save header: another magic
 // or header version, a length running past the header or the bytes, a
 // screenshot larger than kMaxScreenshotSide on a side or not ending the header.
+// The plugin list after it reads only when it lies whole within `bytes` and
+// each name is a plugin's file name (*.esm or *.esp, no control character
+// or character a file name may not hold): a count or length that lies runs
+// into bytes that are no such name.
 std::optional<SaveHeader> ParseSaveHeader(std::span<const std::uint8_t> bytes);
 
 enum class ScreenshotPixels { kSkip, kRead };
 
-// Reads the header of the save at `path` (UTF-8) and nothing after it; with
-// kSkip not the screenshot's pixels either, though their size is checked
-// against the file's. Nothing when the file cannot be read or holds no header.
+// Reads the header of the save at `path` (UTF-8) and its plugin list, and
+// nothing after them; with kSkip neither the screenshot's pixels (though
+// their size is checked against the file's) nor the plugin list. Nothing when
+// the file cannot be read or holds no header.
 std::optional<SaveHeader> ReadSaveHeader(std::string_view path,
                                          ScreenshotPixels pixels = ScreenshotPixels::kRead);
 

@@ -57,6 +57,8 @@ void TipWindow::Show(const CharacterTip& tip, POINT pointer, HFONT font, int dpi
   for (std::size_t i = 0; i < tip.lines.size(); ++i) {
     text_ += (i == 0 ? L"" : L"\n") + WideFromUtf8(tip.lines[i]);
   }
+  // Its name is its text, for screen readers and whoever looks for it.
+  SetWindowTextW(hwnd_, text_.c_str());
   picture_.clear();
   SIZE picture{0, 0};
   if (tip.picture &&

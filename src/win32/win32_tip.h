@@ -1,6 +1,6 @@
 // The popup that shows a character's tip beside the pointer, as a tooltip
 // does: over every window, never taking the activation, the screenshot at its
-// own size above the lines of text.
+// own size above the lines of text, which are also the window's text.
 #pragma once
 
 #include <windows.h>

@@ -4,8 +4,10 @@
 
 #include <map>
 
+#include "environment_override.h"
 #include "game.h"
 #include "ini_file.h"
+#include "plugin_lists.h"
 #include "program_test.h"
 #include "save_folder_prompt.h"
 #include "save_header_bytes.h"
@@ -366,7 +368,7 @@ TEST_F(MainWindowTest, TipShowsTheNewestSaveOfTheCharacterUnderThePointer) {
 
   const std::optional<CharacterTip> alena = program->main.TipForRow(1);
   ASSERT_TRUE(alena.has_value());
-  ASSERT_EQ(alena->lines.size(), 5u);
+  ASSERT_GE(alena->lines.size(), 5u);
   EXPECT_EQ(alena->lines[0], "Skingrad");
   EXPECT_EQ(alena->lines[1], "Level 7");
   EXPECT_EQ(alena->lines[2], "Played 1:02:03");
@@ -380,6 +382,59 @@ TEST_F(MainWindowTest, TipShowsTheNewestSaveOfTheCharacterUnderThePointer) {
   EXPECT_FALSE(brutus->picture.has_value());
   EXPECT_NE(brutus->lines[0].find(" - Brutus - "), std::string::npos);
   EXPECT_FALSE(program->main.TipForRow(2).has_value());
+}
+
+TEST_F(MainWindowTest, TipMarksPluginsMissingOrInactiveByListsReadOncePerStartAndAction) {
+  PlayedBefore();
+  HeaderFields fields;
+  fields.player_name = "Alena";
+  WriteFile(saves / "Alena" / "Save 9 - Alena - Skingrad.ess",
+            SaveHeaderBytes(fields) +
+                PluginListBytes({"Oblivion.esm", "M\xE9tal.esp", "Gone.esp", "Off.esp"}) + "rest",
+            2'000'000'000);
+  const fs::path data = temp_.path() / "Oblivion" / "Data";
+  for (const char* plugin : {"oblivion.ESM", "M\xC3\xA9tal.esp", "Off.esp"}) {
+    WriteFile(data / PathFromUtf8(plugin), "plugin");
+  }
+  // Plugins.txt where each system looks for it, in the game's code page.
+  const fs::path lists[] = {temp_.path() / "local" / "Oblivion" / "Plugins.txt",
+                            temp_.path() / "pfx" / "drive_c" / "users" / "me" / "AppData" /
+                                "Local" / "Oblivion" / "Plugins.txt"};
+  auto write_active = [&](const std::string& text) {
+    for (const fs::path& list : lists) WriteFile(list, text);
+  };
+  write_active("Oblivion.esm\r\nm\xC9tal.esp\r\n");
+  const Environment environment =
+      FixedEnvironment({{"LOCALAPPDATA", Utf8FromPath(temp_.path() / "local")},
+                        {"WINEPREFIX", Utf8FromPath(temp_.path() / "pfx")},
+                        {"USER", "me"}});
+  int reads = 0;
+  services.read_installed_plugins = [&](const SharedState& read_state) {
+    ++reads;
+    return ReadInstalledPlugins(LocatePluginLists(read_state, environment));
+  };
+  const std::string missing(kMissingMark), inactive(kInactiveMark);
+  auto plugin_lines = [&] {
+    const Names lines = program->main.TipForRow(1)->lines;
+    return Names(lines.end() - 3, lines.end());
+  };
+
+  Start();
+  EXPECT_EQ(plugin_lines(), (Names{"4 plugins", missing + "Gone.esp", inactive + "Off.esp"}));
+  // A tip reads no list: what changes shows after the next action.
+  WriteFile(data / "GONE.esp", "plugin");
+  EXPECT_EQ(plugin_lines()[1], missing + "Gone.esp");
+  EXPECT_EQ(reads, 1);
+  Select("Alena");
+  program->main.LoadSave();
+  EXPECT_EQ(reads, 2);
+  EXPECT_EQ(plugin_lines(), (Names{"4 plugins", inactive + "Gone.esp", inactive + "Off.esp"}));
+
+  write_active("Oblivion.esm\nm\xC9tal.esp\ngone.esp\nOFF.esp\n");
+  starter.result = std::make_error_code(std::errc::permission_denied);
+  program->main.Launch();
+  EXPECT_EQ(reads, 3);
+  EXPECT_EQ(plugin_lines().back(), "All plugins present and active");
 }
 
 }  // namespace

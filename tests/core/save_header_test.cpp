@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <tuple>
 
 #include "paths.h"
@@ -38,7 +39,7 @@ class SaveHeaderTest : public FolderTest {
   std::uint64_t bytes_read_ = 0;
 };
 
-TEST_F(SaveHeaderTest, ReadsEveryFieldAndNothingAfterTheHeader) {
+TEST_F(SaveHeaderTest, ReadsEveryFieldAndNothingAfterThePluginList) {
   HeaderFields fields;
   fields.player_name = "\xC1sgeir \x80\x9F\x81";  // Windows-1252; 0x81 is undefined there
   fields.player_location = "Balmora, Kriegergilde";
@@ -58,7 +59,7 @@ TEST_F(SaveHeaderTest, ReadsEveryFieldAndNothingAfterTheHeader) {
     EXPECT_EQ(read->screenshot.height, 144u);
     const bool all = pixels_read == ScreenshotPixels::kRead;
     EXPECT_EQ(read->screenshot.rgb, all ? pixels : std::vector<std::uint8_t>{});
-    EXPECT_LE(bytes_read_, all ? header.size() : 592u);
+    EXPECT_LE(bytes_read_, all ? header.size() + kMaxPluginListBytes : 592u);
   }
   EXPECT_EQ(ParseSaveHeader(Bytes(save))->screenshot.rgb, pixels);
 
@@ -136,6 +137,79 @@ TEST_F(SaveHeaderTest, CutShortAtEveryByteIsNotAHeader) {
   // Cut inside the pixels of a screenshot larger than the fields' longest reach.
   const std::string large = SaveHeaderBytes({});
   ExpectNoHeader(large.substr(0, large.size() - 1), "one pixel byte short");
+}
+
+// Plugin `i` of a list, as stored (Windows-1252) and as read (UTF-8): "€",
+// a run of "é" that brings some names to the full 255 bytes, a number and
+// an extension in either case.
+std::pair<std::string, std::string> Plugin(std::size_t i, std::size_t filler) {
+  char number[24];
+  std::snprintf(number, sizeof number, "%03zu", i);
+  const std::string tail = std::string("Mod") + number + (i % 2 == 0 ? ".esp" : ".ESM");
+  std::string utf8 = "\xE2\x82\xAC";
+  for (std::size_t k = 0; k < filler; ++k) utf8 += "\xC3\xA9";
+  return {"\x80" + std::string(filler, '\xE9') + tail, utf8 + tail};
+}
+
+TEST_F(SaveHeaderTest, PluginListsOfEveryLengthRead) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  const std::string header = SaveHeaderBytes(fields);
+  const std::string rest = "\x10\x02\x00\x00" + std::string(256, '\x07');
+  for (auto [count, longest] :
+       {std::pair{0u, false}, {1u, false}, {39u, false}, {255u, false}, {255u, true}}) {
+    std::vector<std::string> stored, read;
+    for (std::size_t i = 0; i < count; ++i) {
+      auto [raw, utf8] = Plugin(i, longest ? 244 : i * 11 % 245);
+      stored.push_back(raw);
+      read.push_back(utf8);
+    }
+    const std::string save = header + PluginListBytes(stored) + rest;
+    const auto parsed = ParseSaveHeader(Bytes(save));
+    ASSERT_TRUE(parsed) << count;
+    EXPECT_EQ(parsed->plugins, read) << count;
+    const auto from_file = Read(save, ScreenshotPixels::kRead);
+    ASSERT_TRUE(from_file) << count;
+    EXPECT_EQ(from_file->plugins, read) << count;
+    EXPECT_LE(bytes_read_, header.size() + kMaxPluginListBytes);
+    EXPECT_FALSE(Read(save, ScreenshotPixels::kSkip)->plugins) << count;
+  }
+}
+
+TEST_F(SaveHeaderTest, PluginListCutOrLyingIsNoListButTheHeaderReads) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  const std::string header = SaveHeaderBytes(fields);
+  const std::vector<std::string> names = {"Oblivion.esm", "Knights.esp", "Mod.esp"};
+  const std::string list = PluginListBytes(names);
+  auto expect_no_list = [&](const std::string& save, const std::string& what) {
+    const auto parsed = ParseSaveHeader(Bytes(save));
+    ASSERT_TRUE(parsed) << what;
+    EXPECT_FALSE(parsed->plugins) << what;
+    const auto from_file = Read(save, ScreenshotPixels::kRead);
+    ASSERT_TRUE(from_file) << what;
+    EXPECT_FALSE(from_file->plugins) << what;
+  };
+  for (std::size_t size = 0; size < list.size(); ++size) {
+    expect_no_list(header + list.substr(0, size), "cut at " + std::to_string(size));
+  }
+  // Lengths that lie, with the rest of a save behind the list.
+  const std::string rest = "\x10\x02\x00\x00" + std::string(4096, '\x07');
+  for (auto [offset, byte] : {std::pair<std::size_t, int>{0, 4},  // one name more than there are
+                              {0, 255},
+                              {1, 13},  // the first name's length, one too long
+                              {1, 11},  // one too short
+                              {1, 0},
+                              {1, 255}}) {
+    std::string lying = list;
+    lying[offset] = static_cast<char>(byte);
+    expect_no_list(header + lying + rest, std::to_string(offset) + " " + std::to_string(byte));
+  }
+  for (const char* name : {"Knights.txt", "Kni\x01ghts.esp", "a\\b.esp", ".esp", "Knights.es"}) {
+    expect_no_list(header + PluginListBytes({"Oblivion.esm", name}) + rest, name);
+  }
 }
 
 TEST(SaveHeader, PlayTimeAsHoursMinutesSeconds) {

@@ -89,6 +89,19 @@ class ProgramTest : public FolderTest {
     prompt.messages.clear();
   }
 
+  // The game's plugin lists as the behaviour reads them at its next start or
+  // action: a Data folder holding `present` and a Plugins.txt of `active_text`.
+  void InstallPlugins(const Names& present, const std::string& active_text) {
+    const PluginListPaths paths{temp_.path() / "Plugins.txt", temp_.path() / "Data"};
+    for (const std::string& plugin : present) {
+      WriteFile(paths.data_folder / PathFromUtf8(plugin), "plugin");
+    }
+    WriteFile(paths.active_list, active_text);
+    services.read_installed_plugins = [paths](const SharedState&) {
+      return ReadInstalledPlugins(paths);
+    };
+  }
+
   SharedState state;
   ScriptedPrompt prompt;
   RecordingStarter starter;

@@ -45,6 +45,16 @@ std::string SaveHeaderBytes(const HeaderFields& fields) {
   return header + body;
 }
 
+std::string PluginListBytes(const std::vector<std::string>& names) {
+  std::string list;
+  Put(list, names.size(), 1);
+  for (const std::string& name : names) {
+    Put(list, name.size(), 1);
+    list += name;
+  }
+  return list;
+}
+
 LengthOffsets LengthFieldOffsets(const HeaderFields& fields) {
   const std::size_t name = 38 + 4;
   const std::size_t location = name + 1 + fields.player_name.size() + 1 + 2;

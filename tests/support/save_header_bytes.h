@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace pelloquin::testing {
 
@@ -23,6 +24,10 @@ std::uint8_t PixelByte(std::size_t i);
 
 // The header alone; the rest of a save follows it.
 std::string SaveHeaderBytes(const HeaderFields& fields);
+
+// The plugin list that follows a header: the count, then each name (bytes as
+// stored, Windows-1252) behind its length byte.
+std::string PluginListBytes(const std::vector<std::string>& names);
 
 // Where the length fields lie in SaveHeaderBytes(fields): the header's size,
 // the two text lengths, the screenshot's size, width and height.

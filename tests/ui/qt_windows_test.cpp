@@ -26,6 +26,8 @@
 #include "program_test.h"
 #include "qt_desktop.h"
 #include "qt_prompt.h"
+#include "qt_widgets.h"
+#include "save_header_bytes.h"
 
 namespace pelloquin {
 namespace {
@@ -81,6 +83,31 @@ TEST_F(QtWindowsTest, PointerRestingOnACharacterShowsItsLatestSave) {
   EXPECT_TRUE(QToolTip::isVisible());
   EXPECT_TRUE(QToolTip::text().contains("Save 1 - Brutus - Weye.ess"))
       << QToolTip::text().toStdString();
+  QToolTip::hideText();
+}
+
+TEST_F(QtWindowsTest, TipMarksAMissingAndAnInactivePlugin) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
+            SaveHeaderBytes(fields) + PluginListBytes({"Oblivion.esm", "Gone.esp", "Off.esp"}),
+            2'000'000'000);
+  InstallPlugins({"Oblivion.esm", "Off.esp"}, "Oblivion.esm\n");
+  auto* list = Child<QListWidget>(&window, "lstChars");
+  list->item(0)->setSelected(true);
+  Child<QPushButton>(&window, "cmdLoad")->click();  // the lists are read again
+
+  const QPoint pos = list->visualItemRect(list->item(0)).center();
+  QHelpEvent event(QEvent::ToolTip, pos, list->viewport()->mapToGlobal(pos));
+  QApplication::sendEvent(list->viewport(), &event);
+  ASSERT_TRUE(QToolTip::isVisible());
+  const QString text = QToolTip::text();
+  for (const std::string& line :
+       {std::string(kMissingMark) + "Gone.esp", std::string(kInactiveMark) + "Off.esp"}) {
+    EXPECT_TRUE(text.contains(FromUtf8(line).toHtmlEscaped())) << line << "\n"
+                                                               << text.toStdString();
+  }
   QToolTip::hideText();
 }
 

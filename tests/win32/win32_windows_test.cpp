@@ -185,6 +185,32 @@ TEST_F(Win32WindowsTest, PointerRestingOnACharacterShowsItsNewestScreenshotUntil
   EXPECT_FALSE(IsWindowVisible(tips[0]));
 }
 
+TEST_F(Win32WindowsTest, TipMarksAMissingAndAnInactivePlugin) {
+  HeaderFields fields;
+  fields.width = 2;
+  fields.height = 1;
+  WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 3 - Brutus - Bravil.ess",
+            SaveHeaderBytes(fields) + PluginListBytes({"Oblivion.esm", "Gone.esp", "Off.esp"}),
+            2'000'000'000);
+  InstallPlugins({"Oblivion.esm", "Off.esp"}, "Oblivion.esm\r\n");
+  Select("Brutus");
+  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);  // the lists are read again
+
+  HWND list = Main("lstChars");
+  RECT row{};
+  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
+            LB_ERR);
+  SendMessageW(list, WM_MOUSEHOVER, 0, MAKELPARAM(row.left + 4, row.top + 2));
+  const std::vector<HWND> tips = WindowsOfClass(kTipClass);
+  ASSERT_EQ(tips.size(), 1u);
+  ASSERT_TRUE(IsWindowVisible(tips[0]));
+  const std::string text = WindowText(tips[0]);
+  for (const std::string& line :
+       {std::string(kMissingMark) + "Gone.esp", std::string(kInactiveMark) + "Off.esp"}) {
+    EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
+  }
+}
+
 TEST_F(Win32WindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterOrEscapePressNothing) {
   SetForegroundWindow(window.hwnd());
   ASSERT_EQ(GetFocus(), Main("cmdLoad"));
