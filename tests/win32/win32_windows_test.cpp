@@ -311,7 +311,7 @@ TEST_F(Win32WindowsTest, EndingTheSessionWritesTheSettingsAndEndsTheLoop) {
 // another thread while Load Save's progress window is up, it returns only
 // once the load is done and the settings name the loaded character.
 TEST_F(Win32WindowsTest, TheEndOfTheSessionDuringLoadSaveWaitsForTheLoad) {
-  for (int i = 0; i < 300; ++i) {
+  for (int i = 0; i < 200; ++i) {
     WriteFile(temp_.path() / "Saves" / "Brutus" /
                   ("Save " + std::to_string(i + 10) + " - Brutus - Bravil.ess"),
               "save");
