@@ -38,6 +38,7 @@ struct Moment {
   bool first_run;
   bool unsorted;       // the start-up finds the other character's saves to sort
   bool load;           // Load Save of Beryl once the window is up
+  bool game;           // else the start-up ends with a box saying it is missing
   char signal_at;      // the mark at which SIGTERM is sent,
   char after;          // once this one was seen (0: at the first)
   char ends_after;     // the mark that must follow the signal: it came mid-work
@@ -84,7 +85,7 @@ TEST_P(SessionEndTest, TheActionEndsAndTheSettingsNameTheSavesInTheSaveFolder) {
   int marks[2];
   ASSERT_EQ(::pipe2(marks, O_CLOEXEC), 0);
   std::vector<std::string> args = {PELLOQUIN_SESSION_RUNNER, "3", ini_,
-                                   JoinPath(temp_.text() + "/Oblivion", "")};
+                                   moment.game ? JoinPath(temp_.text() + "/Oblivion", "") : ""};
   if (moment.load) args.push_back("Beryl");
   std::vector<char*> argv;
   for (auto& arg : args) argv.push_back(arg.data());
@@ -163,10 +164,11 @@ TEST_P(SessionEndTest, TheActionEndsAndTheSettingsNameTheSavesInTheSaveFolder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Moments, SessionEndTest,
-    ::testing::Values(Moment{"FirstRunPrompt", true, false, false, 'M', 0, 0, nullptr},
-                      Moment{"StartUpSorting", false, true, false, 'P', 0, 'U', "Aldo"},
-                      Moment{"LoadSave", false, false, true, 'P', 'U', 'D', "Beryl"},
-                      Moment{"Removal", false, false, true, 'D', 0, 0, "Beryl"}),
+    ::testing::Values(Moment{"FirstRunPrompt", true, false, false, true, 'M', 0, 0, nullptr},
+                      Moment{"StartUpSorting", false, true, false, true, 'P', 0, 'U', "Aldo"},
+                      Moment{"MessageBox", false, false, false, false, 'M', 0, 'U', "Aldo"},
+                      Moment{"LoadSave", false, false, true, true, 'P', 'U', 'D', "Beryl"},
+                      Moment{"Removal", false, false, true, true, 'D', 0, 0, "Beryl"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,6 +2,7 @@
 // folder, with the game installed beside them, so that a test can send it
 // signals at chosen moments:
 //   session_runner MARKS_FD INI_PATH GAME_FOLDER [CHARACTER_TO_LOAD]
+// (GAME_FOLDER empty: the game is not installed, and the start-up says so.)
 // Writes to MARKS_FD: "M" when a message box is about to show, "P" when a
 // progress window opens, "T" when a termination signal reaches the program,
 // "U" when the start-up has returned, "D" when Load Save (of
@@ -68,8 +69,10 @@ int main(int argc, char** argv) {
   AppServices services{state, prompt, starter,
                        [&](std::string_view) {
                          auto registry = std::make_unique<testing::FakeRegistry>();
-                         registry->SetString(std::string(kGameKey),
-                                             std::string(kInstalledPathValue), game_folder);
+                         if (!game_folder.empty()) {
+                           registry->SetString(std::string(kGameKey),
+                                               std::string(kInstalledPathValue), game_folder);
+                         }
                          return registry;
                        },
                        argv[2]};
