@@ -51,12 +51,15 @@ void MainWindow::StartUp() {
 
     Failures failures;
     if (!FileExists(state.IniPath)) {
+      // Ended during the prompt, the program writes nothing: the next start asks again.
+      struct Withheld {
+        MainWindow& window;
+        ~Withheld() { window.settings_withheld_ = window.session_.Requested(); }
+      } withheld{*this};
       settings_withheld_ = true;
       failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
                                   services_.save_folder_start());
-      // Ended during the prompt: the next start asks again.
       if (session_.Requested()) return;
-      settings_withheld_ = false;
     }
     // The list is filled before the saves are sorted, and the progress
     // window's half second starts with the sorting.
