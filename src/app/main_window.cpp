@@ -23,6 +23,19 @@ void MainWindow::RunReportingErrors(const std::function<void()>& command) {
     services_.prompt.ShowMessage(std::string("Pelloquin could not finish: ") + error.what(),
                                  MessageIcon::Critical);
   }
+  // An end asked for during file work comes once the action has stopped.
+  if (session_.Requested() && !session_.Working()) FinishEnd();
+}
+
+void MainWindow::Work(const std::string& reason, const std::function<void()>& work) {
+  struct Held {
+    MainView& view;
+    SessionEnd::Work work;
+    ~Held() { view.ReleaseSession(); }
+  };
+  view_->HoldSession(reason);
+  Held held{*view_, SessionEnd::Work(session_, reason)};
+  work();
 }
 
 void MainWindow::StartUp() {
@@ -38,8 +51,15 @@ void MainWindow::StartUp() {
 
     Failures failures;
     if (!FileExists(state.IniPath)) {
+      // Ended during the prompt, the program writes nothing: the next start asks again.
+      struct Withheld {
+        MainWindow& window;
+        ~Withheld() { window.settings_withheld_ = window.session_.Requested(); }
+      } withheld{*this};
+      settings_withheld_ = true;
       failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
                                   services_.save_folder_start());
+      if (session_.Requested()) return;
     }
     // The list is filled before the saves are sorted, and the progress
     // window's half second starts with the sorting.
@@ -51,9 +71,12 @@ void MainWindow::StartUp() {
       progress.emplace(*view_, "Sorting the saves into their characters' folders", services_.clock);
     };
     auto report = [&](std::size_t done, std::size_t total) { progress->Report(done, total); };
-    Append(failures, SortSaveFolder(state, report, fill_list));
-    progress.reset();  // closes the progress window
+    Work("Sorting the saves into their characters' folders", [&] {
+      Append(failures, SortSaveFolder(state, report, fill_list));
+      progress.reset();  // closes the progress window
+    });
     removal_.Start(state.SavePath);
+    if (session_.Requested()) return;
 
     if (services_.open_registry) {
       if (auto registry = services_.open_registry(state.SavePath)) {
@@ -76,12 +99,13 @@ void MainWindow::LoadSave() {
     const std::string name = listed_names_[*row];
     const Failures left = removal_.Wait();
     Failures failures;
-    {
+    Work("Loading " + name + "'s saves", [&] {
       ProgressRule progress(*view_, "Loading " + name, services_.clock);
       failures = LoadCharacter(services_.state, name, progress.Callback());
-    }
+    });
     removal_.Start(services_.state.SavePath);
     view_->SetLoadedName(services_.state.LoadedChar);
+    if (session_.Requested()) return;
     ReadInstalledPlugins();
     ShowFailures(services_.prompt, "Some saves of " + name + " could not be loaded:", failures);
     ShowRemovalFailures(left);
@@ -117,13 +141,30 @@ void MainWindow::About() {
 void MainWindow::Close() {
   if (closed_) return;
   closed_ = true;
-  RunReportingErrors([this] { ShowSettingsFailures(SaveSettings(services_.state)); });
+  if (!settings_withheld_) {
+    RunReportingErrors([this] { ShowSettingsFailures(SaveSettings(services_.state)); });
+  }
   lifetime_.WindowClosed();
 }
 
 void MainWindow::EndSession() {
+  session_.Request();
+  if (!session_.Working()) FinishEnd();
+}
+
+void MainWindow::FinishEnd() {
+  if (end_finished_) return;
+  end_finished_ = true;
   Close();
   lifetime_.EndNow();
+  // The settings are true already; the saves that left the save folder go
+  // before the program does, so that none waits for the next start.
+  removal_.Wait();
+}
+
+std::optional<std::string> MainWindow::Holding() const {
+  if (!session_.Working()) return std::nullopt;
+  return session_.WorkReason();
 }
 
 std::optional<CharacterTip> MainWindow::TipForRow(std::size_t row) const {

@@ -15,6 +15,7 @@
 #include "deferred_removal.h"
 #include "failure.h"
 #include "lifetime.h"
+#include "session_end.h"
 #include "views.h"
 
 namespace pelloquin {
@@ -36,9 +37,19 @@ class MainWindow {
   void About();
   // The user closed the window: the settings are written.
   void Close();
-  // The session ends (logout, a termination signal): closed as by the user,
-  // and the program ends, an open About dialog included.
+  // The session ends (logout, a termination signal, the end of a Windows
+  // session): closed as by the user, and the program ends, an open About
+  // dialog included, once the removal under way has ended. Called during
+  // file work (from the progress window's repaint), it only marks the
+  // session as ending: the work runs to its end first and the action stops
+  // there. Called during a dialog, it ends at once: the dialog then returns
+  // as cancelled, since the program has left its event loop. Called during
+  // the first run's prompt, nothing is written, so the next start is a first
+  // run again. At most as long as the action under way, and the removal.
   void EndSession();
+  // File work is under way that the end of the session waits for, and what
+  // it does; nothing between actions.
+  std::optional<std::string> Holding() const;
 
   // For the pointer resting on a row of the character list: read then, for
   // that character alone (the game's plugin lists are those read last). Nothing
@@ -54,6 +65,10 @@ class MainWindow {
   // The game's plugin lists read again: once per start and after the actions
   // that may follow a change of mods, never for a tip.
   void ReadInstalledPlugins();
+  // Runs file work the end of the session waits for, told to the view.
+  void Work(const std::string& reason, const std::function<void()>& work);
+  // Ends the session asked for, once: the settings, then the program.
+  void FinishEnd();
 
   AppServices& services_;
   Lifetime& lifetime_;
@@ -61,6 +76,10 @@ class MainWindow {
   MainView* view_ = nullptr;
   bool closed_ = false;
   InstalledPlugins installed_;
+  SessionEnd session_;
+  bool end_finished_ = false;
+  // While the first run's prompt is up: nothing chosen yet, nothing to write.
+  bool settings_withheld_ = false;
   // The names as stored, row by row: the list's text may not hold them byte for byte.
   std::vector<std::string> listed_names_;
   // The saves that left the save folder are removed once the window is

@@ -27,6 +27,11 @@ class MainView {
   virtual void BeginProgress() = 0;
   virtual void AdvanceProgress(std::string_view text, std::size_t done, std::size_t total) = 0;
   virtual void EndProgress() = 0;
+
+  // File work the end of the session waits for starts (`reason` says what
+  // it does, for a system that asks the user to wait) and ends.
+  virtual void HoldSession(std::string_view reason) { (void)reason; }
+  virtual void ReleaseSession() {}
 };
 
 class AboutView {

@@ -39,15 +39,13 @@ void EndSessionOnSignals(std::function<void()> end) {
   }
   auto* notifier =
       new QSocketNotifier(signal_pipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-  QObject::connect(notifier, &QSocketNotifier::activated, notifier,
-                   [notifier, end = std::move(end)] {
-                     char byte = 0;
-                     [[maybe_unused]] ssize_t got = ::read(signal_pipe[0], &byte, 1);
-                     // Once is enough; a second signal during the close finds the default action.
-                     notifier->setEnabled(false);
-                     for (int number : {SIGTERM, SIGINT, SIGHUP}) std::signal(number, SIG_DFL);
-                     end();
-                   });
+  QObject::connect(notifier, &QSocketNotifier::activated, notifier, [end = std::move(end)] {
+    char byte = 0;
+    [[maybe_unused]] ssize_t got = ::read(signal_pipe[0], &byte, 1);
+    // Every signal is passed on: the end may be waiting for
+    // file work, which a second signal must not cut short.
+    end();
+  });
   struct sigaction action {};
   action.sa_handler = OnSignal;
   sigemptyset(&action.sa_mask);

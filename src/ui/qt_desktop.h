@@ -15,7 +15,9 @@ class QtDesktop : public Desktop {
 };
 
 // Runs `end` from the event loop when SIGTERM, SIGINT or SIGHUP arrives
-// (a logout, a task manager, Ctrl+C), so the session ends as a close would.
+// (a logout, a task manager, Ctrl+C), so the session ends as a close would;
+// at every such signal, since the end may wait for file work under way (the
+// event loop then runs in the progress window's repaints).
 void EndSessionOnSignals(std::function<void()> end);
 
 }  // namespace pelloquin

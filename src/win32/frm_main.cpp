@@ -126,11 +126,28 @@ void frmMain::AdvanceProgress(std::string_view text, std::size_t done, std::size
   HWND bar = FindWindowExW(progress_, nullptr, PROGRESS_CLASSW, nullptr);
   SendMessageW(bar, PBM_SETRANGE32, 0, clamp(total));
   SendMessageW(bar, PBM_SETPOS, static_cast<WPARAM>(clamp(done)), 0);
-  // Only painting and messages sent by the system: input waits for the end.
+  // Windows may end the process as soon as its WM_ENDSESSION returns, so a
+  // message sent by another thread or program waits for the end of the work
+  // (the session then waits, showing the reason held): the progress window
+  // is repainted without taking it, since any look at the queue would handle it.
+  if ((HIWORD(GetQueueStatus(QS_SENDMESSAGE)) & QS_SENDMESSAGE) != 0) {
+    RedrawWindow(progress_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    return;
+  }
+  // Otherwise only painting and messages sent by the system: input waits for the end.
   MSG message;
   while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE | PM_QS_PAINT | PM_QS_SENDMESSAGE)) {
     DispatchMessageW(&message);
   }
+}
+
+void frmMain::HoldSession(std::string_view reason) {
+  // What Windows shows while it waits for the program to end.
+  ShutdownBlockReasonCreate(hwnd(), WideFromUtf8(reason).c_str());
+}
+
+void frmMain::ReleaseSession() {
+  ShutdownBlockReasonDestroy(hwnd());
 }
 
 void frmMain::EndProgress() {
@@ -157,7 +174,8 @@ LRESULT frmMain::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (LOWORD(wparam) == WA_INACTIVE) tip_.Hide();
       return LayoutWindow::Handle(message, wparam, lparam);
     case WM_QUERYENDSESSION:
-      return TRUE;
+      // Asked during file work all the same: the session waits (the reason held is shown).
+      return behaviour_.Holding() ? FALSE : TRUE;
     case WM_ENDSESSION:
       if (wparam != FALSE) behaviour_.EndSession();
       return 0;

@@ -23,6 +23,8 @@ class frmMain : public LayoutWindow, public MainView {
   void BeginProgress() override;
   void AdvanceProgress(std::string_view text, std::size_t done, std::size_t total) override;
   void EndProgress() override;
+  void HoldSession(std::string_view reason) override;
+  void ReleaseSession() override;
 
  protected:
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam) override;

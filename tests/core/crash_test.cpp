@@ -19,10 +19,12 @@
 #include <random>
 #include <thread>
 
+#include "ini_file.h"
 #include "invariant.h"
 #include "paths.h"
 #include "posix_descriptor.h"
 #include "save_names.h"
+#include "settings.h"
 #include "temp_folder.h"
 
 extern char** environ;
@@ -37,8 +39,9 @@ struct RunResult {
   bool killed = false;
   bool work_started = false;
   bool work_ended = false;
-  bool in_removal = false;  // the last mark was the start of a removal from the holding folder
-  int removals = 0;         // removals started
+  bool in_removal = false;     // the last mark was the start of a removal from the holding folder
+  bool stopped_early = false;  // a termination signal came while the work ran
+  int removals = 0;            // removals started
   int exit_code = -1;
   // As seen here: from the start mark to the end mark, and the last removal.
   std::chrono::microseconds work{0};
@@ -95,6 +98,8 @@ RunResult RunRunner(const std::vector<std::string>& args,
     } else if (mark == 'r') {
       result.in_removal = false;
       result.removal = since(removal_started);
+    } else if (mark == 'T') {
+      result.stopped_early = true;
     } else if (mark == 'E') {
       result.work_ended = true;
       result.work = since(started);
@@ -225,8 +230,15 @@ class Crash : public ::testing::Test {
   std::int64_t now_ = 1'700'000'000;
 };
 
+// Besides the kills, a third of the runs get a termination signal instead
+// (SIGTERM, SIGINT or SIGHUP) at a moment of the same kind: the run ends
+// between its steps, and the settings it writes name the character whose
+// saves are in the save folder.
 TEST_F(Crash, NoKillLosesASave) {
   const int wanted = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
+  const std::string ini = (temp_.path() / "pelloquin.ini").string();
+  int signals = 0;
+  int signals_mid_work = 0;
   // How long the file work of a start-up and Load Save takes bounds the kill
   // moments; a third of the kills aim at Load Save's removal from the holding
   // folder, which is short.
@@ -239,28 +251,42 @@ TEST_F(Crash, NoKillLosesASave) {
   int mid_work = 0;
   int in_removal = 0;
   int finished = 0;
-  while (mid_work < wanted && kills + finished < wanted * 20) {
+  while (mid_work < wanted && kills + finished + signals < wanted * 20) {
     if (random_() % 2 == 0) {
       PlaySave(loaded, static_cast<int>(random_() % 5));
     } else if (random_() % 4 == 0) {
       Play("autosave.ess");
     }
     const std::string& target = characters_[random_() % characters_.size()];
-    std::vector<std::string> args = {saves_.string(), loaded};
+    std::vector<std::string> args = {"--ini", ini, saves_.string(), loaded};
     if (random_() % 3 != 0) args.push_back(target);
-    SCOPED_TRACE("loaded " + loaded + (args.size() == 3 ? ", loading " + target : ""));
+    const bool loads = args.size() == 5;
+    constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
+    const int signal = random_() % 3 == 0 ? kEndSignals[random_() % 3] : SIGKILL;
+    fs::remove(ini);
+    SCOPED_TRACE("loaded " + loaded + (loads ? ", loading " + target : "") + ", signal " +
+                 std::to_string(signal));
 
     SaveSnapshot before = TakeSnapshot(saves_);
-    const bool at_removal = args.size() == 3 && random_() % 3 == 0;
+    const bool at_removal = loads && random_() % 3 == 0;
     std::uniform_int_distribution<long> moment(0, (at_removal ? removal_window : window).count());
     RunResult run = RunRunner(args, [&](pid_t pid, const RunResult& so_far, char mark) {
       if (at_removal ? mark == 'R' && so_far.removals == 2 : mark == 'S') {
         std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
-        ::kill(pid, SIGKILL);
+        ::kill(pid, signal);
       }
     });
     for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
-    if (run.killed) {
+    if (signal != SIGKILL) {
+      ++signals;
+      if (run.stopped_early) ++signals_mid_work;
+      ASSERT_EQ(run.exit_code, 0) << "a run ended by signal " << signal << " failed";
+      // The settings written at the end name one of the two characters; the
+      // check of the save folder below holds them to it.
+      const std::string written = ReadIni(kGeneralSection, kLoadedCharKey, ini);
+      ASSERT_TRUE(written == loaded || (loads && written == target)) << written;
+      loaded = written;
+    } else if (run.killed) {
       ++kills;
       // Only a kill between the start and the end marks cut the work short.
       if (run.work_started && !run.work_ended) ++mid_work;
@@ -272,7 +298,8 @@ TEST_F(Crash, NoKillLosesASave) {
     } else {
       ++finished;
       ASSERT_EQ(run.exit_code, 0);
-      if (args.size() == 3) loaded = target;
+      if (loads) loaded = target;
+      EXPECT_EQ(ReadIni(kGeneralSection, kLoadedCharKey, ini), loaded);
       // Runs that finish before their kill make the next moments earlier.
       if (!at_removal) window = run.work;
     }
@@ -284,7 +311,9 @@ TEST_F(Crash, NoKillLosesASave) {
       "kills: %d, landed mid-work: %d, %s (runs that finished first: %d; kills during the "
       "removals from the holding folder: %d)\n",
       kills, mid_work, HasFailure() ? "NOT all survived" : "all survived", finished, in_removal);
+  std::printf("termination signals: %d, landed mid-work: %d\n", signals, signals_mid_work);
   EXPECT_EQ(mid_work, wanted);
+  EXPECT_GT(signals_mid_work, 0) << "no termination signal came while the work ran";
 }
 
 // The game writing saves over in place at random moments while Load Save

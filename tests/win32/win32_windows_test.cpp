@@ -8,9 +8,13 @@
 // Needs windows.h before it.
 #include <commctrl.h>
 
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <thread>
 
 #include "frm_main.h"
+#include "ini_file.h"
 #include "program_test.h"
 #include "save_header_bytes.h"
 #include "settings.h"
@@ -327,6 +331,57 @@ TEST_F(Win32WindowsTest, EndingTheSessionWritesTheSettingsAndEndsTheLoop) {
   SendMessageW(window.hwnd(), WM_ENDSESSION, TRUE, 0);
   EXPECT_TRUE(FileExists(state.IniPath));
   EXPECT_TRUE(QuitPosted());
+}
+
+// Windows may end the process as soon as its WM_ENDSESSION returns. Sent by
+// another thread while Load Save's progress window is up, it returns only
+// once the load is done and the settings name the loaded character.
+TEST_F(Win32WindowsTest, TheEndOfTheSessionDuringLoadSaveWaitsForTheLoad) {
+  for (int i = 0; i < 200; ++i) {
+    WriteFile(temp_.path() / "Saves" / "Brutus" /
+                  ("Save " + std::to_string(i + 10) + " - Brutus - Bravil.ess"),
+              "save");
+  }
+  const auto started = std::chrono::steady_clock::now();
+  services.clock = [started] {
+    return started + (std::chrono::steady_clock::now() - started) * 20;
+  };
+  Select("Brutus");
+  std::atomic<bool> done{false};
+  bool sent_during_load = false;
+  bool answered = false;
+  std::string loaded_at_end;
+  std::thread session([&] {
+    constexpr UINT kPatienceMs = 60000;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kPatienceMs);
+    while (WindowsOfClass(kProgressClass).empty() && std::chrono::steady_clock::now() < deadline) {
+      Sleep(1);
+    }
+    sent_during_load = !WindowsOfClass(kProgressClass).empty();
+    DWORD_PTR result = 0;
+    answered = SendMessageTimeoutW(window.hwnd(), WM_QUERYENDSESSION, 0, 0, SMTO_NORMAL,
+                                   kPatienceMs, &result) != 0 &&
+               SendMessageTimeoutW(window.hwnd(), WM_ENDSESSION, TRUE, 0, SMTO_NORMAL, kPatienceMs,
+                                   &result) != 0;
+    // What is on disk now is what the next start finds.
+    loaded_at_end = ReadIni(kGeneralSection, kLoadedCharKey, state.IniPath);
+    done = true;
+  });
+  program->main.LoadSave();
+  // The message loop the program returns to, until the other thread's
+  // messages have been answered or have timed out.
+  MSG message;
+  while (!done) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message != WM_QUIT) DispatchWindowMessage(message);
+    }
+    Sleep(1);
+  }
+  session.join();
+  ASSERT_TRUE(sent_during_load) << "the progress window had not shown after 60 s";
+  ASSERT_TRUE(answered) << "WM_QUERYENDSESSION or WM_ENDSESSION unanswered after 60 s";
+  EXPECT_EQ(state.LoadedChar, "Brutus");
+  EXPECT_EQ(loaded_at_end, "Brutus");
 }
 
 TEST_F(Win32WindowsTest, ClosingWritesTheSettingsHidesTheWindowAndEndsTheLoop) {
