@@ -384,8 +384,8 @@ bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& cha
       AddFailure(failures, source_path, error);
       return false;
     }
-    // A save of that name still waits there, or no holding folder can be
-    // made: this one is removed now.
+    // A save of that name still waits there, or no holding folder of the
+    // program's own can be had: this one is removed now.
     if (error) error = files::RemoveFileIfUnchanged(source_path, *source, target_path, *target);
     if (error) {
       AddFailure(failures, source_path, error);
@@ -773,8 +773,9 @@ Failures FinishRemovals(const std::string& save_path, ForeignFiles report_foreig
       return {};
     case HoldingState::kForeign:
       foreign.push_back({Utf8FromPath(holding),
-                         "Pelloquin did not make this folder (or it is a link); it is left as it "
-                         "is, and saves leaving the save folder no longer wait there"});
+                         "not marked as Pelloquin's own (or a link): it is left as it is, and "
+                         "saves leaving the save folder are deleted at once instead of waiting "
+                         "there; remove it once nothing in it is wanted"});
       break;
     case HoldingState::kOurs: {
       const HeldListing top = ListHeld(holding);
