@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 
 #include "deferred_removal.h"
@@ -671,66 +670,39 @@ TEST_F(SaveFolder, ANewerCopyIsNeverReplacedByAnOlderSave) {
 
 // The holding folder is used only when it is a real folder the program made
 // (it holds the program's mark); anything else there stays as it is and is
-// told at the start, once.
+// told at the start, once. Saves whose copies match then leave at once.
 TEST_F(SaveFolder, TheHoldingFolderIsUsedOnlyWhenItIsTheProgramsOwn) {
   const std::string save = "1 - Brutus - a.ess";
   const fs::path elsewhere = temp_.path() / "Elsewhere";
-  struct Case {
-    const char* label;
-    std::function<void()> make;  // what is there before Load Save
-  };
-  const Case cases[] = {
-      {"a link to a folder elsewhere",
-       [&] {
-         fs::create_directories(elsewhere / "Brutus");
-         fs::create_directory_symlink(elsewhere, Holding());
-       }},
-      {"a folder of the user's",
-       [&] {
-         WriteFile(Holding() / "Brutus" / "notes.txt.leaving", "the user's");
-         WriteFile(Holding() / "Brutus" / (save + ".leaving"), "the user's save", 1'600'000'000);
-       }},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.label);
+  const fs::path users = Holding() / "Brutus" / "notes.txt.leaving";
+  enum { kLink, kUsers, kOwnWithAStranger };
+  for (int made : {kLink, kUsers, kOwnWithAStranger}) {
+    SCOPED_TRACE(made);
     fs::remove_all(saves_);
-    fs::remove_all(elsewhere);
     Save({save.c_str(), "2 - Mirelle - b.ess"});
     state_.LoadedChar = "Brutus";
     ASSERT_TRUE(StartUp().empty());
-    c.make();
-    const auto outside = fs::exists(elsewhere) ? FileNames(elsewhere / "Brutus") : Names{};
-    const auto held = fs::is_symlink(Holding()) ? Names{} : FileNames(Holding() / "Brutus");
+    if (made == kLink) {
+      fs::create_directories(elsewhere);
+      fs::create_directory_symlink(elsewhere, Holding());
+    } else if (made == kOwnWithAStranger) {
+      ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+    }
+    if (made != kLink) WriteFile(users, "the user's");
 
-    // A save whose copy matches leaves at once instead.
     EXPECT_EQ(LoadCharacter(state_, "Mirelle"), Failures{});
-    EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
     EXPECT_EQ(FinishRemovals(state_.SavePath), Failures{});
     Failures failures = PrepareSaveFolder(state_);
     ASSERT_EQ(failures.size(), 1u);
-    EXPECT_EQ(failures[0].path, Utf8FromPath(Holding()));
+    EXPECT_EQ(failures[0].path, Utf8FromPath(made == kOwnWithAStranger ? users : Holding()));
     EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
     EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
-    if (fs::exists(elsewhere)) {
-      EXPECT_EQ(FileNames(elsewhere / "Brutus"), outside);
+    if (made == kLink) {
+      EXPECT_TRUE(fs::is_empty(elsewhere));
     } else {
-      EXPECT_EQ(FileNames(Holding() / "Brutus"), held);
+      EXPECT_EQ(FileNames(users.parent_path()), Names{"notes.txt.leaving"});
     }
   }
-
-  // In the program's own, what it did not put there stays and is told once.
-  fs::remove_all(saves_);
-  Save({save.c_str(), "2 - Mirelle - b.ess"});
-  state_.LoadedChar = "Brutus";
-  ASSERT_TRUE(StartUp().empty());
-  ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
-  WriteFile(Holding() / "Brutus" / "readme.txt", "the user's");
-  EXPECT_EQ(FinishRemovals(state_.SavePath), Failures{});
-  Failures failures = PrepareSaveFolder(state_);
-  ASSERT_EQ(failures.size(), 1u);
-  EXPECT_EQ(failures[0].path, Utf8FromPath(Holding() / "Brutus" / "readme.txt"));
-  EXPECT_EQ(FileNames(Holding() / "Brutus"), Names{"readme.txt"});
-  EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
 }
 
 }  // namespace
