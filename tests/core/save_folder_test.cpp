@@ -676,7 +676,13 @@ TEST_F(SaveFolder, TheHoldingFolderIsUsedOnlyWhenItIsTheProgramsOwn) {
   const fs::path elsewhere = temp_.path() / "Elsewhere";
   const fs::path users = Holding() / "Brutus" / "notes.txt.leaving";
   enum { kLink, kUsers, kOwnWithAStranger };
-  for (int made : {kLink, kUsers, kOwnWithAStranger}) {
+#ifdef _WIN32
+  // The test's own std::filesystem makes no links with MinGW.
+  const auto cases = {kUsers, kOwnWithAStranger};
+#else
+  const auto cases = {kLink, kUsers, kOwnWithAStranger};
+#endif
+  for (int made : cases) {
     SCOPED_TRACE(made);
     fs::remove_all(saves_);
     Save({save.c_str(), "2 - Mirelle - b.ess"});
