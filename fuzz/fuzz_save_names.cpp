@@ -64,7 +64,7 @@ void CheckTable(std::string_view name) {
   SharedState state;
   RegisterCharacter(state, name);
   RegisterCharacter(state, name);
-  bool stored = !HasControlCharacter(name) && name != kEmptySlot;
+  bool stored = IsCharacterName(name) && name != kEmptySlot;
   FUZZ_CHECK(state.Chars[0] == (stored ? std::string(name) : std::string(kEmptySlot)));
   FUZZ_CHECK(state.Chars[1] == kEmptySlot);
 }

@@ -3,9 +3,27 @@
 
 namespace pelloquin::files {
 
+namespace {
+
+// Moves past the digits at the start of `text`; false when there are none.
+bool SkipNumber(std::string_view& text) {
+  const std::size_t digits = text.find_first_not_of("0123456789");
+  if (digits == 0 || digits == std::string_view::npos) return false;
+  text.remove_prefix(digits);
+  return true;
+}
+
+}  // namespace
+
 bool IsTemporaryName(std::string_view name) {
-  return (name.starts_with(".pelloquin-") || name.starts_with("~pelloquin-")) &&
-         name.ends_with(".tmp");
+  constexpr std::string_view kPrefix = "pelloquin-";
+  if (name.empty() || (name[0] != '.' && name[0] != '~')) return false;
+  name.remove_prefix(1);
+  if (!name.starts_with(kPrefix)) return false;
+  name.remove_prefix(kPrefix.size());
+  if (!SkipNumber(name) || !name.starts_with('-')) return false;
+  name.remove_prefix(1);
+  return SkipNumber(name) && name == ".tmp";
 }
 
 std::error_code CopyFileSafely(const fs::path& source, const fs::path& target, FileInfo* written) {

@@ -155,7 +155,8 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
                                       const fs::path& copy, const FileInfo& copy_info);
 
-// Removes a file unconditionally: for the copy's own temporary files.
+// Removes a file unconditionally, read-only or not: for the copy's own
+// temporary files and the holding folder's mark.
 std::error_code RemoveFile(const fs::path& path);
 
 // A folder that exists already is no error. A hidden folder is marked so on
@@ -165,12 +166,23 @@ std::error_code CreateFolder(const fs::path& path, bool hidden = false);
 // Removes an empty folder.
 std::error_code RemoveFolder(const fs::path& path);
 
+// What a path names, a link never followed: a link, a junction, a device or
+// anything that cannot be looked at counts as kOther.
+enum class Kind { kAbsent, kFile, kFolder, kOther };
+Kind KindOf(const fs::path& path);
+
+// Makes an empty file, never over anything of that name and never through a
+// link, and flushes its folder: the file survives a power cut.
+std::error_code CreateEmptyFile(const fs::path& path);
+
 // Makes the renames done so far survive a power cut. Copies and moves defer
 // this so a folder that gains many files is flushed once; a removal and a
 // listing flush first on their own.
 void SyncRenamedFolders();
 
-// Names of the temporary files the copy writes; never a save's name.
+// Names of the temporary files the copy writes, on any platform (a save folder
+// may be shared with Wine): a dot or a tilde, "pelloquin-", the process's
+// number, "-", a count and ".tmp". Never a save's name.
 bool IsTemporaryName(std::string_view name);
 
 // Bytes and files written by copies, for benchmarks and tests.

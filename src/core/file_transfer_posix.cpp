@@ -399,4 +399,20 @@ std::error_code RemoveFolder(const fs::path& path) {
   return {};
 }
 
+Kind KindOf(const fs::path& path) {
+  struct stat status {};
+  if (::lstat(path.c_str(), &status) != 0) return errno == ENOENT ? Kind::kAbsent : Kind::kOther;
+  if (S_ISREG(status.st_mode)) return Kind::kFile;
+  if (S_ISDIR(status.st_mode)) return Kind::kFolder;
+  return Kind::kOther;
+}
+
+std::error_code CreateEmptyFile(const fs::path& path) {
+  if (fault::ShouldFail()) return InjectedError();
+  Descriptor file(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+  if (!file.valid()) return LastError();
+  SyncFolder(path.parent_path());
+  return {};
+}
+
 }  // namespace pelloquin::files

@@ -298,7 +298,13 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
 
 std::error_code RemoveFile(const fs::path& path) {
   if (fault::ShouldFail()) return InjectedError();
-  if (!::DeleteFileW(path.c_str())) return LastError();
+  if (::DeleteFileW(path.c_str())) return {};
+  std::error_code error = LastError();
+  // A copy ended before its check keeps the save's read-only attribute.
+  if (error.value() != ERROR_ACCESS_DENIED ||
+      !::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL) || !::DeleteFileW(path.c_str())) {
+    return error;
+  }
   return {};
 }
 
@@ -320,6 +326,25 @@ std::error_code CreateFolder(const fs::path& path, bool hidden) {
 std::error_code RemoveFolder(const fs::path& path) {
   if (fault::ShouldFail()) return InjectedError();
   if (!::RemoveDirectoryW(path.c_str())) return LastError();
+  return {};
+}
+
+Kind KindOf(const fs::path& path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Kind::kAbsent
+                                                                          : Kind::kOther;
+  }
+  if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) return Kind::kOther;
+  return (attributes & FILE_ATTRIBUTE_DIRECTORY) ? Kind::kFolder : Kind::kFile;
+}
+
+std::error_code CreateEmptyFile(const fs::path& path) {
+  if (fault::ShouldFail()) return InjectedError();
+  Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.valid()) return LastError();
   return {};
 }
 

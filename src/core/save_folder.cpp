@@ -149,7 +149,27 @@ Folder* ListedOrTold(ActionListings::Data& data, const std::string& text, Failur
 }
 
 std::string UnusableNameReason(std::string_view name) {
-  return "the character name \"" + std::string(name) + "\" cannot be used as a folder name";
+  return "the character name \"" + std::string(name) + "\" cannot be used as a folder name (" +
+         std::string(FolderNameProblem(name)) + ")";
+}
+
+// The first file of a save's group, the save first, whose copy in the
+// character's folder is newer than it: neither may replace the other. A file
+// listed as older than its copy is looked at again first: the game may have
+// written it since (during the restore, whose copy then stood back).
+const std::string* NewerCopy(Folder& saves, const Folder& character,
+                             const std::vector<std::string>& group) {
+  for (auto file = group.rbegin(); file != group.rend(); ++file) {
+    const files::FileInfo* copy = character.Find(*file);
+    if (copy == nullptr || copy->mtime <= saves.Find(*file)->mtime) continue;
+    files::FileInfo now;
+    if (!files::StatFile(saves.path / PathFromUtf8(*file), now)) {
+      saves.files.insert_or_assign(*file, now);
+      if (copy->mtime <= now.mtime) continue;
+    }
+    return &*file;
+  }
+  return nullptr;
 }
 
 // Counts the saves an action has handled, for the progress window.
@@ -259,8 +279,45 @@ class CopyBatch {
   std::optional<Batch> flying_;  // written, being flushed
 };
 
+// What a file in a character's folder of the holding folder must be called
+// to be one the program put there: a save's or co-save's name and kHeldSuffix.
+bool IsHeldName(std::string_view name) {
+  if (!name.ends_with(kHeldSuffix)) return false;
+  name.remove_suffix(kHeldSuffix.size());
+  return HasSaveExtension(name) ||
+         std::any_of(kCoSaveExtensions.begin(), kCoSaveExtensions.end(), [&](auto extension) {
+           return name.size() > extension.size() &&
+                  EqualsIgnoringAsciiCase(name.substr(name.size() - extension.size()), extension);
+         });
+}
+
+// What stands in the holding folder's place.
+enum class HoldingState { kAbsent, kOurs, kForeign };
+
+HoldingState StateOfHolding(const fs::path& holding) {
+  switch (files::KindOf(holding)) {
+    case files::Kind::kAbsent:
+      return HoldingState::kAbsent;
+    case files::Kind::kFolder:
+      if (files::KindOf(holding / PathFromUtf8(kHoldingMarkName)) == files::Kind::kFile) {
+        return HoldingState::kOurs;
+      }
+      // Empty, it is one a run made and was cut off before it marked it, or
+      // after it took the mark away: nothing in it to keep.
+      return files::RemoveFolder(holding) ? HoldingState::kForeign : HoldingState::kAbsent;
+    default:
+      return HoldingState::kForeign;
+  }
+}
+
+std::error_code NotTheProgramsError() {
+  return std::make_error_code(std::errc::not_a_directory);
+}
+
 // The hidden folder where the saves whose copies match wait for their
-// removal, a sub-folder per character; made when the first save comes.
+// removal, a sub-folder per character; made, with its mark, when the first
+// save comes. One the program did not make is not used: the saves then
+// leave at once.
 class Holding {
  public:
   explicit Holding(const fs::path& save_folder)
@@ -270,12 +327,12 @@ class Holding {
   // save of that name waiting there already.
   std::error_code Take(const fs::path& save, const files::FileInfo& info,
                        const std::string& character) {
+    if (!opened_) opened_ = Open();
+    if (*opened_) return *opened_;
     const fs::path folder = path_ / PathFromUtf8(character);
     if (!made_.contains(character)) {
-      if (made_.empty()) {
-        if (auto error = files::CreateFolder(path_, true)) return error;
-      }
       if (auto error = files::CreateFolder(folder)) return error;
+      if (files::KindOf(folder) != files::Kind::kFolder) return NotTheProgramsError();
       made_.insert(character);
     }
     return files::MoveFileIfUnchanged(save,
@@ -284,8 +341,28 @@ class Holding {
   }
 
  private:
+  std::error_code Open() {
+    switch (StateOfHolding(path_)) {
+      case HoldingState::kOurs:
+        return {};
+      case HoldingState::kForeign:
+        return NotTheProgramsError();
+      case HoldingState::kAbsent:
+        break;
+    }
+    if (auto error = files::CreateFolder(path_, true)) return error;
+    // The mark is on disk before any save is: a power cut never leaves saves
+    // in a folder the program would take for someone else's.
+    if (auto error = files::CreateEmptyFile(path_ / PathFromUtf8(kHoldingMarkName))) {
+      files::RemoveFolder(path_);
+      return error;
+    }
+    return {};
+  }
+
   fs::path path_;
-  std::set<std::string> made_;  // the characters' sub-folders made so far
+  std::optional<std::error_code> opened_;  // once the first save comes
+  std::set<std::string> made_;             // the characters' sub-folders made so far
 };
 
 // Takes a file out of the save folder into the character's folder. One whose
@@ -307,8 +384,8 @@ bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& cha
       AddFailure(failures, source_path, error);
       return false;
     }
-    // A save of that name still waits there, or no holding folder can be
-    // made: this one is removed now.
+    // A save of that name still waits there, or no holding folder of the
+    // program's own can be had: this one is removed now.
     if (error) error = files::RemoveFileIfUnchanged(source_path, *source, target_path, *target);
     if (error) {
       AddFailure(failures, source_path, error);
@@ -371,23 +448,26 @@ std::vector<std::string> ListSubFolders(const fs::path& folder, Failures& failur
 
 // Characters whose saves are all in their folders (a run whose settings were
 // never written) come back from those folders: every sub-folder holding a
-// save of the character it is named after is registered, in folder order.
-// Names alone tell, so no file is looked at.
+// save of the character it is named after, by the save's name or by its
+// header as the sorting reads it, is registered, in folder order. A header is
+// read only where it could give the folder's name, not yet registered.
 Failures RegisterCharacterFolders(SharedState& state) {
   Failures failures;
   for (const auto& name : ListSubFolders(PathFromUtf8(state.SavePath), failures)) {
     if (!IsUsableFolderName(name)) continue;
-    const fs::path folder = PathFromUtf8(JoinPath(state.SavePath, name));
+    const std::string folder_text = JoinPath(state.SavePath, name);
+    const fs::path folder = PathFromUtf8(folder_text);
     std::vector<files::FileInfo> entries;
     if (auto error = ListVisible(folder, entries, files::Listing::kNames)) {
       AddFailure(failures, folder, error);
     }
-    if (std::any_of(entries.begin(), entries.end(), [&](const files::FileInfo& entry) {
-          return HasSaveExtension(entry.name) && IsQualifyingSave(entry.name) &&
-                 CharacterNameOf(entry.name) == name;
-        })) {
-      RegisterCharacter(state, name);
-    }
+    auto names_it = [&](const files::FileInfo& entry) {
+      if (!HasSaveExtension(entry.name) || !IsQualifyingSave(entry.name)) return false;
+      if (CharacterNameOf(entry.name) == name) return true;
+      return CharacterNameOf(entry.name, name) == name && !IsRegistered(state, name) &&
+             CharacterOfSave(folder_text, entry.name) == name;
+    };
+    if (std::any_of(entries.begin(), entries.end(), names_it)) RegisterCharacter(state, name);
   }
   return failures;
 }
@@ -395,10 +475,17 @@ Failures RegisterCharacterFolders(SharedState& state) {
 Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing,
                         ActionListings::Data& data) {
   if (auto failures = CheckSaveFolder(state.SavePath); !failures.empty()) return failures;
-  for (const auto& name : listing) {
-    if (IsQualifyingSave(name)) RegisterCharacter(state, data.CharacterOf(state.SavePath, name));
+  Failures failures;
+  for (const auto& save : listing) {
+    if (!IsQualifyingSave(save)) continue;
+    const std::string& name = data.CharacterOf(state.SavePath, save);
+    RegisterCharacter(state, name);
+    if (!IsUsableFolderName(name)) {
+      failures.push_back({JoinPath(state.SavePath, save),
+                          UnusableNameReason(name) + "; the save stays in the save folder"});
+    }
   }
-  return {};
+  return failures;
 }
 
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
@@ -496,20 +583,27 @@ Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
   for (const auto& save : saves.saves) {
     if (!IsQualifyingSave(save) || saves.Find(save) == nullptr) continue;
     const std::string& name = data.CharacterOf(state.SavePath, save);
-    Folder* character = nullptr;
-    if (!IsUsableFolderName(name)) {
-      failures.push_back({JoinPath(state.SavePath, save), UnusableNameReason(name)});
-    } else {
-      character = ListedOrTold(data, JoinPath(state.SavePath, name), failures);
-    }
+    // A save whose character can have no folder stays; the start-up told of it.
+    Folder* const character = IsUsableFolderName(name)
+                                  ? ListedOrTold(data, JoinPath(state.SavePath, name), failures)
+                                  : nullptr;
     if (character == nullptr) {
       progress.Advance();
+      continue;
+    }
+    const std::vector<std::string> group = SaveWithCoSaves(saves, save);
+    if (const std::string* newer = NewerCopy(saves, *character, group)) {
+      failures.push_back({JoinPath(state.SavePath, *newer),
+                          "kept in the save folder, and so is the newer " +
+                              Utf8FromPath(character->path / PathFromUtf8(*newer)) +
+                              ": neither replaces the other; remove the one that is not wanted"});
+      batch.EndSave();
       continue;
     }
     // A save leaves only when every co-save before it could leave; what
     // stays is copied, in batches.
     bool leaving = !StaysInSaveFolder(save, state.LoadedChar);
-    for (const auto& file : SaveWithCoSaves(saves, save)) {
+    for (const auto& file : group) {
       if (leaving) {
         leaving = MoveInto(saves, *character, holding, name, file, failures);
         continue;
@@ -538,6 +632,7 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
 }
 
 Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
+  DropNonCharacterNames(state);
   Failures failures = CheckSaveFolder(state.SavePath);
   if (!failures.empty()) {
     state.SaveCount = 0;
@@ -545,7 +640,7 @@ Failures PrepareSaveFolder(SharedState& state, ActionListings& listings) {
   }
   // Removals a run cut short are finished first, so that what goes back to
   // the save folder is sorted with the rest.
-  failures = FinishRemovals(state.SavePath);
+  failures = FinishRemovals(state.SavePath, ForeignFiles::kReport);
   ActionListings::Data& data = listings.data();
   const Folder& saves = data.Listed(state.SavePath);
   if (saves.error) AddFailure(failures, saves.path, saves.error);
@@ -582,51 +677,137 @@ Failures LoadCharacter(SharedState& state, std::string_view name, const Progress
   return ArchiveSaves(state, listings, progress);
 }
 
-Failures FinishRemovals(const std::string& save_path) {
+namespace {
+
+// One folder of the holding folder, links never followed: its real
+// sub-folders, its ordinary files (hidden ones too) with their size, time
+// and identity, and the names of whatever else is there.
+struct HeldListing {
+  std::vector<std::string> folders;
+  std::vector<files::FileInfo> files;
+  std::vector<std::string> others;
+  std::error_code error;
+};
+
+void TellForeign(Failures& foreign, const fs::path& path) {
+  foreign.push_back({Utf8FromPath(path), "not put there by Pelloquin; it is left as it is"});
+}
+
+HeldListing ListHeld(const fs::path& folder) {
+  HeldListing listing;
+  listing.error = files::ListFolder(folder, listing.files, files::Listing::kFull);
+  std::set<std::string> known;
+  for (const auto& file : listing.files) known.insert(file.name);
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::string name;
+    try {
+      name = Utf8FromPath(it->path().filename());
+    } catch (const std::system_error&) {
+      continue;  // no UTF-8 form to tell it by; it stays
+    }
+    if (known.contains(name)) continue;
+    const bool folder_here = files::KindOf(it->path()) == files::Kind::kFolder;
+    (folder_here ? listing.folders : listing.others).push_back(std::move(name));
+  }
+  if (!listing.error) listing.error = error;
+  return listing;
+}
+
+// The saves held for one character: each goes once its copy has its size and
+// time, or back into the save folder when no copy holds it. True when the
+// folder is gone.
+bool FinishCharacter(const fs::path& save_folder, const std::string& character,
+                     const fs::path& held_path, Failures& failures, Failures& foreign) {
+  const HeldListing held = ListHeld(held_path);
+  if (held.error) AddFailure(failures, held_path, held.error);
+  // A folder that cannot be listed has no copy to count on.
+  const Folder copies = ListFolder(Utf8FromPath(save_folder / PathFromUtf8(character)));
+  for (const auto& info : held.files) {
+    const fs::path path = held_path / PathFromUtf8(info.name);
+    if (!IsHeldName(info.name)) {
+      TellForeign(foreign, path);
+      continue;
+    }
+    const std::string name = info.name.substr(0, info.name.size() - kHeldSuffix.size());
+    const files::FileInfo* copy = copies.Find(name);
+    std::error_code error;
+    if (copy != nullptr && files::SameStamp(info, *copy)) {
+      error = files::RemoveFileIfUnchanged(path, info, copies.path / PathFromUtf8(name), *copy);
+    } else if (copy != nullptr && copy->mtime > info.mtime) {
+      failures.push_back(
+          {Utf8FromPath(path), "kept: the folder of " + character +
+                                   " holds a newer save of that name; remove this one if it is "
+                                   "not wanted"});
+      continue;
+    } else {
+      // No copy holds it: back into the save folder, for the next archive.
+      error = files::MoveFileIfUnchanged(path, save_folder / PathFromUtf8(name), info,
+                                         files::Replace::kNo);
+      if (error == std::errc::file_exists) {
+        failures.push_back({Utf8FromPath(path),
+                            "kept: the save folder holds a save of that name again; this "
+                            "one has no copy in the folder of " +
+                                character});
+        continue;
+      }
+    }
+    if (error) AddFailure(failures, path, error);
+  }
+  for (const auto& name : held.folders) TellForeign(foreign, held_path / PathFromUtf8(name));
+  for (const auto& name : held.others) TellForeign(foreign, held_path / PathFromUtf8(name));
+  // Whatever was kept keeps its folder.
+  return !files::RemoveFolder(held_path);
+}
+
+}  // namespace
+
+Failures FinishRemovals(const std::string& save_path, ForeignFiles report_foreign) {
   if (!CheckSaveFolder(save_path).empty()) return {};
   Failures failures;
+  Failures foreign;
   const fs::path save_folder = PathFromUtf8(save_path);
-  const std::string holding = JoinPath(save_path, kHoldingFolderName);
-  std::error_code error;
-  if (!fs::is_directory(fs::symlink_status(PathFromUtf8(holding), error))) return {};
-  for (const auto& character : ListSubFolders(PathFromUtf8(holding), failures)) {
-    if (!IsUsableFolderName(character)) continue;
-    const Folder held = ListFolder(JoinPath(holding, character));
-    if (held.error) AddFailure(failures, held.path, held.error);
-    // A folder that cannot be listed has no copy to count on.
-    const Folder copies = ListFolder(JoinPath(save_path, character));
-    for (const auto& [held_name, info] : held.files) {
-      if (!held_name.ends_with(kHeldSuffix)) continue;  // not put there by this program
-      const std::string name = held_name.substr(0, held_name.size() - kHeldSuffix.size());
-      const fs::path path = held.path / PathFromUtf8(held_name);
-      const files::FileInfo* copy = copies.Find(name);
-      if (copy != nullptr && files::SameStamp(info, *copy)) {
-        error = files::RemoveFileIfUnchanged(path, info, copies.path / PathFromUtf8(name), *copy);
-      } else if (copy != nullptr && copy->mtime > info.mtime) {
-        failures.push_back(
-            {Utf8FromPath(path), "kept: the folder of " + character +
-                                     " holds a newer save of that name; remove this one if it is "
-                                     "not wanted"});
-        continue;
-      } else {
-        // No copy holds it: back into the save folder, for the next archive.
-        error = files::MoveFileIfUnchanged(path, save_folder / PathFromUtf8(name), info,
-                                           files::Replace::kNo);
-        if (error == std::errc::file_exists) {
-          failures.push_back({Utf8FromPath(path),
-                              "kept: the save folder holds a save of that name again; this "
-                              "one has no copy in the folder of " +
-                                  character});
-          continue;
+  const fs::path holding = save_folder / PathFromUtf8(kHoldingFolderName);
+  switch (StateOfHolding(holding)) {
+    case HoldingState::kAbsent:
+      return {};
+    case HoldingState::kForeign:
+      foreign.push_back({Utf8FromPath(holding),
+                         "not marked as Pelloquin's own (or a link): it is left as it is, and "
+                         "saves leaving the save folder are deleted at once instead of waiting "
+                         "there; remove it once nothing in it is wanted"});
+      break;
+    case HoldingState::kOurs: {
+      const HeldListing top = ListHeld(holding);
+      if (top.error) AddFailure(failures, holding, top.error);
+      bool emptied = !top.error;
+      for (const auto& character : top.folders) {
+        const fs::path held_path = holding / PathFromUtf8(character);
+        if (!IsUsableFolderName(character)) {
+          TellForeign(foreign, held_path);
+          emptied = false;
+        } else if (!FinishCharacter(save_folder, character, held_path, failures, foreign)) {
+          emptied = false;
         }
       }
-      if (error) AddFailure(failures, path, error);
+      for (const auto& file : top.files) {
+        if (file.name == kHoldingMarkName) continue;
+        TellForeign(foreign, holding / PathFromUtf8(file.name));
+        emptied = false;
+      }
+      for (const auto& name : top.others) {
+        TellForeign(foreign, holding / PathFromUtf8(name));
+        emptied = false;
+      }
+      // The mark goes last, and only from a folder that holds nothing else.
+      if (emptied && !files::RemoveFile(holding / PathFromUtf8(kHoldingMarkName))) {
+        files::RemoveFolder(holding);
+      }
+      break;
     }
-    // Whatever was kept keeps its folder.
-    files::RemoveFolder(held.path);
   }
-  files::RemoveFolder(PathFromUtf8(holding));
   files::SyncRenamedFolders();
+  if (report_foreign == ForeignFiles::kReport) Append(failures, std::move(foreign));
   return failures;
 }
 

@@ -47,7 +47,9 @@ class ActionListings {
 // Empty when `save_path` is an absolute path naming an existing folder.
 Failures CheckSaveFolder(const std::string& save_path);
 
-// Registers the character of every qualifying save of `listing`.
+// Registers the character of every qualifying save of `listing`, and tells
+// of each whose character can have no folder: that save stays in the save
+// folder, and the archives that follow pass it over without a word.
 Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing);
 
 // Creates the folder of every known character whose name is a usable folder
@@ -57,7 +59,10 @@ Failures MakeCharacterFolders(const SharedState& state);
 // Copies every qualifying save into its character's folder, then takes out
 // of the save folder those that do not belong to the loaded character. One
 // whose copy there matches already goes into the holding folder, from which
-// FinishRemovals removes it. `listings` are those of the action it ends.
+// FinishRemovals removes it. A copy newer than its save is never replaced:
+// the save then stays in the save folder, and one failure names both. A save
+// whose character can have no folder stays, untold (ScanCharacters tells).
+// `listings` are those of the action it ends.
 Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
                       const ProgressFn& progress = {});
 Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
@@ -68,10 +73,12 @@ Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {})
 Failures RestoreCharacter(const SharedState& state, std::string_view name,
                           const ProgressFn& progress = {});
 
-// Start-up's file work before the character list is filled: finishes the
-// removals a run cut short left in the holding folder, lists the save folder,
-// stores the count, registers its characters, then those of the sub-folders
-// that hold a save of the character they are named after, and makes their
+// Start-up's file work before the character list is filled: takes out of the
+// table the names that can have no folder, finishes the removals a run cut
+// short left in the holding folder (telling what else is there), lists the
+// save folder, stores the count, registers its characters, then those of the
+// sub-folders that hold a save of the character they are named after (by the
+// file name, or by the header as the sorting reads it), and makes their
 // folders.
 Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
 Failures PrepareSaveFolder(SharedState& state);
@@ -88,12 +95,19 @@ Failures SortSaveFolder(SharedState& state, const ProgressFn& progress = {},
 // loaded character stays loaded and its saves stay in the save folder.
 Failures LoadCharacter(SharedState& state, std::string_view name, const ProgressFn& progress = {});
 
+// Whether FinishRemovals tells of what it leaves in the holding folder because
+// the program did not put it there: the start-up tells, and the removals after
+// each action do not tell it again.
+enum class ForeignFiles { kReport, kIgnore };
+
 // Removes from the holding folder each save whose copy in its character's
 // folder has its size and time; puts one without such a copy back into the
 // save folder, or keeps it there and reports it when a save of that name is
-// back already or its copy is newer. Run once an action has returned, never
-// during one; what an action cut short left there, the next start-up's
+// back already or its copy is newer. A holding folder that is a link, or a
+// folder without the program's mark, is left as it is, and so is every file
+// in it that the program does not put there. Run once an action has returned,
+// never during one; what an action cut short left there, the next start-up's
 // PrepareSaveFolder finishes first.
-Failures FinishRemovals(const std::string& save_path);
+Failures FinishRemovals(const std::string& save_path, ForeignFiles foreign = ForeignFiles::kIgnore);
 
 }  // namespace pelloquin

@@ -22,11 +22,14 @@ bool IsReservedDeviceName(std::string_view name) {
   for (std::string_view device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"}) {
     if (EqualsIgnoringAsciiCase(stem, device)) return true;
   }
-  if (stem.size() == 4 && (EqualsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
+  if (stem.size() < 4 || !(EqualsIgnoringAsciiCase(stem.substr(0, 3), "COM") ||
                            EqualsIgnoringAsciiCase(stem.substr(0, 3), "LPT"))) {
-    return stem[3] >= '0' && stem[3] <= '9';
+    return false;
   }
-  return false;
+  // A digit, or a superscript one, two or three, which Windows takes for digits here.
+  std::string_view number = stem.substr(3);
+  return (number.size() == 1 && number[0] >= '0' && number[0] <= '9') || number == "\xC2\xB9" ||
+         number == "\xC2\xB2" || number == "\xC2\xB3";
 }
 #endif
 
@@ -82,17 +85,30 @@ bool HasControlCharacter(std::string_view text) {
   return false;
 }
 
-bool IsUsableFolderName(std::string_view name) {
-  if (name.empty() || name == "." || name == "..") return false;
-  if (EqualsIgnoringAsciiCase(name, kHoldingFolderName)) return false;
-  if (name.find_first_of("/\\") != std::string_view::npos) return false;
-  if (HasControlCharacter(name) || !IsValidUtf8(name)) return false;
+std::string_view FolderNameProblem(std::string_view name) {
+  if (name.empty()) return "it is empty";
+  if (name == "." || name == "..") return "it names a folder that is there already";
+  if (EqualsIgnoringAsciiCase(name, kHoldingFolderName)) return "Pelloquin keeps that folder";
+  if (name.find_first_of("/\\") != std::string_view::npos) return "it holds a path separator";
+  if (HasControlCharacter(name)) return "it holds a control character";
+  if (!IsValidUtf8(name)) return "it is not valid UTF-8";
 #ifdef _WIN32
-  if (name.find_first_of(":*?\"<>|") != std::string_view::npos) return false;
-  if (name.back() == ' ' || name.back() == '.') return false;
-  if (IsReservedDeviceName(name)) return false;
+  if (name.find_first_of(":*?\"<>|") != std::string_view::npos) {
+    return "Windows forbids one of its characters in names";
+  }
+  if (name.back() == ' ' || name.back() == '.')
+    return "Windows drops the dot or space it ends with";
+  if (IsReservedDeviceName(name)) return "it names a device on Windows";
 #endif
-  return true;
+  return {};
+}
+
+bool IsUsableFolderName(std::string_view name) {
+  return FolderNameProblem(name).empty();
+}
+
+bool IsCharacterName(std::string_view name) {
+  return name.empty() || IsUsableFolderName(name);
 }
 
 bool HasSaveExtension(std::string_view file_name) {

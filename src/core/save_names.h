@@ -39,13 +39,22 @@ bool HasControlCharacter(std::string_view text);
 
 // The hidden folder inside the save folder where saves that left it wait to
 // be removed, each in a sub-folder named after its character and with
-// kHeldSuffix after its name, so that nothing takes them for saves.
+// kHeldSuffix after its name, so that nothing takes them for saves. The
+// program makes it with the empty file kHoldingMarkName in it, and uses only
+// a real folder (never a link) that holds that mark.
 inline constexpr std::string_view kHoldingFolderName = ".pelloquin-leaving";
 inline constexpr std::string_view kHeldSuffix = ".leaving";
+inline constexpr std::string_view kHoldingMarkName = "made-by-pelloquin";
 
-// True only for one plain folder name that is safe on this platform, and
-// never the holding folder's.
+// Why `name` can never be a character's folder on this platform, in a few
+// words ("it names a device on Windows"); empty when it can. Only one plain
+// folder name that is safe here can, and never the holding folder's.
+std::string_view FolderNameProblem(std::string_view name);
 bool IsUsableFolderName(std::string_view name);
+
+// Names the character table takes: those that can be a folder's, and the
+// empty name, which stays in the list as an empty entry.
+bool IsCharacterName(std::string_view name);
 
 // Save files end in ".ess", letter case ignored.
 bool HasSaveExtension(std::string_view file_name);

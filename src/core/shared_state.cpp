@@ -1,6 +1,8 @@
 // The character table's rules.
 #include "shared_state.h"
 
+#include <algorithm>
+
 #include "save_names.h"
 
 namespace pelloquin {
@@ -14,8 +16,7 @@ void ClearCharacterTable(SharedState& state) {
 }
 
 void RegisterCharacter(SharedState& state, std::string_view name) {
-  // A line break in a name would break the settings file it is stored in.
-  if (HasControlCharacter(name)) return;
+  if (!IsCharacterName(name)) return;
   for (auto& slot : state.Chars) {
     if (slot == name) return;
     if (!IsOccupied(slot)) {
@@ -23,6 +24,21 @@ void RegisterCharacter(SharedState& state, std::string_view name) {
       return;
     }
   }
+}
+
+bool IsRegistered(const SharedState& state, std::string_view name) {
+  for (const auto& slot : state.Chars) {
+    if (slot == name) return true;
+    if (!IsOccupied(slot)) return false;
+  }
+  return false;
+}
+
+void DropNonCharacterNames(SharedState& state) {
+  auto kept = std::remove_if(state.Chars.begin(), state.Chars.end(), [](const std::string& slot) {
+    return IsOccupied(slot) && !IsCharacterName(slot);
+  });
+  std::fill(kept, state.Chars.end(), std::string(kEmptySlot));
 }
 
 void FillCharacterList(const SharedState& state,

@@ -32,8 +32,16 @@ void ClearCharacterTable(SharedState& state);
 
 // Stores a name in the first free slot unless the search meets it first.
 // The search stops at the first free slot, so a name stored behind a gap
-// is stored again. Names holding a control character are never stored.
+// is stored again. Names that can never be a folder's (IsCharacterName) are
+// never stored: a line break in one would break the settings file.
 void RegisterCharacter(SharedState& state, std::string_view name);
+
+// Whether RegisterCharacter would find the name already stored.
+bool IsRegistered(const SharedState& state, std::string_view name);
+
+// Takes out of the table the names that can never be a folder's (stored by
+// an earlier version, or by hand); the names after each move up a slot.
+void DropNonCharacterNames(SharedState& state);
 
 // Passes the name of every occupied slot, in slot order, to `append`.
 void FillCharacterList(const SharedState& state,

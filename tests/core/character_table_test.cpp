@@ -55,6 +55,10 @@ TEST(CharacterTable, RegisteringNamesFillsSlotsAndTheList) {
        {},
        {"Evil\nSavePath=/", "Tab\tName", std::string("Nul\0x", 5), "Del\x7f", "C1\xc2\x85"},
        {}},
+      {"names that can never be folders are never stored",
+       {},
+       {".", "..", "a/b", ".pelloquin-leaving", "\xff"},
+       {}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.label);

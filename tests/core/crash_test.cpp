@@ -2,8 +2,9 @@
 // holding folder that follow them, at random moments, in a child process, and
 // checks after every kill that no save was lost or damaged (a save waiting in
 // the holding folder counts under its own name) and that the next start
-// finishes cleanly, its removals included; and rewrites saves while Load Save
-// runs, checking that their newest bytes are never lost.
+// finishes cleanly, its removals included; rewrites saves while Load Save
+// runs, checking that their newest bytes are never lost; and does both with
+// a folder an earlier version filed hyphenated characters under.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -23,6 +24,7 @@
 #include "invariant.h"
 #include "paths.h"
 #include "posix_descriptor.h"
+#include "save_header_bytes.h"
 #include "save_names.h"
 #include "settings.h"
 #include "temp_folder.h"
@@ -357,6 +359,62 @@ TEST_F(Crash, SavesRewrittenDuringLoadSaveKeepTheirNewestBytes) {
   std::printf("saves rewritten during Load Save: %d in %d runs, %s\n", rewrites, runs,
               HasFailure() ? "NOT all kept" : "newest bytes all kept");
   EXPECT_GT(rewrites, 0) << "no save was rewritten while Load Save ran";
+}
+
+// An earlier version filed Walks-In-Shadows and Walks-On-Ice under "Walks":
+// that folder holds older saves of names whose newer saves are in their own
+// folders, and saves found nowhere else. Load Save of any of them, cut off at
+// a random moment or not, never loses the newest version of a save.
+TEST_F(Crash, AFolderOfAnEarlierVersionLosesNothing) {
+  const int runs = EnvironmentCount("PELLOQUIN_CRASH_KILLS", 20);
+  const std::vector<std::string> players = {"Walks-In-Shadows", "Walks-On-Ice"};
+  for (const auto& player : players) {
+    HeaderFields fields;
+    fields.player_name = player;
+    fields.width = fields.height = 4;
+    for (int place = 0; place < 3; ++place) {
+      const std::string name = "S" + std::to_string(place) + " - " + player + " - Bruma.ess";
+      WriteFile(saves_ / "Walks" / name, SaveHeaderBytes(fields) + RandomContent(), now_ - 100);
+      if (place < 2) {
+        WriteFile(saves_ / player / name, SaveHeaderBytes(fields) + RandomContent(), ++now_);
+      }
+    }
+  }
+  const std::vector<std::string> targets = {"Walks", "Walks-In-Shadows", "Walks-On-Ice", "Aldo"};
+  std::string loaded = "Aldo";
+  auto window = MeasureWork(loaded).work;
+  int kills = 0;
+  for (int run = 0; run < runs; ++run) {
+    const std::string& target = targets[random_() % targets.size()];
+    SCOPED_TRACE("loaded " + loaded + ", loading " + target);
+    const SaveSnapshot before = TakeSnapshot(saves_);
+    const bool kill = random_() % 2 == 0;
+    std::uniform_int_distribution<long> moment(0, window.count());
+    // An older save kept beside its newer copy is reported: the run may end with 1.
+    RunResult result = RunRunner(
+        {saves_.string(), loaded, target},
+        [&](pid_t pid, const RunResult&, char mark) {
+          if (!kill || mark != 'S') return;
+          std::this_thread::sleep_for(std::chrono::microseconds(moment(random_)));
+          ::kill(pid, SIGKILL);
+        },
+        true);
+    for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
+    if (result.killed) {
+      ++kills;
+      RunResult next = RunRunner({saves_.string(), loaded}, {}, true);
+      EXPECT_TRUE(next.exit_code == 0 || next.exit_code == 1) << next.exit_code;
+      for (const auto& problem : CheckNothingLost(before, saves_)) ADD_FAILURE() << problem;
+    } else {
+      EXPECT_TRUE(result.exit_code == 0 || result.exit_code == 1) << result.exit_code;
+      loaded = target;
+      window = result.work;
+    }
+    EXPECT_EQ(TemporaryFilesUnder(saves_), std::vector<std::string>{});
+    if (HasFailure()) break;
+  }
+  std::printf("legacy folder: %d Load Saves, %d killed, %s\n", runs, kills,
+              HasFailure() ? "NOT all kept" : "newest versions all kept");
 }
 
 }  // namespace

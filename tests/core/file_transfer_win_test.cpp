@@ -250,5 +250,19 @@ TEST_F(WindowsFiles, TheHoldingFolderIsHiddenAndGoneOnceEmptied) {
   EXPECT_EQ(FileNames(temp_.path() / "Brutus"), Names{"1 - Brutus - a.ess"});
 }
 
+// The system's copy gives the copy the save's attributes, read-only among
+// them, until the copy is checked: a run ended there leaves a read-only copy.
+TEST_F(WindowsFiles, AReadOnlyCopyAnEndedRunLeftGoesAtTheNextStart) {
+  WriteSave(temp_.path() / "1 - Brutus - a.ess");
+  const fs::path left = temp_.path() / "~pelloquin-4242-1.tmp";
+  WriteFile(left, "partial");
+  SetAttributes(left, FILE_ATTRIBUTE_READONLY);
+  SharedState state;
+  state.SavePath = temp_.text();
+  state.LoadedChar = "Brutus";
+  EXPECT_EQ(SortSaveFolder(state), Failures{});
+  EXPECT_EQ(Attributes(left), INVALID_FILE_ATTRIBUTES);
+}
+
 }  // namespace
 }  // namespace pelloquin

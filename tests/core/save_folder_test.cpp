@@ -104,10 +104,13 @@ TEST_F(SaveFolder, StartUpRegistersFoldersHoldingTheirOwnCharactersSaves) {
   WriteFile(saves_ / "Other" / "1 - Someone - a.ess", "s");
   WriteFile(saves_ / "Notes" / "Notes.txt", "n");
   fs::create_directory(saves_ / "Empty");
+  // By the sorting's rule, header included.
+  SaveOf("Walks-In-Shadows", "Walks-In-Shadows/Save 2 - Walks-In-Shadows - Bruma, Level 3.ess");
+  SaveOf("Walks-On-Snow", "Walks-On-Ice/Save 4 - Walks-On-Ice - Bruma, Level 3.ess");
   state_.Chars[0] = "Zed";
 
   EXPECT_TRUE(PrepareSaveFolder(state_).empty());
-  EXPECT_EQ(ListedCharacters(state_), (Names{"Zed", "Cato", "Aldo", "Beryl"}));
+  EXPECT_EQ(ListedCharacters(state_), (Names{"Zed", "Cato", "Aldo", "Beryl", "Walks-In-Shadows"}));
   EXPECT_EQ(state_.SaveCount, 1);
 }
 
@@ -176,6 +179,7 @@ TEST_F(SaveFolder, RestoreKeepsASaveNoOlderThanItsCopy) {
   // The game saves again over the same name after the last archive, or while
   // it copied the save, within the same tick of the file system's clock.
   for (std::int64_t written_at : {2'000, 1'000}) {
+    fs::remove_all(saves_);
     Save("1 - Brutus - a.ess", 1'000);
     state_.LoadedChar = "Brutus";
     ASSERT_TRUE(StartUp().empty());
@@ -218,19 +222,30 @@ TEST_F(SaveFolder, RestoreKeepsASaveTheGameWritesWhileItRuns) {
   EXPECT_EQ(ReadFile(saves_ / "Brutus" / last), "the game's");
 }
 
+// "." and ".." are no characters: their saves stay, told once per start.
+// The empty name keeps its slot, shown as an empty entry, and its save stays too.
 TEST_F(SaveFolder, HostileCharacterNamesNeverReachTheFileSystem) {
-  Save({"a - .. - b.ess", "a - . - b.ess", "x- -y.ess"});
+  Save({"a - .. - b.ess", "a - . - b.ess", "x- -y.ess", "1 - Aldo - a.ess"});
   WriteFile(temp_.path() / "outside.txt", "untouched");
-  ASSERT_EQ(ArchiveSaves(state_).size(), 3u);  // one report per save left in place
+  state_.Chars[0] = "..";  // stored by an earlier version
+  state_.Chars[1] = "Aldo";
+  state_.LoadedChar = "Aldo";
 
-  EXPECT_TRUE(PrepareSaveFolder(state_).empty());
-  EXPECT_EQ(Slots(state_), (Names{".", "..", ""}));
-  EXPECT_EQ(ArchiveSaves(state_).size(), 3u);
-  EXPECT_EQ(In(), (Names{"a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
+  Failures failures = PrepareSaveFolder(state_);
+  Names told;
+  for (const auto& failure : failures) told.push_back(failure.path);
+  EXPECT_EQ(told, (Names{JoinPath(state_.SavePath, "a - . - b.ess"),
+                         JoinPath(state_.SavePath, "a - .. - b.ess"),
+                         JoinPath(state_.SavePath, "x- -y.ess")}));
+  EXPECT_EQ(Slots(state_), (Names{"Aldo", ""}));
+  EXPECT_EQ(ArchiveSaves(state_), Failures{});
+  EXPECT_EQ(LoadCharacter(state_, "Aldo"), Failures{});
+  EXPECT_EQ(In(), (Names{"1 - Aldo - a.ess", "a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
   EXPECT_EQ(FileNames(temp_.path()), Names{"outside.txt"});
   EXPECT_EQ(ReadFile(temp_.path() / "outside.txt"), "untouched");
   EXPECT_FALSE(RestoreCharacter(state_, "..").empty());
-  EXPECT_EQ(In(), (Names{"a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
+  EXPECT_FALSE(RestoreCharacter(state_, "").empty());
+  EXPECT_EQ(In(), (Names{"1 - Aldo - a.ess", "a - . - b.ess", "a - .. - b.ess", "x- -y.ess"}));
 }
 
 TEST_F(SaveFolder, UnusableSaveFolderIsReportedAndNothingIsTouched) {
@@ -296,15 +311,28 @@ TEST_F(SaveFolder, ListingIsSortedIgnoringCaseAndSkipsOtherFiles) {
   EXPECT_EQ(listing.names, (Names{"A - x.ess", lower, "b - x.ess"}));
 }
 
+// Copies a run ended mid-way left in the save folder or a character's folder
+// go at the next start; other files that look alike are the user's.
 TEST_F(SaveFolder, TemporaryFilesOfAnInterruptedRunAreRemoved) {
-  Save("1 - Brutus - a.ess");
-  ASSERT_TRUE(PrepareSaveFolder(state_).empty());
-  WriteFile(saves_ / ".pelloquin-99-1.tmp", "partial");
-  WriteFile(saves_ / "Brutus" / ".pelloquin-99-2.tmp", "partial");
+  Save({"1 - Brutus - a.ess", "2 - Cato - b.ess"});
   state_.LoadedChar = "Brutus";
-  EXPECT_TRUE(ArchiveSaves(state_).empty());
-  EXPECT_EQ(In(), Names{"1 - Brutus - a.ess"});
-  EXPECT_EQ(In("Brutus"), Names{"1 - Brutus - a.ess"});
+  ASSERT_TRUE(StartUp().empty());
+  const Names others = {".pelloquin-12-x.tmp", "~pelloquin--.tmp", "~pelloquin-notes.tmp"};
+  const std::pair<std::string, std::string> folders[] = {
+      {"", "1 - Brutus - a.ess"}, {"Brutus", "1 - Brutus - a.ess"}, {"Cato", "2 - Cato - b.ess"}};
+  for (const auto& [folder, save] : folders) {
+    for (auto name : {".pelloquin-99-1.tmp", "~pelloquin-4242-17.tmp"}) {
+      WriteFile(saves_ / folder / name, "partial");
+    }
+    for (const auto& name : others) WriteFile(saves_ / folder / name, "the user's");
+  }
+  EXPECT_TRUE(StartUp().empty());
+  for (const auto& [folder, save] : folders) {
+    Names expected = others;
+    expected.push_back(save);
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(In(folder), expected) << folder;
+  }
 }
 
 // The game rewriting a save while it is being archived, either after the
@@ -466,6 +494,7 @@ TEST_F(SaveFolder, FinishingRemovalsDeletesOnlyWhatAMatchingCopyHolds) {
     SCOPED_TRACE(c.label);
     fs::remove_all(saves_);
     WriteFile(held, "held bytes", held_time);
+    WriteFile(Holding() / std::string(kHoldingMarkName), "");
     fs::create_directories(saves_ / "Brutus");
     if (c.copy_time) WriteFile(saves_ / "Brutus" / save, "held bytes", *c.copy_time);
     if (c.name_taken) Save(save);
@@ -597,6 +626,89 @@ TEST_F(SaveFolder, FolderOfAnEarlierVersionStaysAndLoadingItSortsItsSaves) {
                                            "Save 3 - Walks-In-Shadows - Bravil.ess"}));
   EXPECT_EQ(In("Walks-On-Ice"),
             (Names{"Save 2 - Walks-On-Ice - Bruma.ess", "Save 4 - Walks-On-Ice - Bravil.ess"}));
+}
+
+// A folder of an earlier version holds an older save of a name whose newer
+// save is in its character's folder: loading that folder brings the older one
+// back, and no archive then puts it over the newer one, in the save folder or
+// leaving it; each says so, naming both, until the player removes one.
+TEST_F(SaveFolder, ANewerCopyIsNeverReplacedByAnOlderSave) {
+  const std::string save = "Save 2 - Walks-In-Shadows - Bruma, Level 3.ess";
+  const std::string co_save = "Save 2 - Walks-In-Shadows - Bruma, Level 3.obse";
+  SaveOf("Walks-In-Shadows", "Walks/" + save);
+  WriteFile(saves_ / "Walks" / co_save, "old co-save");
+  SetModifiedSeconds(saves_ / "Walks" / save, 1'600'000'000);
+  SetModifiedSeconds(saves_ / "Walks" / co_save, 1'600'000'000);
+  SaveOf("Walks-In-Shadows", "Walks-In-Shadows/" + save);
+  WriteFile(saves_ / "Walks-In-Shadows" / co_save, "newer co-save", 1'700'000'000);
+  Save("1 - Aldo - a.ess");
+  state_.Chars[0] = "Walks";
+  state_.LoadedChar = "Aldo";
+  ASSERT_TRUE(StartUp().empty());
+  const std::string old_bytes = ReadFile(saves_ / "Walks" / save);
+  const std::string newer = ReadFile(saves_ / "Walks-In-Shadows" / save);
+
+  for (const std::string loaded : {"Walks", "Aldo"}) {
+    SCOPED_TRACE(loaded);
+    Failures failures = LoadCharacter(state_, loaded);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, JoinPath(state_.SavePath, save));
+    EXPECT_NE(failures[0].reason.find(Utf8FromPath(saves_ / "Walks-In-Shadows" / save)),
+              std::string::npos);
+    EXPECT_EQ(ReadFile(saves_ / save), old_bytes);
+    EXPECT_EQ(ReadFile(saves_ / co_save), "old co-save");
+    EXPECT_EQ(ReadFile(saves_ / "Walks-In-Shadows" / save), newer);
+    EXPECT_EQ(ReadFile(saves_ / "Walks-In-Shadows" / co_save), "newer co-save");
+    EXPECT_EQ(ReadFile(saves_ / "Walks" / save), old_bytes);
+  }
+  // Loading the save's own character brings the newer one in.
+  EXPECT_EQ(LoadCharacter(state_, "Walks-In-Shadows"), Failures{});
+  EXPECT_EQ(ReadFile(saves_ / save), newer);
+  EXPECT_EQ(ReadFile(saves_ / co_save), "newer co-save");
+  EXPECT_EQ(ReadFile(saves_ / "Walks" / save), old_bytes);
+}
+
+// The holding folder is used only when it is a real folder the program made
+// (it holds the program's mark); anything else there stays as it is and is
+// told at the start, once. Saves whose copies match then leave at once.
+TEST_F(SaveFolder, TheHoldingFolderIsUsedOnlyWhenItIsTheProgramsOwn) {
+  const std::string save = "1 - Brutus - a.ess";
+  const fs::path elsewhere = temp_.path() / "Elsewhere";
+  const fs::path users = Holding() / "Brutus" / "notes.txt.leaving";
+  enum { kLink, kUsers, kOwnWithAStranger };
+#ifdef _WIN32
+  // The test's own std::filesystem makes no links with MinGW.
+  const auto cases = {kUsers, kOwnWithAStranger};
+#else
+  const auto cases = {kLink, kUsers, kOwnWithAStranger};
+#endif
+  for (int made : cases) {
+    SCOPED_TRACE(made);
+    fs::remove_all(saves_);
+    Save({save.c_str(), "2 - Mirelle - b.ess"});
+    state_.LoadedChar = "Brutus";
+    ASSERT_TRUE(StartUp().empty());
+    if (made == kLink) {
+      fs::create_directories(elsewhere);
+      fs::create_directory_symlink(elsewhere, Holding());
+    } else if (made == kOwnWithAStranger) {
+      ASSERT_TRUE(LoadCharacter(state_, "Mirelle").empty());
+    }
+    if (made != kLink) WriteFile(users, "the user's");
+
+    EXPECT_EQ(LoadCharacter(state_, "Mirelle"), Failures{});
+    EXPECT_EQ(FinishRemovals(state_.SavePath), Failures{});
+    Failures failures = PrepareSaveFolder(state_);
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_EQ(failures[0].path, Utf8FromPath(made == kOwnWithAStranger ? users : Holding()));
+    EXPECT_EQ(In(), Names{"2 - Mirelle - b.ess"});
+    EXPECT_EQ(ReadFile(saves_ / "Brutus" / save), "content of " + save);
+    if (made == kLink) {
+      EXPECT_TRUE(fs::is_empty(elsewhere));
+    } else {
+      EXPECT_EQ(FileNames(users.parent_path()), Names{"notes.txt.leaving"});
+    }
+  }
 }
 
 }  // namespace

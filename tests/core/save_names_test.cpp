@@ -82,8 +82,9 @@ TEST(SaveNames, FolderNamesMustBeOnePlainName) {
 
 #ifdef _WIN32
 TEST(SaveNames, WindowsRefusesDevicesAndItsReservedCharacters) {
-  for (std::string bad : {"CON", "con", "NUL.txt", "COM1", "lpt9.ess", "AUX", "PRN", "a:b", "a*",
-                          "what?", "\"q\"", "<x>", "pi|pe", "dot.", "space "}) {
+  for (std::string bad :
+       {"CON", "con", "NUL.txt", "COM1", "lpt9.ess", "AUX", "PRN", "a:b", "a*", "what?", "\"q\"",
+        "<x>", "pi|pe", "dot.", "space ", "COM\xC2\xB9", "lpt\xC2\xB3.txt"}) {
     EXPECT_FALSE(IsUsableFolderName(bad)) << bad;
   }
   for (std::string good : {"CONAN", "COM", "COM10", "Nullo"}) {

@@ -147,6 +147,7 @@ SaveSnapshot TakeSnapshot(const fs::path& save_folder) {
     }
     // Saves waiting there for their removal, by their own names.
     for (const auto& character : fs::directory_iterator(entry.path())) {
+      if (!character.is_directory() || character.is_symlink()) continue;  // its mark
       add_folder(character.path(), name + "/" + Utf8FromPath(character.path().filename()),
                  kHeldSuffix);
     }
