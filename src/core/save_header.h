@@ -38,7 +38,9 @@ enum class ScreenshotPixels { kSkip, kRead };
 
 // Reads the header of the save at `path` (UTF-8) and nothing after it; with
 // kSkip not the screenshot's pixels either, though their size is checked
-// against the file's. Nothing when the file cannot be read or holds no header.
+// against the file's. Nothing when the file cannot be read or holds no header;
+// what is no regular file (a FIFO, a device) is not opened for reading nor
+// waited on, and no more than a header's largest size is read.
 std::optional<SaveHeader> ReadSaveHeader(std::string_view path,
                                          ScreenshotPixels pixels = ScreenshotPixels::kRead);
 
