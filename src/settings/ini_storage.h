@@ -47,6 +47,11 @@ std::string DecodeText(std::string_view bytes);
 // nothing when a character has no place in the code page.
 std::optional<std::string> EncodeText(std::string_view text);
 
+// True when `value` can be stored in a file whose text (as DecodeText gave
+// it) is `file_text`: always, except on Windows in a file in the ANSI code
+// page, which holds only the characters of that page.
+bool CanEncodeIn(std::string_view file_text, std::string_view value);
+
 // The folder holding the running executable, links resolved; "" when the
 // system cannot tell.
 std::string ExecutableFolder();

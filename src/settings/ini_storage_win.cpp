@@ -80,6 +80,10 @@ std::optional<std::string> EncodeText(std::string_view text) {
   return CodePageFromUtf8(text, CP_ACP);
 }
 
+bool CanEncodeIn(std::string_view file_text, std::string_view value) {
+  return IsUtf8(file_text) || CodePageFromUtf8(value, CP_ACP).has_value();
+}
+
 std::string ExecutableFolder() {
   std::wstring buffer(MAX_PATH, L'\0');
   while (true) {
