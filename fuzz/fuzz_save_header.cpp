@@ -1,12 +1,15 @@
 // Fuzzes the save-header reader. Whatever the bytes, it either finds nothing
-// or a header within the format's limits; bytes after a header and its
-// plugin list never change what it reads, a header cut by one byte is no
-// header, and a plugin list cut by one byte is no list.
+// or a header within the format's limits; read from a file it finds the same;
+// bytes after a header and its plugin list never change what it reads, a
+// header cut by one byte is no header, and a plugin list cut by one byte is
+// no list.
 #include <string>
 #include <vector>
 
 #include "fuzz_check.h"
+#include "fuzz_file.h"
 #include "little_endian.h"
+#include "paths.h"
 #include "save_header.h"
 #include "utf8.h"
 
@@ -33,6 +36,20 @@ std::size_t PluginListEnd(const std::uint8_t* data, std::size_t at) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::span<const std::uint8_t> bytes(data, size);
   std::optional<SaveHeader> header = ParseSaveHeader(bytes);
+
+  // The file is the input: the reader opens it as it opens a save.
+  fuzz::ReadBackThroughFile(std::string_view(reinterpret_cast<const char*>(data), size), size);
+  const std::string path = Utf8FromPath(fuzz::InputFilePath());
+  std::optional<SaveHeader> from_file = ReadSaveHeader(path, ScreenshotPixels::kRead);
+  FUZZ_CHECK(from_file.has_value() == header.has_value());
+  if (header) FUZZ_CHECK(SameHeader(*header, *from_file) && header->plugins == from_file->plugins);
+  std::optional<SaveHeader> without_pixels = ReadSaveHeader(path, ScreenshotPixels::kSkip);
+  FUZZ_CHECK(without_pixels.has_value() == header.has_value());
+  if (header) {
+    FUZZ_CHECK(without_pixels->screenshot.rgb.empty());
+    without_pixels->screenshot.rgb = header->screenshot.rgb;
+    FUZZ_CHECK(SameHeader(*header, *without_pixels));
+  }
 
   if (!header) return 0;
   std::vector<std::uint8_t> longer(data, data + size);

@@ -1,9 +1,11 @@
 // Fuzzes the reader of Valve's KeyValues text and the Steam libraries read
-// from it: any bytes. Whatever reads must read the same again once written
-// back out, and every library listed has a path.
+// from it: any bytes, read from a file as the program reads Steam's. Whatever
+// reads must read the same again once written back out, and every library
+// listed has a path.
 #include <string>
 
 #include "fuzz_check.h"
+#include "fuzz_file.h"
 #include "key_values.h"
 #include "save_folder_search.h"
 
@@ -31,7 +33,10 @@ std::string Written(const pelloquin::KeyValues& block) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pelloquin;
-  const std::string_view text(reinterpret_cast<const char*>(data), size);
+  const std::string bytes =
+      fuzz::ReadBackThroughFile(std::string_view(reinterpret_cast<const char*>(data), size),
+                                files::kMaxSteamLibraryFileBytes);
+  const std::string_view text = bytes;
   const auto file = ParseKeyValues(text);
   const auto libraries = SteamLibraryPaths(text);
   FUZZ_CHECK(file || !libraries);

@@ -85,6 +85,9 @@ void MainWindow::StartUp() {
     }
     ReadInstalledPlugins();
     ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
+    // Told once per start; each close then writes the other names without a word.
+    ShowFailures(services_.prompt,
+                 "Some characters cannot be kept in the settings:", UnstorableNames(state));
     ShowRemovalFailures(left);
   });
 }

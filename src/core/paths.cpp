@@ -1,8 +1,5 @@
-// UTF-8 text and file-system paths, and reading a file whole.
+// UTF-8 text and file-system paths.
 #include "paths.h"
-
-#include <fstream>
-#include <iterator>
 
 namespace pelloquin {
 
@@ -21,14 +18,6 @@ std::string JoinPath(std::string_view folder, std::string_view name) {
   joined += kPathSeparator;
   joined += name;
   return joined;
-}
-
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) return std::nullopt;
-  return text;
 }
 
 }  // namespace pelloquin

@@ -1,9 +1,8 @@
 // UTF-8 text to and from file-system paths, joining with the platform's
-// separator, reading a small file whole, and on Windows the user's known folders.
+// separator, and on Windows the user's known folders.
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,10 +19,6 @@ std::string Utf8FromPath(const std::filesystem::path& path);
 
 // folder + separator + name, as text; no separator is doubled or dropped.
 std::string JoinPath(std::string_view folder, std::string_view name);
-
-// The bytes of a file read whole (a registry or Steam file); nothing when it
-// cannot be read.
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& path);
 
 #ifdef _WIN32
 enum class KnownFolder { RoamingAppData, Documents };

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <system_error>
 
 #include "ascii_case.h"
+#include "bounded_read.h"
 #include "little_endian.h"
 #include "paths.h"
 #include "save_names.h"
@@ -156,22 +156,24 @@ std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64
   return header;
 }
 
-bool ReadExactly(std::ifstream& in, std::vector<std::uint8_t>& bytes, std::size_t from) {
-  in.read(reinterpret_cast<char*>(bytes.data() + from),
-          static_cast<std::streamsize>(bytes.size() - from));
-  return static_cast<std::size_t>(in.gcount()) == bytes.size() - from;
+bool ReadExactly(files::InputFile& in, std::vector<std::uint8_t>& bytes, std::size_t from) {
+  std::size_t got = 0;
+  const std::span<char> rest(reinterpret_cast<char*>(bytes.data() + from), bytes.size() - from);
+  return !in.Read(rest, got) && got == rest.size();
 }
 
 std::optional<SaveHeader> ReadFromFile(std::string_view path, ScreenshotPixels pixels,
                                        std::uint64_t& bytes_read) {
-  std::ifstream in;
+  // Only a regular file is read, and opening it never waits (a FIFO under a
+  // save's name is no save); no more than the header's own limit is read.
+  files::InputFile in;
   try {
-    in.open(PathFromUtf8(path), std::ios::binary);
+    if (in.Open(PathFromUtf8(path))) return std::nullopt;
   } catch (const std::system_error&) {
     return std::nullopt;  // no valid path
   }
   std::vector<std::uint8_t> bytes(kFieldsStart);
-  if (!in || !ReadExactly(in, bytes, 0)) return std::nullopt;
+  if (!ReadExactly(in, bytes, 0)) return std::nullopt;
   bytes_read = bytes.size();
   std::optional<std::uint64_t> end = HeaderEnd(bytes);
   if (!end) return std::nullopt;
@@ -184,17 +186,15 @@ std::optional<SaveHeader> ReadFromFile(std::string_view path, ScreenshotPixels p
     // The plugin list follows, as long as it may be; a short read leaves it
     // cut, and the parser then finds no list.
     bytes.resize(bytes.size() + kMaxPluginListBytes);
-    in.read(reinterpret_cast<char*>(bytes.data() + wanted),
-            static_cast<std::streamsize>(kMaxPluginListBytes));
-    bytes.resize(static_cast<std::size_t>(wanted) + static_cast<std::size_t>(in.gcount()));
+    std::size_t got = 0;
+    const std::span<char> list(reinterpret_cast<char*>(bytes.data() + wanted), kMaxPluginListBytes);
+    if (in.Read(list, got)) got = 0;
+    bytes.resize(static_cast<std::size_t>(wanted) + got);
   }
   bytes_read = bytes.size();
-  std::uint64_t file_size = bytes.size();
-  if (wanted < *end) {
-    // Only the pixels' size is checked: the file must reach the header's end.
-    if (!in.seekg(0, std::ios::end)) return std::nullopt;
-    file_size = static_cast<std::uint64_t>(in.tellg());
-  }
+  // Only the pixels' size is checked when they are skipped: the file must
+  // reach the header's end.
+  const std::uint64_t file_size = wanted < *end ? in.size() : bytes.size();
   return Parse(bytes, file_size, pixels);
 }
 

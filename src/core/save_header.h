@@ -49,7 +49,9 @@ enum class ScreenshotPixels { kSkip, kRead };
 // Reads the header of the save at `path` (UTF-8) and its plugin list, and
 // nothing after them; with kSkip neither the screenshot's pixels (though
 // their size is checked against the file's) nor the plugin list. Nothing when
-// the file cannot be read or holds no header.
+// the file cannot be read or holds no header; what is no regular file (a
+// FIFO, a device) is not opened for reading nor waited on, and no more than a
+// header's and a plugin list's largest sizes are read.
 std::optional<SaveHeader> ReadSaveHeader(std::string_view path,
                                          ScreenshotPixels pixels = ScreenshotPixels::kRead);
 

@@ -4,6 +4,7 @@
 #include <set>
 #include <system_error>
 
+#include "bounded_read.h"
 #include "key_values.h"
 #include "paths.h"
 #include "wine_prefix.h"
@@ -49,9 +50,13 @@ std::vector<fs::path> SteamLibraries(const fs::path& home, const fs::path& data_
     std::error_code error;
     if (!fs::is_directory(steam, error)) continue;
     if (!read.insert(add(steam)).second) continue;
-    // A file that is missing or broken lists nothing.
-    const auto text = ReadWholeFile(steam / "steamapps" / "libraryfolders.vdf");
-    const auto paths = text ? SteamLibraryPaths(*text) : std::nullopt;
+    // A file that is missing, broken, no regular file or too large to be one
+    // of Steam's lists nothing: it only helps choose where a dialog opens.
+    std::string text;
+    const auto paths = files::ReadBoundedFile(steam / "steamapps" / "libraryfolders.vdf",
+                                              files::kMaxSteamLibraryFileBytes, text)
+                           ? std::nullopt
+                           : SteamLibraryPaths(text);
     for (const std::string& path : paths.value_or(std::vector<std::string>{})) {
       add(PathFromUtf8(path));
     }

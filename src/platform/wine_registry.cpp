@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "bounded_read.h"
 #include "paths.h"
 #include "utf16.h"
 
@@ -37,11 +38,17 @@ bool IsText(std::uint32_t type) {
 
 }  // namespace
 
+std::optional<std::string> WineRegistry::ReadSystemRegistry(const std::filesystem::path& path) {
+  std::string text;
+  if (files::ReadBoundedFile(path, files::kMaxRegistryFileBytes, text)) return std::nullopt;
+  return text;
+}
+
 RegistryFile* WineRegistry::File() {
   if (!loaded_) {
     loaded_ = true;
     const std::filesystem::path path = prefix_ / "system.reg";
-    std::optional<std::string> text = read_file_ ? read_file_(path) : ReadWholeFile(path);
+    std::optional<std::string> text = read_file_ ? read_file_(path) : ReadSystemRegistry(path);
     if (text) {
       text_ = std::move(*text);
       file_ = IndexRegistryFile(text_);

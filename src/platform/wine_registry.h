@@ -18,8 +18,12 @@ namespace pelloquin {
 // makes its own object, so each use sees the file as it is then.
 class WineRegistry final : public RegistryApi {
  public:
-  // Reads system.reg; empty for the file itself (a test may count the reads).
+  // Reads system.reg; empty for ReadSystemRegistry (a test may count the reads).
   using FileReader = std::function<std::optional<std::string>(const std::filesystem::path&)>;
+
+  // The file's text, when it is a regular file of at most
+  // files::kMaxRegistryFileBytes; nothing otherwise, and nothing is waited on.
+  static std::optional<std::string> ReadSystemRegistry(const std::filesystem::path& path);
 
   explicit WineRegistry(std::filesystem::path prefix, FileReader read_file = {})
       : prefix_(std::move(prefix)), read_file_(std::move(read_file)) {}

@@ -17,6 +17,12 @@ std::string RandomTag() {
   return tag;
 }
 
+std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
+  const std::error_code error = files::ReadBoundedFile(PathFromUtf8(path), kMaxFileBytes, bytes);
+  missing = error == std::errc::no_such_file_or_directory;
+  return missing ? std::error_code() : error;
+}
+
 std::error_code MakeUserSettingsFolder(const std::string& settings_file) {
   const std::string user_folder = UserSettingsFolder(ProcessEnvironment());
   if (user_folder.empty()) return {};

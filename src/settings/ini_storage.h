@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "bounded_read.h"
 #include "environment.h"
 
 namespace pelloquin::ini {
@@ -24,11 +25,12 @@ std::string RandomTag();
 // The largest settings file read. A full table of long names takes a few
 // kilobytes; anything far larger is no settings file, and read whole it could
 // exhaust memory.
-inline constexpr std::uint64_t kMaxFileBytes = std::uint64_t{1024} * 1024;
+inline constexpr std::uint64_t kMaxFileBytes = files::kMaxSettingsFileBytes;
 
-// The file's bytes as stored. Nothing at the path is no error: `missing` is
-// then true and `bytes` empty. A folder or another non-file is an error, and
-// so is a file larger than kMaxFileBytes (std::errc::file_too_large).
+// The file's bytes as stored, read without waiting on it. Nothing at the path
+// is no error: `missing` is then true and `bytes` empty. A folder, a FIFO,
+// a device or another non-file is an error, and so is a file larger than
+// kMaxFileBytes (std::errc::file_too_large).
 std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing);
 
 // Writes the bytes to a temporary file in the same folder, flushes it to disk
@@ -44,6 +46,11 @@ std::string DecodeText(std::string_view bytes);
 // UTF-8 text back to the file's encoding (chosen as DecodeText chose it);
 // nothing when a character has no place in the code page.
 std::optional<std::string> EncodeText(std::string_view text);
+
+// True when `value` can be stored in a file whose text (as DecodeText gave
+// it) is `file_text`: always, except on Windows in a file in the ANSI code
+// page, which holds only the characters of that page.
+bool CanEncodeIn(std::string_view file_text, std::string_view value);
 
 // The folder holding the running executable, links resolved; "" when the
 // system cannot tell.

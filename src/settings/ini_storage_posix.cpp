@@ -17,37 +17,6 @@ namespace fs = std::filesystem;
 using posix::Descriptor;
 using posix::LastError;
 
-std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
-  bytes.clear();
-  missing = false;
-  // Non-blocking, so that a FIFO under the file's name cannot hang the program.
-  Descriptor file(::open(PathFromUtf8(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-  if (!file.valid()) {
-    if (errno == ENOENT) {
-      missing = true;
-      return {};
-    }
-    return LastError();
-  }
-  struct stat status {};
-  if (::fstat(file.get(), &status) != 0) return LastError();
-  if (S_ISDIR(status.st_mode)) return std::make_error_code(std::errc::is_a_directory);
-  if (!S_ISREG(status.st_mode)) return std::make_error_code(std::errc::not_supported);
-  const auto too_large = std::make_error_code(std::errc::file_too_large);
-  if (static_cast<std::uint64_t>(status.st_size) > kMaxFileBytes) return too_large;
-  bytes.reserve(static_cast<std::size_t>(status.st_size));
-  char buffer[64 * 1024];
-  while (true) {
-    const ssize_t got =
-        posix::RetryOnInterrupt([&] { return ::read(file.get(), buffer, sizeof buffer); });
-    if (got < 0) return LastError();
-    if (got == 0) return {};
-    bytes.append(buffer, static_cast<std::size_t>(got));
-    // It grew while it was read.
-    if (bytes.size() > kMaxFileBytes) return too_large;
-  }
-}
-
 std::error_code ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   fs::path target = PathFromUtf8(path);
   std::error_code error;
@@ -100,6 +69,10 @@ std::string DecodeText(std::string_view bytes) {
 
 std::optional<std::string> EncodeText(std::string_view text) {
   return std::string(text);
+}
+
+bool CanEncodeIn(std::string_view /*file_text*/, std::string_view /*value*/) {
+  return true;
 }
 
 std::string ExecutableFolder() {

@@ -28,39 +28,6 @@ bool IsUtf8(std::string_view bytes) {
 
 }  // namespace
 
-std::error_code ReadFileBytes(const std::string& path, std::string& bytes, bool& missing) {
-  bytes.clear();
-  missing = false;
-  fs::path file_path = PathFromUtf8(path);
-  DWORD attributes = GetFileAttributesW(file_path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
-      missing = true;
-      return {};
-    }
-    return win::ErrorCode(error);
-  }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
-  Handle file(CreateFileW(file_path.c_str(), GENERIC_READ,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.valid()) return LastError();
-  const auto too_large = std::make_error_code(std::errc::file_too_large);
-  LARGE_INTEGER size{};
-  if (!GetFileSizeEx(file.get(), &size)) return LastError();
-  if (static_cast<std::uint64_t>(size.QuadPart) > kMaxFileBytes) return too_large;
-  char buffer[64 * 1024];
-  while (true) {
-    DWORD got = 0;
-    if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return LastError();
-    if (got == 0) return {};
-    bytes.append(buffer, got);
-    // It grew while it was read.
-    if (bytes.size() > kMaxFileBytes) return too_large;
-  }
-}
-
 std::error_code ReplaceFileAtomically(const std::string& path, std::string_view bytes) {
   fs::path target = PathFromUtf8(path);
   DWORD attributes = GetFileAttributesW(target.c_str());
@@ -111,6 +78,10 @@ std::string DecodeText(std::string_view bytes) {
 std::optional<std::string> EncodeText(std::string_view text) {
   if (IsUtf8(text)) return std::string(text);
   return CodePageFromUtf8(text, CP_ACP);
+}
+
+bool CanEncodeIn(std::string_view file_text, std::string_view value) {
+  return IsUtf8(file_text) || CodePageFromUtf8(value, CP_ACP).has_value();
 }
 
 std::string ExecutableFolder() {

@@ -155,15 +155,48 @@ Failures LoadSettings(SharedState& state) {
   return failures;
 }
 
+namespace {
+
+// The file's text as it is now, which decides what it can store. A file that
+// cannot be read stores nothing anyway, and its writes say why.
+std::string CurrentText(const std::string& ini_path) {
+  std::string text;
+  ReadIniText(ini_path, text);
+  return text;
+}
+
+}  // namespace
+
+Failures UnstorableNames(const SharedState& state) {
+  const std::string text = CurrentText(state.IniPath);
+  Failures failures;
+  for (const std::string& slot : state.Chars) {
+    if (IsOccupied(slot) && !ini::CanEncodeIn(text, slot)) {
+      failures.push_back({state.IniPath, "the system's code page cannot store the name " + slot +
+                                             "; the character is found again from its folder "
+                                             "at every start"});
+    }
+  }
+  return UniqueFailures(failures);
+}
+
 Failures SaveSettings(const SharedState& state) {
+  const std::string text = CurrentText(state.IniPath);
+  auto storable = [&text](std::string_view value) { return ini::CanEncodeIn(text, value); };
+  // The names that can be stored keep their order; empty slots fill the end.
+  SharedState stored;
+  std::size_t next = 0;
+  for (const std::string& slot : state.Chars) {
+    if (!IsOccupied(slot) || storable(slot)) stored.Chars[next++] = slot;
+  }
   Failures failures;
   auto write = [&](std::string_view section, std::string_view key, std::string_view value) {
     Failure failure;
     if (!WriteIni(section, key, value, state.IniPath, &failure)) failures.push_back(failure);
   };
   write(kGeneralSection, kSavePathKey, state.SavePath);
-  write(kGeneralSection, kLoadedCharKey, state.LoadedChar);
-  write(kCharsSection, kCharsKey, JoinCharacterList(state));
+  write(kGeneralSection, kLoadedCharKey, storable(state.LoadedChar) ? state.LoadedChar : "");
+  write(kCharsSection, kCharsKey, JoinCharacterList(stored));
   return UniqueFailures(failures);
 }
 

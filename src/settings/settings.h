@@ -60,7 +60,17 @@ std::vector<std::string> SplitCharacterList(std::string_view list);
 Failures LoadSettings(SharedState& state);
 
 // Writes SavePath, LoadedChar and the table, in that order. Returns why
-// writes failed, each distinct failure once (all three are tried).
+// writes failed, each distinct failure once (all three are tried). A name the
+// file cannot store (see UnstorableNames) is no failure here: the table is
+// written without it, the names after it moved up so that no gap opens, and
+// a loaded character of such a name is written as none (so the next start
+// takes that character's saves out of the save folder, into its folder).
 Failures SaveSettings(const SharedState& state);
+
+// The character names of the table that the settings file cannot store: on
+// Windows, in a file in the ANSI code page, names holding a character that
+// page lacks. One failure per name, for the start-up to tell once; such a
+// character comes back from its folder at every start.
+Failures UnstorableNames(const SharedState& state);
 
 }  // namespace pelloquin

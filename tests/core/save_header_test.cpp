@@ -10,6 +10,10 @@
 #include "save_header_bytes.h"
 #include "temp_folder.h"
 
+#ifndef _WIN32
+#include "hostile_files.h"
+#endif
+
 namespace pelloquin {
 namespace {
 
@@ -211,6 +215,26 @@ TEST_F(SaveHeaderTest, PluginListCutOrLyingIsNoListButTheHeaderReads) {
     expect_no_list(header + PluginListBytes({"Oblivion.esm", name}) + rest, name);
   }
 }
+
+#ifndef _WIN32
+// A save's name on a FIFO or a device: the sorting reads the headers of such
+// names before the window shows, and must neither wait nor read without end.
+TEST_F(SaveHeaderTest, ASaveThatIsNoRegularFileIsNoHeaderAndNotWaitedOn) {
+  for (const HostileFile& file : HostileFiles()) {
+    const std::string folder = JoinPath(temp_.text(), file.label);
+    file.make(PathFromUtf8(JoinPath(folder, "Save 3 - Walks-In-Shadows - Bruma.ess")));
+    const auto outcome = RunInChild([&] {
+      const bool header = ReadSaveHeader(JoinPath(folder, "Save 3 - Walks-In-Shadows - Bruma.ess"),
+                                         ScreenshotPixels::kSkip)
+                              .has_value();
+      return (header ? "a header, " : "no header, ") +
+             CharacterOfSave(folder, "Save 3 - Walks-In-Shadows - Bruma.ess");
+    });
+    ASSERT_TRUE(outcome) << "reading " << file.label << " did not end within its deadline";
+    EXPECT_EQ(*outcome, "no header, Walks") << file.label;
+  }
+}
+#endif
 
 TEST(SaveHeader, PlayTimeAsHoursMinutesSeconds) {
   for (auto [ms, text] : {std::pair<std::uint32_t, const char*>{0, "0:00:00"},

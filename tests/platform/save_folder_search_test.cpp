@@ -2,8 +2,13 @@
 // else the first that exists, among the places the game keeps its saves.
 #include "save_folder_search.h"
 
+#include "bounded_read.h"
 #include "environment_override.h"
 #include "temp_folder.h"
+
+#ifndef _WIN32
+#include "hostile_files.h"
+#endif
 
 namespace pelloquin {
 namespace {
@@ -61,6 +66,43 @@ TEST_F(SaveFolderSearch, CandidatesAreSteamLibrariesThenTheWinePrefix) {
   WriteFile(wine_saves / "autosave.ess", "");
   EXPECT_EQ(SaveDialogStartFolder(environment), Utf8FromPath(wine_saves));
   EXPECT_EQ(SaveDialogStartFolder(FixedEnvironment({})), "");
+}
+
+// Spaces after the list, up to one byte more than any list of libraries holds.
+void PadPastTheLimit(const fs::path& path) {
+  const std::string list = ReadFile(path);
+  WriteFile(path, list + std::string(files::kMaxSteamLibraryFileBytes + 1 - list.size(), ' '));
+}
+
+// Steam's list of libraries is read before the window shows: one that is no
+// regular file, or far larger than any, lists nothing and is not waited on.
+TEST_F(SaveFolderSearch, ALibraryListThatIsNoFileOrTooLargeListsNothing) {
+  const fs::path library = temp_.path() / "games";
+  const std::string list =
+      "\"libraryfolders\" { \"1\" { \"path\" \"" + Utf8FromPath(library) + "\" } }";
+  std::vector<HostileFile> files = HostileFiles();
+  files.push_back({"a list just over its limit", PadPastTheLimit});
+  for (const HostileFile& file : files) {
+    const fs::path home = temp_.path() / file.label;
+    const fs::path steam = home / ".local/share/Steam";
+    const fs::path vdf = steam / "steamapps/libraryfolders.vdf";
+    WriteFile(vdf, list);
+    const std::vector<fs::path> read =
+        SaveFolderCandidates(FixedEnvironment({{"HOME", Utf8FromPath(home)}}));
+    ASSERT_EQ(read, (std::vector<fs::path>{ProtonSaves(steam), ProtonSaves(library)}));
+    if (file.make != PadPastTheLimit) fs::remove(vdf);
+    file.make(vdf);
+    const auto outcome = RunInChild([&] {
+      std::string listed;
+      for (const fs::path& folder :
+           SaveFolderCandidates(FixedEnvironment({{"HOME", Utf8FromPath(home)}}))) {
+        listed += Utf8FromPath(folder) + "\n";
+      }
+      return listed;
+    });
+    ASSERT_TRUE(outcome) << "reading " << file.label << " did not end within its deadline";
+    EXPECT_EQ(*outcome, Utf8FromPath(ProtonSaves(steam)) + "\n") << file.label;
+  }
 }
 
 #endif

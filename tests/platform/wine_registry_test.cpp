@@ -6,10 +6,15 @@
 
 #include <cstdio>
 
+#include "bounded_read.h"
 #include "platform_doubles.h"
 #include "registry.h"
 #include "temp_folder.h"
 #include "utf16.h"
+
+#ifndef _WIN32
+#include "hostile_files.h"
+#endif
 
 namespace pelloquin {
 namespace {
@@ -134,6 +139,36 @@ TEST_F(WineRegistryTest, OneObjectReadsTheFileOnceAndANewOneAfresh) {
   EXPECT_FALSE(RegKeyExists(missing, RegRoot::LocalMachine, kKey));
   EXPECT_EQ(reads, 2);
 }
+
+#ifndef _WIN32
+// NULs after the keys' last line, up to one byte past the limit (a sparse file).
+void PadPastTheLimit(const fs::path& path) {
+  WriteFile(path, ReadFile(path) + "\n");
+  fs::resize_file(path, files::kMaxRegistryFileBytes + 1);
+}
+
+// The registry is read before the window shows: a system.reg that is no
+// regular file, or larger than any, holds no key and is not waited on.
+TEST_F(WineRegistryTest, ARegistryThatIsNoFileOrTooLargeHoldsNoKey) {
+  const std::string body = "[Software\\\\Bethesda Softworks\\\\Oblivion]\n";
+  std::vector<HostileFile> files = HostileFiles();
+  files.push_back({"a file just over its limit", PadPastTheLimit});
+  for (const HostileFile& file : files) {
+    const fs::path prefix = temp_.path() / file.label;
+    MakePrefix(prefix, body);
+    WineRegistry before(prefix);
+    ASSERT_TRUE(RegKeyExists(before, RegRoot::LocalMachine, kKey));
+    if (file.make != PadPastTheLimit) fs::remove(prefix / "system.reg");
+    file.make(prefix / "system.reg");
+    const auto outcome = RunInChild([&] {
+      WineRegistry registry(prefix);
+      return RegKeyExists(registry, RegRoot::LocalMachine, kKey) ? "key" : "no key";
+    });
+    ASSERT_TRUE(outcome) << "reading " << file.label << " did not end within its deadline";
+    EXPECT_EQ(*outcome, "no key") << file.label;
+  }
+}
+#endif
 
 TEST_F(WineRegistryTest, QueryFollowsTheWindowsContract) {
   Write("[Software\\\\Game]\n\"Text\"=\"h\\x00e9\"\n");

@@ -222,6 +222,49 @@ TEST(IniCodePage, TextTheCodePageCannotHoldIsRefusedAndTheFileKept) {
   EXPECT_EQ(ReadFile(file), "[Oblivion_General]\r\nLoadedChar=Brutus\r\n");
 }
 
+// Names the code page lacks are left out of the stored table, the names after
+// them moved up; the loaded one is stored as none; nothing fails at a close.
+// A file in UTF-8 stores them all.
+TEST(IniCodePage, ATableWithANameTheCodePageLacksStoresAllTheOthers) {
+  const std::string name = "\xD0\xAF\xD1\x80\xD0\xBE\xD1\x81\xD0\xBB\xD0\xB0\xD0\xB2";
+  if (GetACP() == CP_UTF8 || !Ansi(L"\u042F\u0440\u043E\u0441\u043B\u0430\u0432").empty()) {
+    GTEST_SKIP() << "the system's code page holds the test's name";
+  }
+  TempFolder temp;
+  SharedState state;
+  state.IniPath = Utf8FromPath(temp.path() / "pelloquin.ini");
+  state.SavePath = "C:\\Saves";
+  state.LoadedChar = name;
+  state.Chars[0] = "Brutus";
+  state.Chars[1] = name;
+  state.Chars[2] = "Mirelle";
+  state.Chars[4] = "Aldo";  // behind a gap, which stays
+  auto expected = SharedState().Chars;
+  expected[0] = "Brutus";
+  expected[1] = "Mirelle";
+  expected[3] = "Aldo";
+
+  for (const std::string& start :
+       {std::string(), std::string("\xEF\xBB\xBF[Oblivion_General]\r\n")}) {
+    const bool utf8 = !start.empty();
+    fs::remove(temp.path() / "pelloquin.ini");
+    if (utf8) WriteFile(temp.path() / "pelloquin.ini", start);
+    const Failures unstorable = UnstorableNames(state);
+    ASSERT_EQ(unstorable.size(), utf8 ? 0u : 1u);
+    if (!utf8) EXPECT_NE(unstorable[0].reason.find(name), std::string::npos);
+    // Every close alike: no failure, and the same table.
+    for (int close = 0; close < 2; ++close) {
+      EXPECT_EQ(SaveSettings(state), Failures{}) << "close " << close;
+      SharedState loaded;
+      loaded.IniPath = state.IniPath;
+      EXPECT_EQ(LoadSettings(loaded), Failures{});
+      EXPECT_EQ(loaded.SavePath, state.SavePath);
+      EXPECT_EQ(loaded.LoadedChar, utf8 ? name : "");
+      EXPECT_EQ(loaded.Chars, utf8 ? state.Chars : expected);
+    }
+  }
+}
+
 TEST(IniPlace, ExecutableFolderIsTheModulesFolder) {
   std::wstring buffer(32768, L'\0');
   DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
