@@ -31,4 +31,17 @@ std::error_code ReadBoundedFile(const std::filesystem::path& path, std::uint64_t
   return {};
 }
 
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
+  InputFile first, second;
+  if (first.Open(a) || second.Open(b) || first.size() != second.size()) return false;
+  static constexpr std::size_t kChunk = 64 * 1024;
+  std::string one(kChunk, '\0'), two(kChunk, '\0');
+  for (;;) {
+    std::size_t got_one = 0, got_two = 0;
+    if (first.Read(one, got_one) || second.Read(two, got_two) || got_one != got_two) return false;
+    if (one.compare(0, got_one, two, 0, got_two) != 0) return false;
+    if (got_one < kChunk) return true;
+  }
+}
+
 }  // namespace pelloquin::files

@@ -69,4 +69,8 @@ class InputFile {
 std::error_code ReadBoundedFile(const std::filesystem::path& path, std::uint64_t limit,
                                 std::string& bytes);
 
+// True when both paths are regular files of the same bytes, read in step and
+// no further than their first difference; false when either cannot be read.
+bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b);
+
 }  // namespace pelloquin::files

@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "ascii_case.h"
+#include "bounded_read.h"
 #include "file_transfer.h"
 #include "paths.h"
 #include "save_header.h"
@@ -156,7 +157,9 @@ std::string UnusableNameReason(std::string_view name) {
 // The first file of a save's group, the save first, whose copy in the
 // character's folder is newer than it: neither may replace the other. A file
 // listed as older than its copy is looked at again first: the game may have
-// written it since (during the restore, whose copy then stood back).
+// written it since (during the restore, whose copy then stood back). A copy
+// of the same bytes is no other save, only a later time (a folder copied by
+// hand without its times).
 const std::string* NewerCopy(Folder& saves, const Folder& character,
                              const std::vector<std::string>& group) {
   for (auto file = group.rbegin(); file != group.rend(); ++file) {
@@ -166,6 +169,10 @@ const std::string* NewerCopy(Folder& saves, const Folder& character,
     if (!files::StatFile(saves.path / PathFromUtf8(*file), now)) {
       saves.files.insert_or_assign(*file, now);
       if (copy->mtime <= now.mtime) continue;
+    }
+    if (copy->size == saves.Find(*file)->size &&
+        files::SameBytes(saves.path / PathFromUtf8(*file), character.path / PathFromUtf8(*file))) {
+      continue;
     }
     return &*file;
   }
