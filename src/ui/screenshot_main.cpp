@@ -44,7 +44,8 @@ int main(int argc, char** argv) {
   pelloquin::frmMain window(program.main);
   program.main.StartUp();
   if (argc == 4) {
-    auto* list = window.findChild<QListWidget*>(QStringLiteral("lstChars"));
+    auto* list = window.findChild<QListWidget*>(
+        pelloquin::FromUtf8(pelloquin::LayoutOf(pelloquin::MainControl::lstChars).name));
     for (QListWidgetItem* item : list->findItems(pelloquin::FromUtf8(argv[3]), Qt::MatchExactly)) {
       item->setSelected(true);
     }
