@@ -35,21 +35,22 @@ frmAbout::frmAbout(AboutDialog& behaviour) : QDialog(nullptr), behaviour_(behavi
                TwipsToPixels(kAboutLayout.client_height, dpi_));
   setWindowIcon(ProgramIcon());
 
-  auto controls = MakeControls(this, kAboutLayout, dpi_);
-  auto* picIcon = static_cast<QLabel*>(controls.at("picIcon"));
+  const Controls<AboutControl> controls(this, dpi_);
+  QLabel* picIcon = controls.Get<AboutControl::picIcon>();
   picIcon->setPixmap(windowIcon().pixmap(picIcon->size()));
-  lblTitle_ = static_cast<QLabel*>(controls.at("lblTitle"));
-  lblVersion_ = static_cast<QLabel*>(controls.at("lblVersion"));
-  auto* lblDescription = static_cast<QLabel*>(controls.at("lblDescription"));
+  lblTitle_ = controls.Get<AboutControl::lblTitle>();
+  lblVersion_ = controls.Get<AboutControl::lblVersion>();
+  QLabel* lblDescription = controls.Get<AboutControl::lblDescription>();
   lblDescription->setText(FromUtf8(AboutDescription()));
-  static_cast<QLabel*>(controls.at("lblDisclaimer"))->setText(FromUtf8(kAboutDisclaimer));
-  for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "lblDisclaimer"}) {
-    static_cast<QLabel*>(controls.at(name))->setWordWrap(true);
+  QLabel* lblDisclaimer = controls.Get<AboutControl::lblDisclaimer>();
+  lblDisclaimer->setText(FromUtf8(kAboutDisclaimer));
+  for (QLabel* label : {lblTitle_, lblVersion_, lblDescription, lblDisclaimer}) {
+    label->setWordWrap(true);
   }
   FitText(lblDescription);
 
-  auto* cmdOK = static_cast<QPushButton*>(controls.at("cmdOK"));
-  auto* cmdSysInfo = static_cast<QPushButton*>(controls.at("cmdSysInfo"));
+  QPushButton* cmdOK = controls.Get<AboutControl::cmdOK>();
+  QPushButton* cmdSysInfo = controls.Get<AboutControl::cmdSysInfo>();
   // Enter presses the focused button, as on any dialog.
   cmdOK->setAutoDefault(true);
   cmdSysInfo->setAutoDefault(true);

@@ -39,24 +39,27 @@ frmMain::frmMain(MainWindow& behaviour) : QMainWindow(nullptr), behaviour_(behav
                        TwipsToPixels(kMainWindowLayout.client_height, dpi));
   setCentralWidget(client);
 
-  auto controls = MakeControls(client, kMainWindowLayout, dpi);
-  lstChars_ = static_cast<QListWidget*>(controls.at("lstChars"));
-  lblLoaded_ = static_cast<QLabel*>(controls.at("lblLoaded"));
+  const Controls<MainControl> controls(client, dpi);
+  lstChars_ = controls.Get<MainControl::lstChars>();
+  lblLoaded_ = controls.Get<MainControl::lblLoaded>();
   SetLoadedName("");
   lstChars_->viewport()->installEventFilter(this);
-  connect(static_cast<QPushButton*>(controls.at("cmdLoad")), &QPushButton::clicked, this,
+  connect(controls.Get<MainControl::cmdLoad>(), &QPushButton::clicked, this,
           [this] { behaviour_.LoadSave(); });
-  connect(static_cast<QPushButton*>(controls.at("cmdLaunch")), &QPushButton::clicked, this,
+  connect(controls.Get<MainControl::cmdLaunch>(), &QPushButton::clicked, this,
           [this] { behaviour_.Launch(); });
 
   // Top-level items only: they act when chosen, like buttons.
   for (const MenuItemLayout& item : kMainWindowLayout.menu) {
     QAction* action = menuBar()->addAction(FromUtf8(item.text));
     action->setObjectName(FromUtf8(item.name));
-    if (item.name == "mnuConfig") {
-      connect(action, &QAction::triggered, this, [this] { behaviour_.ConfigSaveLocation(); });
-    } else {
-      connect(action, &QAction::triggered, this, [this] { behaviour_.About(); });
+    switch (static_cast<MainMenuItem>(item.row)) {
+      case MainMenuItem::mnuConfig:
+        connect(action, &QAction::triggered, this, [this] { behaviour_.ConfigSaveLocation(); });
+        break;
+      case MainMenuItem::mnuAbout:
+        connect(action, &QAction::triggered, this, [this] { behaviour_.About(); });
+        break;
     }
   }
 

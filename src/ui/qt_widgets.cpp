@@ -69,14 +69,16 @@ QWidget* MakeControl(const ControlLayout& control, QWidget* parent) {
 
 }  // namespace
 
-std::map<std::string_view, QWidget*> MakeControls(QWidget* client, const WindowLayout& window,
-                                                  int dpi) {
-  std::map<std::string_view, QWidget*> controls;
+std::vector<QWidget*> MakeControls(QWidget* client, const WindowLayout& window, int dpi) {
+  std::vector<QWidget*> controls;
   std::vector<std::pair<int, QWidget*>> tab_order;
   QFont bold = client->font();
   bold.setBold(true);
   for (const ControlLayout& control : window.controls) {
-    QWidget* parent = control.container.empty() ? client : controls.at(control.container);
+    // The table lists a frame before what lies in it.
+    QWidget* parent = control.container == kClientArea
+                          ? client
+                          : controls.at(static_cast<std::size_t>(control.container));
     QWidget* widget = MakeControl(control, parent);
     widget->setObjectName(FromUtf8(control.name));
     // Set on every control, or a frame's children would take its bold caption.
@@ -85,7 +87,7 @@ std::map<std::string_view, QWidget*> MakeControls(QWidget* client, const WindowL
     widget->setFont(font);
     widget->setGeometry(ToQRect(TwipsToPixels(control.twips, dpi)));
     if (control.tab_index != kNoTabStop) tab_order.emplace_back(control.tab_index, widget);
-    controls[control.name] = widget;
+    controls.push_back(widget);
   }
   std::sort(tab_order.begin(), tab_order.end());
   for (std::size_t i = 1; i < tab_order.size(); ++i) {

@@ -92,7 +92,8 @@ std::string MakeTipScene(const std::filesystem::path& folder, pelloquin::AppServ
 // The tip of the character's row, shown as the pointer would show it, drawn
 // over the window's picture where it stands on the screen.
 QPixmap WindowWithTip(QWidget& window, const char* character) {
-  auto* list = window.findChild<QListWidget*>(QStringLiteral("lstChars"));
+  auto* list = window.findChild<QListWidget*>(
+      pelloquin::FromUtf8(pelloquin::LayoutOf(pelloquin::MainControl::lstChars).name));
   const QList<QListWidgetItem*> items =
       list->findItems(pelloquin::FromUtf8(character), Qt::MatchExactly);
   if (items.isEmpty()) return {};
@@ -159,7 +160,8 @@ int main(int argc, char** argv) {
   pelloquin::frmMain window(program.main);
   program.main.StartUp();
   if (argc == 4) {
-    auto* list = window.findChild<QListWidget*>(QStringLiteral("lstChars"));
+    auto* list = window.findChild<QListWidget*>(
+        pelloquin::FromUtf8(pelloquin::LayoutOf(pelloquin::MainControl::lstChars).name));
     for (QListWidgetItem* item : list->findItems(pelloquin::FromUtf8(argv[3]), Qt::MatchExactly)) {
       item->setSelected(true);
     }

@@ -6,12 +6,11 @@
 namespace pelloquin {
 
 frmAbout::frmAbout(AboutDialog& behaviour)
-    : LayoutWindow(kAboutLayout, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr),
-      behaviour_(behaviour) {
-  SetWindowTextW(Control("lblDescription"), WideFromUtf8(AboutDescription()).c_str());
-  SetWindowTextW(Control("lblDisclaimer"), WideFromUtf8(kAboutDisclaimer).c_str());
+    : LayoutWindow(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU, nullptr), behaviour_(behaviour) {
+  SetWindowTextW(Control(AboutControl::lblDescription), WideFromUtf8(AboutDescription()).c_str());
+  SetWindowTextW(Control(AboutControl::lblDisclaimer), WideFromUtf8(kAboutDisclaimer).c_str());
   // Enter presses the focused button, as on any dialog; OK to begin with.
-  SendMessageW(Control("cmdOK"), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
+  SendMessageW(Control(AboutControl::cmdOK), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   // The base class placed the controls before this class's part existed.
   ShowIcon();
 }
@@ -21,11 +20,11 @@ void frmAbout::SetCaption(std::string_view caption) {
 }
 
 void frmAbout::SetTitle(std::string_view title) {
-  SetWindowTextW(Control("lblTitle"), WideFromUtf8(title).c_str());
+  SetWindowTextW(Control(AboutControl::lblTitle), WideFromUtf8(title).c_str());
 }
 
 void frmAbout::SetVersion(std::string_view version) {
-  SetWindowTextW(Control("lblVersion"), WideFromUtf8(version).c_str());
+  SetWindowTextW(Control(AboutControl::lblVersion), WideFromUtf8(version).c_str());
 }
 
 void frmAbout::ShowInFront() {
@@ -34,7 +33,7 @@ void frmAbout::ShowInFront() {
   ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
   SetForegroundWindow(hwnd());
   BringWindowToTop(hwnd());
-  FocusControl("cmdOK");
+  FocusControl(AboutControl::cmdOK);
 }
 
 void frmAbout::Close() {
@@ -48,8 +47,8 @@ LRESULT frmAbout::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
       if (HIWORD(wparam) != BN_CLICKED) return 0;
       const int id = LOWORD(wparam);
       // IDOK and IDCANCEL come from Enter and Escape.
-      if (id == ControlId(kAboutLayout, "cmdOK") || id == IDOK || id == IDCANCEL) Close();
-      if (id == ControlId(kAboutLayout, "cmdSysInfo")) behaviour_.SysInfo();
+      if (id == ControlId(AboutControl::cmdOK) || id == IDOK || id == IDCANCEL) Close();
+      if (id == ControlId(AboutControl::cmdSysInfo)) behaviour_.SysInfo();
       return 0;
     }
     case WM_CLOSE:
@@ -78,7 +77,7 @@ void frmAbout::Place(int dpi) {
 
 // The program's icon at the size the picture control has at this dpi.
 void frmAbout::ShowIcon() {
-  HWND picture = Control("picIcon");
+  HWND picture = Control(AboutControl::picIcon);
   RECT area{};
   GetClientRect(picture, &area);
   OwnedIcon icon = LoadProgramIcon(std::min(area.right, area.bottom));

@@ -8,7 +8,7 @@
 
 namespace pelloquin {
 
-class frmAbout : public LayoutWindow, public AboutView {
+class frmAbout : public LayoutWindow<AboutControl>, public AboutView {
  public:
   // Made hidden, with no owner.
   explicit frmAbout(AboutDialog& behaviour);

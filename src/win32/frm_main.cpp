@@ -18,7 +18,7 @@ HMENU MakeMenuBar() {
   HMENU bar = CreateMenu();
   // Top-level items only: they act when chosen, like buttons.
   for (const MenuItemLayout& item : kMainWindowLayout.menu) {
-    AppendMenuW(bar, MF_STRING, static_cast<UINT_PTR>(MenuItemId(kMainWindowLayout, item.name)),
+    AppendMenuW(bar, MF_STRING, static_cast<UINT_PTR>(MenuItemId(item)),
                 WideFromUtf8(item.text).c_str());
   }
   return bar;
@@ -39,13 +39,13 @@ int Pixels(int at_standard_dpi, int dpi) {
 }  // namespace
 
 frmMain::frmMain(MainWindow& behaviour)
-    : LayoutWindow(kMainWindowLayout, kFixedBorder, MakeMenuBar()),
+    : LayoutWindow(kFixedBorder, MakeMenuBar()),
       behaviour_(behaviour),
-      lstChars_(Control("lstChars")),
-      lblLoaded_(Control("lblLoaded")),
+      lstChars_(Control(MainControl::lstChars)),
+      lblLoaded_(Control(MainControl::lblLoaded)),
       tip_(hwnd()) {
   SetWindowTextW(hwnd(), WideFromUtf8(kAppTitle).c_str());
-  for (const char* name : {"cmdLoad", "cmdLaunch"}) {
+  for (const MainControl name : {MainControl::cmdLoad, MainControl::cmdLaunch}) {
     SetWindowSubclass(Control(name), NeverDefault, 0, 0);
   }
   SetWindowSubclass(lstChars_, ListProcedure, 0, reinterpret_cast<DWORD_PTR>(this));
@@ -185,14 +185,13 @@ LRESULT frmMain::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 }
 
 void frmMain::Command(int id) {
-  const WindowLayout& layout = kMainWindowLayout;
-  if (id == ControlId(layout, "cmdLoad")) {
+  if (id == ControlId(MainControl::cmdLoad)) {
     behaviour_.LoadSave();
-  } else if (id == ControlId(layout, "cmdLaunch")) {
+  } else if (id == ControlId(MainControl::cmdLaunch)) {
     behaviour_.Launch();
-  } else if (id == MenuItemId(layout, "mnuConfig")) {
+  } else if (id == MenuItemId(MainMenuItem::mnuConfig)) {
     behaviour_.ConfigSaveLocation();
-  } else if (id == MenuItemId(layout, "mnuAbout")) {
+  } else if (id == MenuItemId(MainMenuItem::mnuAbout)) {
     behaviour_.About();
   }
 }

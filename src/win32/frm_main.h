@@ -9,7 +9,7 @@
 
 namespace pelloquin {
 
-class frmMain : public LayoutWindow, public MainView {
+class frmMain : public LayoutWindow<MainControl>, public MainView {
  public:
   // Made hidden; Show() shows it centred once the start-up has run.
   explicit frmMain(MainWindow& behaviour);

@@ -79,31 +79,6 @@ OwnedIcon LoadProgramIcon(int size) {
                                     IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
 }
 
-namespace {
-
-constexpr int kFirstControlId = 100;
-constexpr int kFirstMenuItemId = 200;
-
-template <typename Items>
-int IndexOf(const Items& items, std::string_view name, std::string_view window) {
-  const auto found = std::find_if(items.begin(), items.end(),
-                                  [name](const auto& item) { return item.name == name; });
-  if (found == items.end()) {
-    throw std::logic_error("no " + std::string(name) + " in " + std::string(window));
-  }
-  return static_cast<int>(found - items.begin());
-}
-
-}  // namespace
-
-int ControlId(const WindowLayout& window, std::string_view name) {
-  return kFirstControlId + IndexOf(window.controls, name, window.name);
-}
-
-int MenuItemId(const WindowLayout& window, std::string_view name) {
-  return kFirstMenuItemId + IndexOf(window.menu, name, window.name);
-}
-
 void CentreOnWorkArea(HWND window) {
   MONITORINFO monitor{};
   monitor.cbSize = sizeof monitor;
@@ -160,9 +135,9 @@ void RegisterWindowClass(const std::wstring& name, WNDPROC procedure) {
   RegisterClassExW(&window_class);
 }
 
-LayoutWindow::LayoutWindow(const WindowLayout& layout, DWORD style, HMENU menu) : layout_(layout) {
+TableWindow::TableWindow(const WindowLayout& layout, DWORD style, HMENU menu) : layout_(layout) {
   const std::wstring class_name = WideFromUtf8(layout.name);
-  RegisterWindowClass(class_name, &LayoutWindow::Procedure);
+  RegisterWindowClass(class_name, &TableWindow::Procedure);
   // Not WS_CLIPCHILDREN: group boxes do not paint their inside, which would
   // then stay unpainted.
   hwnd_ = CreateWindowExW(0, class_name.c_str(), L"", style, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0,
@@ -176,40 +151,40 @@ LayoutWindow::LayoutWindow(const WindowLayout& layout, DWORD style, HMENU menu) 
 
   // Z-order is tab order: frames and the labels in them first, in table
   // order, so what lies over a frame comes after it; then the tab stops.
+  controls_.resize(layout.controls.size());
   std::vector<const ControlLayout*> order;
   for (const ControlLayout& control : layout.controls) order.push_back(&control);
   std::stable_sort(order.begin(), order.end(),
                    [](const auto* a, const auto* b) { return a->tab_index < b->tab_index; });
   for (const ControlLayout* control : order) {
     const ControlClass kind = ClassOf(control->kind);
-    HWND child = CreateWindowExW(
-        kind.ex_style, kind.name, WideFromUtf8(control->text).c_str(),
-        WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
-        reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(layout, control->name))),
-        GetModuleHandleW(nullptr), nullptr);
-    controls_[control->name] = child;
+    HWND child = CreateWindowExW(kind.ex_style, kind.name, WideFromUtf8(control->text).c_str(),
+                                 WS_CHILD | WS_VISIBLE | kind.style, 0, 0, 0, 0, hwnd_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*control))),
+                                 GetModuleHandleW(nullptr), nullptr);
+    controls_[static_cast<std::size_t>(control->row)] = child;
   }
   Place(WindowDpi(hwnd_));
 }
 
-LayoutWindow::~LayoutWindow() {
+TableWindow::~TableWindow() {
   // The window's last messages find no part of this object.
   SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
   DestroyWindow(hwnd_);
 }
 
-LRESULT CALLBACK LayoutWindow::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
-  auto* window = reinterpret_cast<LayoutWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+LRESULT CALLBACK TableWindow::Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  auto* window = reinterpret_cast<TableWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (window == nullptr) return DefWindowProcW(hwnd, message, wparam, lparam);
   return window->Handle(message, wparam, lparam);
 }
 
-void LayoutWindow::FocusControl(std::string_view name) {
-  focus_ = Control(name);
+void TableWindow::FocusOn(HWND control) {
+  focus_ = control;
   if (GetActiveWindow() == hwnd_) SetFocus(focus_);
 }
 
-LRESULT LayoutWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT TableWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_DPICHANGED: {
       // The system suggests where the window goes; its size follows the table.
@@ -234,12 +209,12 @@ LRESULT LayoutWindow::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   return DefWindowProcW(hwnd_, message, wparam, lparam);
 }
 
-void LayoutWindow::Place(int dpi) {
+void TableWindow::Place(int dpi) {
   dpi_ = dpi;
   OwnedFont regular = MakeWindowFont(dpi, false);
   OwnedFont bold = MakeWindowFont(dpi, true);
   for (const ControlLayout& control : layout_.controls) {
-    HWND child = controls_.at(control.name);
+    HWND child = controls_.at(static_cast<std::size_t>(control.row));
     const PixelRect rect = ClientPixels(layout_, control, dpi);
     SetWindowPos(child, nullptr, rect.left, rect.top, rect.width, rect.height,
                  SWP_NOZORDER | SWP_NOACTIVATE);

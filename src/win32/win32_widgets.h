@@ -5,11 +5,11 @@
 
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 #include "layout.h"
 #include "utf16.h"
@@ -47,11 +47,24 @@ OwnedFont MakeWindowFont(int dpi, bool bold);
 // The program's icon at `size` pixels square.
 OwnedIcon LoadProgramIcon(int size);
 
-// Child ids: a control's is fixed by its place in its table, a menu item's
+// Child ids: a control's is fixed by its row in its table, a menu item's
 // likewise, so they stay clear of IDOK and IDCANCEL, which the dialog
 // manager sends for Enter and Escape.
-int ControlId(const WindowLayout& window, std::string_view name);
-int MenuItemId(const WindowLayout& window, std::string_view name);
+inline constexpr int kFirstControlId = 100;
+inline constexpr int kFirstMenuItemId = 200;
+constexpr int ControlId(const ControlLayout& control) {
+  return kFirstControlId + control.row;
+}
+constexpr int MenuItemId(const MenuItemLayout& item) {
+  return kFirstMenuItemId + item.row;
+}
+template <ControlName Name>
+constexpr int ControlId(Name name) {
+  return ControlId(LayoutOf(name));
+}
+constexpr int MenuItemId(MainMenuItem item) {
+  return MenuItemId(LayoutOf(item));
+}
 
 // Registers a window class of the program (its icon, the dialog colour); a
 // second registration of the same name changes nothing.
@@ -62,20 +75,21 @@ void CentreOnWorkArea(HWND window);
 
 // A top-level window of the program whose controls come from a layout table
 // and are placed again, fonts and all, when its dpi changes.
-class LayoutWindow {
+class TableWindow {
  public:
-  LayoutWindow(const WindowLayout& layout, DWORD style, HMENU menu);
-  virtual ~LayoutWindow();
-  LayoutWindow(const LayoutWindow&) = delete;
-  LayoutWindow& operator=(const LayoutWindow&) = delete;
+  TableWindow(const WindowLayout& layout, DWORD style, HMENU menu);
+  virtual ~TableWindow();
+  TableWindow(const TableWindow&) = delete;
+  TableWindow& operator=(const TableWindow&) = delete;
 
   HWND hwnd() const { return hwnd_; }
-  HWND Control(std::string_view name) const { return controls_.at(name); }
   int dpi() const { return dpi_; }
-  // The control that has the focus whenever the window is active, from now on.
-  void FocusControl(std::string_view name);
 
  protected:
+  // The control of that row of the table.
+  HWND ControlAt(int row) const { return controls_.at(static_cast<std::size_t>(row)); }
+  // The control that has the focus whenever the window is active, from now on.
+  void FocusOn(HWND control);
   // What the window does with a message; the default is the system's.
   virtual LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   // Places every control and sets its font from the tables at `dpi`, and
@@ -90,9 +104,20 @@ class LayoutWindow {
   int dpi_ = kStandardDpi;
   OwnedFont regular_font_;
   OwnedFont bold_font_;
-  std::map<std::string_view, HWND> controls_;
+  std::vector<HWND> controls_;  // by row
   // Where the focus goes back to when the window is activated again.
   HWND focus_ = nullptr;
+};
+
+// The window of the table `Name` names the controls of, each reached by its name.
+template <ControlName Name>
+class LayoutWindow : public TableWindow {
+ public:
+  LayoutWindow(DWORD style, HMENU menu) : TableWindow(WindowOf(Name{}), style, menu) {}
+
+  HWND Control(Name name) const { return ControlAt(Row(name)); }
+  // The control that has the focus whenever the window is active, from now on.
+  void FocusControl(Name name) { FocusOn(Control(name)); }
 };
 
 }  // namespace pelloquin

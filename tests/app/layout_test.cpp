@@ -24,8 +24,9 @@ TEST(Layout, ControlsFitTheirWindowsAtEveryScale) {
       for (const ControlLayout& control : window->controls) {
         const PixelRect rect = ClientPixels(*window, control, dpi);
         EXPECT_TRUE(Contains(client, rect)) << control.name;
-        if (!control.container.empty()) {
-          const ControlLayout& frame = ControlNamed(*window, control.container);
+        if (control.container != kClientArea) {
+          const ControlLayout& frame =
+              window->controls[static_cast<std::size_t>(control.container)];
           EXPECT_TRUE(Contains(ClientPixels(*window, frame, dpi), rect)) << control.name;
         }
         // Buttons never overlap anything but the frames they may sit beside.

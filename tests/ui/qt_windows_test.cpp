@@ -33,6 +33,9 @@ namespace pelloquin {
 namespace {
 
 using namespace pelloquin::testing;
+using enum MainControl;
+using enum MainMenuItem;
+using enum AboutControl;
 
 class QtWindowsTest : public ProgramTest<QtDesktop> {
  protected:
@@ -42,10 +45,10 @@ class QtWindowsTest : public ProgramTest<QtDesktop> {
     StartFirstRun(temp_.text() + "/Saves/autosave.ess");
   }
 
-  template <typename T>
-  T* Child(QWidget* parent, const char* name) {
-    T* child = parent->findChild<T*>(QString::fromLatin1(name));
-    EXPECT_NE(child, nullptr) << name;
+  template <typename T, typename Name>
+  T* Child(QWidget* parent, Name name) {
+    T* child = parent->findChild<T*>(FromUtf8(LayoutOf(name).name));
+    EXPECT_NE(child, nullptr) << LayoutOf(name).name;
     return child;
   }
   frmAbout* About() {
@@ -59,24 +62,24 @@ class QtWindowsTest : public ProgramTest<QtDesktop> {
 };
 
 TEST_F(QtWindowsTest, ControlsReachTheBehaviour) {
-  Child<QPushButton>(&window, "cmdLoad")->click();
+  Child<QPushButton>(&window, cmdLoad)->click();
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].text, kNoSelectionMessage);
 
-  Child<QListWidget>(&window, "lstChars")->item(0)->setSelected(true);
-  Child<QPushButton>(&window, "cmdLoad")->click();
-  EXPECT_EQ(Child<QLabel>(&window, "lblLoaded")->text(), "Brutus");
+  Child<QListWidget>(&window, lstChars)->item(0)->setSelected(true);
+  Child<QPushButton>(&window, cmdLoad)->click();
+  EXPECT_EQ(Child<QLabel>(&window, lblLoaded)->text(), "Brutus");
 
-  window.findChild<QAction*>("mnuAbout")->trigger();
+  Child<QAction>(&window, mnuAbout)->trigger();
   ASSERT_NE(About(), nullptr);
   EXPECT_TRUE(About()->isVisible());
-  Child<QPushButton>(About(), "cmdOK")->click();
+  Child<QPushButton>(About(), cmdOK)->click();
   EXPECT_FALSE(About()->isVisible());
   EXPECT_FALSE(program->about.IsLoaded());
 }
 
 TEST_F(QtWindowsTest, PointerRestingOnACharacterShowsItsLatestSave) {
-  auto* list = Child<QListWidget>(&window, "lstChars");
+  auto* list = Child<QListWidget>(&window, lstChars);
   const QPoint pos = list->visualItemRect(list->item(0)).center();
   QHelpEvent event(QEvent::ToolTip, pos, list->viewport()->mapToGlobal(pos));
   QApplication::sendEvent(list->viewport(), &event);
@@ -94,9 +97,9 @@ TEST_F(QtWindowsTest, TipMarksAMissingAndAnInactivePlugin) {
             SaveHeaderBytes(fields) + PluginListBytes({"Oblivion.esm", "Gone.esp", "Off.esp"}),
             2'000'000'000);
   InstallPlugins({"Oblivion.esm", "Off.esp"}, "Oblivion.esm\n");
-  auto* list = Child<QListWidget>(&window, "lstChars");
+  auto* list = Child<QListWidget>(&window, lstChars);
   list->item(0)->setSelected(true);
-  Child<QPushButton>(&window, "cmdLoad")->click();  // the lists are read again
+  Child<QPushButton>(&window, cmdLoad)->click();  // the lists are read again
 
   const QPoint pos = list->visualItemRect(list->item(0)).center();
   QHelpEvent event(QEvent::ToolTip, pos, list->viewport()->mapToGlobal(pos));
@@ -113,15 +116,15 @@ TEST_F(QtWindowsTest, TipMarksAMissingAndAnInactivePlugin) {
 
 TEST_F(QtWindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterPressesNothing) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
-  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "cmdLoad"));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, cmdLoad));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "lstChars"));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, lstChars));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, "cmdLaunch"));
+  EXPECT_EQ(QApplication::focusWidget(), Child<QWidget>(&window, cmdLaunch));
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
   EXPECT_TRUE(starter.starts.empty());
   // Tabbing through the list selects no character.
-  EXPECT_TRUE(Child<QListWidget>(&window, "lstChars")->selectedItems().isEmpty());
+  EXPECT_TRUE(Child<QListWidget>(&window, lstChars)->selectedItems().isEmpty());
 }
 
 TEST_F(QtWindowsTest, MainWindowIsTheMenuBarOverAFixedClientArea) {
@@ -131,24 +134,23 @@ TEST_F(QtWindowsTest, MainWindowIsTheMenuBarOverAFixedClientArea) {
   EXPECT_EQ(window.minimumSize(), window.maximumSize());
   EXPECT_FALSE(window.windowIcon().availableSizes().isEmpty());
   // Frame captions are bold; the name inside a frame is not.
-  EXPECT_TRUE(Child<QGroupBox>(&window, "Frame1")->font().bold());
-  EXPECT_FALSE(Child<QLabel>(&window, "lblLoaded")->font().bold());
-  EXPECT_FALSE(Child<QWidget>(&window, "lstChars")->font().bold());
+  EXPECT_TRUE(Child<QGroupBox>(&window, Frame1)->font().bold());
+  EXPECT_FALSE(Child<QLabel>(&window, lblLoaded)->font().bold());
+  EXPECT_FALSE(Child<QWidget>(&window, lstChars)->font().bold());
 }
 
 TEST_F(QtWindowsTest, ScreenReadersMeetADialogAndANamedLabel) {
-  window.findChild<QAction*>("mnuAbout")->trigger();
+  Child<QAction>(&window, mnuAbout)->trigger();
   QAccessibleInterface* about = QAccessible::queryAccessibleInterface(About());
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->role(), QAccessible::Dialog);
   EXPECT_EQ(About()->windowHandle()->transientParent(), nullptr);
-  EXPECT_EQ(Child<QPushButton>(About(), "cmdSysInfo")->shortcut(),
-            QKeySequence(Qt::ALT | Qt::Key_S));
-  QLabel* description = Child<QLabel>(About(), "lblDescription");
+  EXPECT_EQ(Child<QPushButton>(About(), cmdSysInfo)->shortcut(), QKeySequence(Qt::ALT | Qt::Key_S));
+  QLabel* description = Child<QLabel>(About(), lblDescription);
   EXPECT_LE(description->heightForWidth(description->width()), description->height());
 
   QAccessibleInterface* label =
-      QAccessible::queryAccessibleInterface(Child<QLabel>(&window, "lblLoaded"));
+      QAccessible::queryAccessibleInterface(Child<QLabel>(&window, lblLoaded));
   EXPECT_NE(label->text(QAccessible::Name), "Loaded Character");
 }
 

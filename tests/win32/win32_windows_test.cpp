@@ -24,6 +24,9 @@ namespace pelloquin {
 namespace {
 
 using namespace pelloquin::testing;
+using enum MainControl;
+using enum MainMenuItem;
+using enum AboutControl;
 
 // Every window of this process of that class.
 std::vector<HWND> WindowsOfClass(const wchar_t* class_name) {
@@ -109,17 +112,13 @@ class Win32WindowsTest : public ProgramTest<Win32Desktop> {
     return PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE) != 0;
   }
 
-  HWND Main(const char* name) {
-    return GetDlgItem(window.hwnd(), ControlId(kMainWindowLayout, name));
-  }
+  HWND Main(MainControl name) { return GetDlgItem(window.hwnd(), ControlId(name)); }
   HWND About() {
     const std::vector<HWND> about = WindowsOfClass(L"frmAbout");
     return about.empty() ? nullptr : about.front();
   }
-  HWND AboutControl(const char* name) { return GetDlgItem(About(), ControlId(kAboutLayout, name)); }
-  void Menu(const char* name) {
-    SendMessageW(window.hwnd(), WM_COMMAND, MenuItemId(kMainWindowLayout, name), 0);
-  }
+  HWND AboutChild(AboutControl name) { return GetDlgItem(About(), ControlId(name)); }
+  void Menu(MainMenuItem item) { SendMessageW(window.hwnd(), WM_COMMAND, MenuItemId(item), 0); }
   // Types a key into the focused control, through the program's message loop.
   void Press(UINT message, WPARAM key) {
     PostMessageW(GetFocus(), message, key, 0);
@@ -127,29 +126,29 @@ class Win32WindowsTest : public ProgramTest<Win32Desktop> {
     while (PeekMessageW(&queued, nullptr, 0, 0, PM_REMOVE)) DispatchWindowMessage(queued);
   }
   WPARAM Row(const char* name) {
-    return static_cast<WPARAM>(SendMessageW(Main("lstChars"), LB_FINDSTRINGEXACT,
+    return static_cast<WPARAM>(SendMessageW(Main(lstChars), LB_FINDSTRINGEXACT,
                                             static_cast<WPARAM>(-1),
                                             reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str())));
   }
-  void Select(const char* name) { SendMessageW(Main("lstChars"), LB_SETCURSEL, Row(name), 0); }
+  void Select(const char* name) { SendMessageW(Main(lstChars), LB_SETCURSEL, Row(name), 0); }
 
   frmMain window{program->main};
 };
 
 TEST_F(Win32WindowsTest, ControlsAndMenuItemsReachTheBehaviour) {
-  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);
+  SendMessageW(Main(cmdLoad), BM_CLICK, 0, 0);
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].text, kNoSelectionMessage);
 
   Select("Brutus");
-  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);
-  EXPECT_EQ(WindowText(Main("lblLoaded")), "Brutus");
+  SendMessageW(Main(cmdLoad), BM_CLICK, 0, 0);
+  EXPECT_EQ(WindowText(Main(lblLoaded)), "Brutus");
 
-  SendMessageW(Main("cmdLaunch"), BM_CLICK, 0, 0);
+  SendMessageW(Main(cmdLaunch), BM_CLICK, 0, 0);
   EXPECT_EQ(prompt.messages.size(), 2u) << "no game is installed, so Launch reports it";
 
   prompt.QueueFileChoice(std::nullopt);
-  Menu("mnuConfig");
+  Menu(mnuConfig);
   EXPECT_EQ(prompt.file_dialogs.size(), 2u);
 }
 
@@ -160,7 +159,7 @@ TEST_F(Win32WindowsTest, PointerRestingOnACharacterShowsItsNewestScreenshotUntil
   fields.height = 21;
   WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
             SaveHeaderBytes(fields));
-  HWND list = Main("lstChars");
+  HWND list = Main(lstChars);
   RECT row{};
   ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
             LB_ERR);
@@ -198,9 +197,9 @@ TEST_F(Win32WindowsTest, TipMarksAMissingAndAnInactivePlugin) {
             2'000'000'000);
   InstallPlugins({"Oblivion.esm", "Off.esp"}, "Oblivion.esm\r\n");
   Select("Brutus");
-  SendMessageW(Main("cmdLoad"), BM_CLICK, 0, 0);  // the lists are read again
+  SendMessageW(Main(cmdLoad), BM_CLICK, 0, 0);  // the lists are read again
 
-  HWND list = Main("lstChars");
+  HWND list = Main(lstChars);
   RECT row{};
   ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
             LB_ERR);
@@ -217,49 +216,50 @@ TEST_F(Win32WindowsTest, TipMarksAMissingAndAnInactivePlugin) {
 
 TEST_F(Win32WindowsTest, TabMovesFromLoadSaveToTheListToLaunchAndEnterOrEscapePressNothing) {
   SetForegroundWindow(window.hwnd());
-  ASSERT_EQ(GetFocus(), Main("cmdLoad"));
+  ASSERT_EQ(GetFocus(), Main(cmdLoad));
   Press(WM_KEYDOWN, VK_TAB);
-  EXPECT_EQ(GetFocus(), Main("lstChars"));
+  EXPECT_EQ(GetFocus(), Main(lstChars));
   Press(WM_KEYDOWN, VK_TAB);
-  ASSERT_EQ(GetFocus(), Main("cmdLaunch"));
+  ASSERT_EQ(GetFocus(), Main(cmdLaunch));
   Press(WM_KEYDOWN, VK_RETURN);
   Press(WM_KEYDOWN, VK_ESCAPE);
   EXPECT_TRUE(prompt.messages.empty()) << prompt.messages[0].text;
   EXPECT_TRUE(IsWindowVisible(window.hwnd()));
-  for (const char* button : {"cmdLoad", "cmdLaunch"}) {
-    EXPECT_EQ(GetWindowLongW(Main(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON) << button;
+  for (const MainControl button : {cmdLoad, cmdLaunch}) {
+    EXPECT_EQ(GetWindowLongW(Main(button), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON)
+        << LayoutOf(button).name;
   }
   // Tabbing through the list selects no character.
-  EXPECT_EQ(SendMessageW(Main("lstChars"), LB_GETCURSEL, 0, 0), LB_ERR);
+  EXPECT_EQ(SendMessageW(Main(lstChars), LB_GETCURSEL, 0, 0), LB_ERR);
 }
 
 TEST_F(Win32WindowsTest, TextsShowAsTheyStandInTheWindowFontWithBoldFrameCaptions) {
   window.SetCharacterList({"Zed & Co", "Abe"});
   wchar_t first[32] = {};
-  SendMessageW(Main("lstChars"), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
+  SendMessageW(Main(lstChars), LB_GETTEXT, 0, reinterpret_cast<LPARAM>(first));
   EXPECT_STREQ(first, L"Zed & Co") << "the list keeps the behaviour's order";
   window.SetLoadedName("Zed & Co");
-  EXPECT_EQ(WindowText(Main("lblLoaded")), "Zed & Co");
-  EXPECT_TRUE(GetWindowLongW(Main("lblLoaded"), GWL_STYLE) & SS_NOPREFIX);
+  EXPECT_EQ(WindowText(Main(lblLoaded)), "Zed & Co");
+  EXPECT_TRUE(GetWindowLongW(Main(lblLoaded), GWL_STYLE) & SS_NOPREFIX);
 
   for (const ControlLayout& control : kMainWindowLayout.controls) {
-    const LOGFONTW font = FontOf(Main(std::string(control.name).c_str()));
+    const LOGFONTW font = FontOf(GetDlgItem(window.hwnd(), ControlId(control)));
     EXPECT_EQ(Utf8FromWide(font.lfFaceName), kWindowFontFamily) << control.name;
     EXPECT_EQ(font.lfWeight >= FW_BOLD, control.bold) << control.name;
   }
 }
 
 TEST_F(Win32WindowsTest, AboutIsOneUnownedWindowWithItsKeys) {
-  Menu("mnuAbout");
-  Menu("mnuAbout");
+  Menu(mnuAbout);
+  Menu(mnuAbout);
   ASSERT_EQ(WindowsOfClass(L"frmAbout").size(), 1u);
   ASSERT_TRUE(IsWindowVisible(About()));
   EXPECT_EQ(GetWindow(About(), GW_OWNER), nullptr);
   EXPECT_EQ(GetAncestor(About(), GA_PARENT), GetDesktopWindow());
   EXPECT_EQ(GetForegroundWindow(), About());
-  EXPECT_EQ(GetFocus(), AboutControl("cmdOK"));
+  EXPECT_EQ(GetFocus(), AboutChild(cmdOK));
   EXPECT_NE(WindowText(About()).find("Pelloquin"), std::string::npos);
-  EXPECT_TRUE(GetWindowLongW(AboutControl("lblDescription"), GWL_STYLE) & SS_NOPREFIX);
+  EXPECT_TRUE(GetWindowLongW(AboutChild(lblDescription), GWL_STYLE) & SS_NOPREFIX);
 
   // Alt+S presses System Info, which finds no registry here and says so.
   Press(WM_SYSCHAR, 's');
@@ -268,13 +268,13 @@ TEST_F(Win32WindowsTest, AboutIsOneUnownedWindowWithItsKeys) {
   EXPECT_FALSE(IsWindowVisible(About()));
   EXPECT_FALSE(program->about.IsLoaded());
 
-  Menu("mnuAbout");
-  SendMessageW(AboutControl("cmdOK"), BM_CLICK, 0, 0);
+  Menu(mnuAbout);
+  SendMessageW(AboutChild(cmdOK), BM_CLICK, 0, 0);
   EXPECT_FALSE(program->about.IsLoaded());
 }
 
 TEST_F(Win32WindowsTest, AboutDrawsItsEtchedRule) {
-  Menu("mnuAbout");
+  Menu(mnuAbout);
   HWND about = About();
   ASSERT_NE(about, nullptr);
   const ClientPicture picture(about);
@@ -309,16 +309,16 @@ TEST_F(Win32WindowsTest, ProgressWindowIsModalOverTheMainWindowUntilItEnds) {
 TEST_F(Win32WindowsTest, ADpiChangeLaysTheWindowOutAgain) {
   const int dpi = WindowDpi(window.hwnd());
   const int client_width = ClientWidth(window.hwnd());
-  const int list_width = Width(Main("lstChars"));
-  const LONG font_height = FontOf(Main("lstChars")).lfHeight;
+  const int list_width = Width(Main(lstChars));
+  const LONG font_height = FontOf(Main(lstChars)).lfHeight;
 
   RECT suggested{};
   GetWindowRect(window.hwnd(), &suggested);
   SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(2 * dpi, 2 * dpi),
                reinterpret_cast<LPARAM>(&suggested));
   EXPECT_NEAR(ClientWidth(window.hwnd()), 2 * client_width, 1);
-  EXPECT_NEAR(Width(Main("lstChars")), 2 * list_width, 1);
-  EXPECT_NEAR(FontOf(Main("lstChars")).lfHeight, 2 * font_height, 1);
+  EXPECT_NEAR(Width(Main(lstChars)), 2 * list_width, 1);
+  EXPECT_NEAR(FontOf(Main(lstChars)).lfHeight, 2 * font_height, 1);
 
   SendMessageW(window.hwnd(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                reinterpret_cast<LPARAM>(&suggested));

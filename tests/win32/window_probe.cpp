@@ -178,7 +178,7 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("window shown after %lld ms\n", static_cast<long long>(shown_after.count()));
 
   if (!select.empty()) {
-    HWND list = GetDlgItem(window, ControlId(kMainWindowLayout, "lstChars"));
+    HWND list = GetDlgItem(window, ControlId(MainControl::lstChars));
     const LRESULT row = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(select.c_str()));
     if (row == LB_ERR) return Fail("the character is not in the list");
