@@ -7,6 +7,7 @@
 set -uo pipefail
 
 build="$(cd "$1" && pwd)"
+PROJECT_ROOT="$(cd "$(dirname "$0")/../.." && pwd)"
 work="$(mktemp -d "${TMPDIR:-/tmp}/pelloquin-package.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -42,6 +43,12 @@ lintian_clean() {
 check "lintian finds no error and no warning" "$work/lintian.log" lintian_clean
 
 dpkg-deb -x "$deb" "$work/root"
+# The copyright file's licence is LICENSE's, below its title and copyright line.
+licence_matches() {
+  diff <(awk 'body { sub(/^ /, ""); sub(/^\.$/, ""); print } /^License: Expat$/ { if (++n == 2) body = 1 }' \
+    "$work/root/usr/share/doc/pelloquin/copyright") <(sed -n '5,$p' "$PROJECT_ROOT/LICENSE")
+}
+check "the copyright file carries LICENSE's terms" "$work/licence.log" licence_matches
 metainfo="$(find "$work/root/usr/share/metainfo" -name '*.metainfo.xml' -print -quit 2>/dev/null)"
 check "the package holds its AppStream metadata" "$work/metainfo.log" test -n "$metainfo"
 # Exits non-zero on any error or warning; infos and pedantic notes pass.
