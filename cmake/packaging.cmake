@@ -3,6 +3,61 @@
 # README and licence, which keeps its settings beside it.
 include(GNUInstallDirs)
 
+# The Debian package's maintainer. Whoever builds a package for others puts
+# their own name and address here; the default names no one, on a domain that
+# cannot exist (RFC 2606), rather than an address nobody reads.
+set(PELLOQUIN_MAINTAINER "Unofficial build <nobody@pelloquin.invalid>"
+    CACHE STRING "Name <address> of the package's maintainer")
+# The AppStream id: a reverse domain name its publisher controls, the same for
+# every release. The default, under the reserved "invalid" domain, claims none.
+set(PELLOQUIN_APPSTREAM_ID "invalid.pelloquin.pelloquin"
+    CACHE STRING "The AppStream component id")
+# The address of a published picture of the main window (the screenshot
+# program beside the Qt front end makes one), shown by software centres; none
+# when empty.
+set(PELLOQUIN_SCREENSHOT_URL "" CACHE STRING "The address of a screenshot of the main window")
+
+# gzip -9n of SOURCE into OUTPUT, as Debian ships manual pages and changelogs.
+function(pelloquin_gzip source output)
+  add_custom_command(OUTPUT ${output}
+    COMMAND gzip -9nc ${source} > ${output}
+    DEPENDS ${source} VERBATIM)
+endfunction()
+
+# The manual page, the Debian copyright and changelog, and the AppStream
+# metadata of a Linux install.
+function(pelloquin_linux_documents)
+  set(out ${PROJECT_BINARY_DIR}/documents)
+  file(MAKE_DIRECTORY ${out})
+  configure_file(${PROJECT_SOURCE_DIR}/assets/debian/changelog.in ${out}/changelog @ONLY)
+  set(PELLOQUIN_METAINFO_URLS "")
+  if(PELLOQUIN_HOMEPAGE_URL)
+    string(APPEND PELLOQUIN_METAINFO_URLS
+           "  <url type=\"homepage\">${PELLOQUIN_HOMEPAGE_URL}</url>\n")
+  endif()
+  set(PELLOQUIN_METAINFO_SCREENSHOTS "")
+  if(PELLOQUIN_SCREENSHOT_URL)
+    string(CONCAT PELLOQUIN_METAINFO_SCREENSHOTS
+           "  <screenshots>\n"
+           "    <screenshot type=\"default\">\n"
+           "      <caption>The characters, with the loaded one's name below</caption>\n"
+           "      <image>${PELLOQUIN_SCREENSHOT_URL}</image>\n"
+           "    </screenshot>\n"
+           "  </screenshots>\n")
+  endif()
+  set(metainfo ${out}/${PELLOQUIN_APPSTREAM_ID}.metainfo.xml)
+  configure_file(${PROJECT_SOURCE_DIR}/assets/pelloquin.metainfo.xml.in ${metainfo} @ONLY)
+  configure_file(${PROJECT_SOURCE_DIR}/assets/pelloquin.1.in ${out}/pelloquin.1 @ONLY)
+  pelloquin_gzip(${out}/pelloquin.1 ${out}/pelloquin.1.gz)
+  pelloquin_gzip(${out}/changelog ${out}/changelog.gz)
+  add_custom_target(documents ALL DEPENDS ${out}/pelloquin.1.gz ${out}/changelog.gz)
+
+  install(FILES ${out}/pelloquin.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${metainfo} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+  install(FILES ${PROJECT_SOURCE_DIR}/assets/debian/copyright ${out}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/pelloquin)
+endfunction()
+
 if(TARGET pelloquin AND WIN32)
   install(TARGETS pelloquin RUNTIME DESTINATION .)
   install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION .)
@@ -18,15 +73,19 @@ elseif(TARGET pelloquin)
               DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
               RENAME pelloquin.png)
     endforeach()
+    pelloquin_linux_documents()
   endif()
 endif()
 
 set(CPACK_PACKAGE_NAME pelloquin)
 set(CPACK_PACKAGE_VENDOR "Pelloquin developers")
-set(CPACK_PACKAGE_CONTACT "Pelloquin developers <pelloquin@users.noreply.github.com>")
+set(CPACK_PACKAGE_CONTACT "${PELLOQUIN_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Pelloquin keeps each Oblivion character's saves in a folder of its own and swaps the chosen character's saves into the game's save folder.")
+# Lines of at most 80 characters, as Debian's control files want them.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "Pelloquin keeps each Oblivion character's saves in a folder of its own and\n"
+       "swaps the chosen character's saves into the game's save folder. It finds\n"
+       "the save folder in Wine and Proton prefixes and starts the game's launcher.")
 if(PELLOQUIN_HOMEPAGE_URL)
   set(CPACK_PACKAGE_HOMEPAGE_URL "${PELLOQUIN_HOMEPAGE_URL}")
 endif()
@@ -41,7 +100,8 @@ else()
   set(CPACK_GENERATOR DEB)
 endif()
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# A utility for a game, not a game.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt and C++ libraries the program links, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

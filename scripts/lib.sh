@@ -24,6 +24,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev)
 GUI_PACKAGES=(qt6-base-dev libgl-dev libxcb1-dev xvfb xauth xdotool x11-utils)
+# Debian's, AppStream's and the desktop's own checkers of the Linux package.
+PACKAGE_CHECK_PACKAGES=(lintian appstream desktop-file-utils)
 # The MinGW-w64 cross build, Wine with its fonts, a virtual X server for its
 # windows, the icon maker, and zip and NSIS for the packages.
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix wine wine64 fonts-wine xvfb xauth

@@ -72,7 +72,10 @@ void MainWindow::StartUp() {
     };
     auto report = [&](std::size_t done, std::size_t total) { progress->Report(done, total); };
     Work("Sorting the saves into their characters' folders", [&] {
-      Append(failures, SortSaveFolder(state, report, fill_list));
+      Failures sorted = SortSaveFolder(state, report, fill_list);
+      // Without a save folder nothing was sorted: the player learns how to choose one.
+      if (state.SavePath.empty()) sorted = {{"", std::string(kNoSaveFolderMessage)}};
+      Append(failures, sorted);
       progress.reset();  // closes the progress window
     });
     removal_.Start(state.SavePath);
@@ -131,9 +134,13 @@ void MainWindow::Launch() {
 
 void MainWindow::ConfigSaveLocation() {
   RunReportingErrors([this] {
-    ShowSettingsFailures(ChooseSaveFolder(services_.state, services_.prompt,
-                                          SaveFolderPromptKind::Menu,
-                                          services_.save_folder_start()));
+    // The dialog opens in the chosen save folder, so the player need not walk
+    // there again; without a usable one, where the first run's dialog opens.
+    const std::string& current = services_.state.SavePath;
+    const std::string start =
+        CheckSaveFolder(current).empty() ? current : services_.save_folder_start();
+    ShowSettingsFailures(
+        ChooseSaveFolder(services_.state, services_.prompt, SaveFolderPromptKind::Menu, start));
   });
 }
 

@@ -18,6 +18,10 @@ inline constexpr std::string_view kFirstRunPromptMessage =
 inline constexpr std::string_view kMenuPromptMessage =
     "Select the autosave.ess. This is usually in C:\\My Documents\\My Games\\Oblivion\\Saves";
 inline constexpr std::string_view kAutosaveName = "autosave.ess";
+// Reported at start-up while no save folder has been chosen (a first run's
+// dialog was cancelled): what the player does about it.
+inline constexpr std::string_view kNoSaveFolderMessage =
+    "No save folder has been chosen: choose the game's autosave.ess with Config Save Location.";
 
 // The folder of a chosen autosave.ess: the path without its final separator +
 // "autosave.ess". For a file of another name, every occurrence of separator +

@@ -232,21 +232,50 @@ TEST_F(MainWindowTest, CancelledPromptsChangeNothing) {
   EXPECT_EQ(state.SavePath, SaveFolder());
   EXPECT_EQ(ReadFile(ini_path), settings_before);
 
-  // A first run whose dialog is cancelled has no folder to work on, and says so once.
+  // A first run whose dialog is cancelled has no folder to work on, and says
+  // once what to do; so does the next start, which asks nothing.
   fs::remove(ini_path);
-  const auto before = Snapshot(temp_.path());
   prompt = ScriptedPrompt();
   prompt.QueueFileChoice(std::nullopt);
-  Start();
-  EXPECT_EQ(state.SavePath, "");
-  EXPECT_TRUE(view.list.empty());
-  EXPECT_EQ(Snapshot(temp_.path()), before);
-  ASSERT_EQ(prompt.messages.size(), 2u);
-  EXPECT_EQ(prompt.messages[1].icon, MessageIcon::Critical);
-  const std::string& report = prompt.messages[1].text;
-  const std::string listed = report.substr(report.find("\n\n") + 2);
-  EXPECT_FALSE(listed.empty());
-  EXPECT_EQ(listed.find('\n'), std::string::npos) << report;
+  for (const bool first_run : {true, false}) {
+    SCOPED_TRACE(first_run ? "first run" : "next start");
+    const auto before = Snapshot(temp_.path());
+    prompt.messages.clear();
+    Start();
+    EXPECT_EQ(state.SavePath, "");
+    EXPECT_TRUE(view.list.empty());
+    EXPECT_EQ(Snapshot(temp_.path()), before);
+    ASSERT_EQ(prompt.messages.size(), first_run ? 2u : 1u);
+    EXPECT_EQ(prompt.messages.back().icon, MessageIcon::Critical);
+    const std::string& report = prompt.messages.back().text;
+    EXPECT_EQ(report.substr(report.find("\n\n") + 2), kNoSaveFolderMessage) << report;
+    program->main.Close();
+  }
+}
+
+TEST_F(MainWindowTest, ConfigSaveLocationOpensInTheSaveFolderWhileItExists) {
+  const fs::path game_saves = temp_.path() / "Game Saves";
+  fs::create_directories(game_saves);
+  services.save_folder_start = [&] { return Utf8FromPath(game_saves); };
+  struct Case {
+    const char* name;
+    std::string save_path;
+    fs::path expected;
+  };
+  const std::vector<Case> cases{
+      {"chosen and there", SaveFolder(), saves},
+      {"chosen but gone", Utf8FromPath(temp_.path() / "Gone"), game_saves},
+      {"never chosen", "", game_saves},
+  };
+  WriteFile(saves / kAutosave, "autosave");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    state.SavePath = c.save_path;
+    prompt.QueueFileChoice(std::nullopt);
+    program->main.ConfigSaveLocation();
+    ASSERT_FALSE(prompt.file_dialogs.empty());
+    EXPECT_EQ(prompt.file_dialogs.back().start_folder, Utf8FromPath(c.expected));
+  }
 }
 
 TEST_F(MainWindowTest, LaunchAndTheEndOfTheSessionWriteTheSettingsAndEndAtOnce) {

@@ -16,7 +16,10 @@ prefix="$work/prefix"
 pid=""
 cleanup() {
   if [ -n "$pid" ]; then
+    # A program that ignores the request (a modal dialog open) is not waited on for ever.
     kill "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -KILL "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
   fi
   if mountpoint -q "$prefix" 2>/dev/null; then umount "$prefix"; fi
@@ -80,20 +83,31 @@ find_window() {
 press() {
   local window="$1"
   shift
-  xdotool windowfocus --sync "$window"
+  # A window just mapped may refuse the focus for a moment (an X error): a few tries.
+  local try
+  for try in 1 2 3 4 5; do
+    timeout 5 xdotool windowfocus --sync "$window" 2>/dev/null && break
+    [ "$try" = 5 ] && fail "window $window never took the focus"
+    sleep 0.5
+  done
   sleep 0.3
-  xdotool "$@"
+  timeout 10 xdotool "$@" || fail "xdotool $* did not finish"
+}
+# end_of NAME: waits up to 10 s for the program to end, then gives its status.
+end_of() {
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "$1 did not end"
+  wait "$pid" || fail "$1 ended with status $?"
 }
 # stop: the user's logout; the settings are written as by a close.
 stop() {
   kill -TERM "$pid"
-  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not end on SIGTERM"
-  wait "$pid" || fail "the program ended with status $?"
+  end_of "the program, sent SIGTERM,"
   pid=""
 }
 
-"$program" --help | grep -qF "Settings: $settings" || fail "--help names another settings file"
+timeout 20 "$program" --help | grep -qF "Settings: $settings" ||
+  fail "--help did not name $settings within 20 s"
 
 # First run: the message, then the dialog, which opens in the save folder.
 "$program" &
@@ -125,7 +139,7 @@ before="$(stat -c %Y.%s "$settings")"
 pid=$!
 refusal="$(find_window '^Pelloquin$' DIALOG)"
 press "$refusal" key Return
-wait "$pid" || fail "the second copy ended with status $?"
+end_of "the second copy"
 [ "$(stat -c %Y.%s "$settings")" = "$before" ] || fail "the second copy touched the settings"
 pid="$first"
 stop

@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QWindow>
+#include <chrono>
 #include <csignal>
 
 #include "frm_about.h"
@@ -28,6 +29,7 @@
 #include "qt_prompt.h"
 #include "qt_widgets.h"
 #include "save_header_bytes.h"
+#include "watchdog.h"
 
 namespace pelloquin {
 namespace {
@@ -175,7 +177,10 @@ TEST_F(QtWindowsTest, MessagesAndProgressShowMarkupLikeTextAsItStands) {
     }
   });
   poll.start(10);
-  real_prompt.ShowMessage(kMarkupLike, MessageIcon::Critical, "Pelloquin", "every line");
+  {
+    Watchdog watchdog("the message box to be answered", std::chrono::seconds(30));
+    real_prompt.ShowMessage(kMarkupLike, MessageIcon::Critical, "Pelloquin", "every line");
+  }
   poll.stop();
   ASSERT_NE(seen, nullptr);
   EXPECT_EQ(format, Qt::PlainText);

@@ -9,9 +9,10 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileDialog>
-#include <QFileInfo>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
+#include <chrono>
 #include <cstring>
 #include <memory>
 
@@ -22,6 +23,7 @@
 #include "qt_environment.h"
 #include "qt_prompt.h"
 #include "temp_folder.h"
+#include "watchdog.h"
 
 namespace pelloquin {
 namespace {
@@ -60,22 +62,42 @@ TEST(X11, MainWindowClosesAtOnceAfterTheFirstRunDialogs) {
     WriteFile(temp.path() / "Saves" / "autosave.ess", "a");
     WriteFile(temp.path() / "Saves" / "Save 1 - Bob - Here.ess", "s");
     const QString autosave = QString::fromStdString(temp.text() + "/Saves/autosave.ess");
-    // The user answers the first run's box and picks the autosave.
+    // The user answers the first run's box and types the autosave's path into
+    // the File name box. (QFileDialog::selectFile leaves that box alone while
+    // it has the keyboard focus, which it has as soon as the dialog is active.)
+    // Past the deadline every dialog is cancelled, so the start-up ends and
+    // the checks below say what never came.
+    std::string waited_for;
+    QElapsedTimer answering;
+    answering.start();
     QTimer answer;
     QObject::connect(&answer, &QTimer::timeout, [&] {
+      const bool late = answering.elapsed() > 20000;
       for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (!widget->isVisible()) continue;
-        if (auto* box = qobject_cast<QMessageBox*>(widget)) box->accept();
-        if (auto* dialog = qobject_cast<QFileDialog*>(widget)) {
-          dialog->setDirectory(QFileInfo(autosave).absolutePath());
-          dialog->selectFile(autosave);
-          if (dialog->selectedFiles().value(0) == autosave) {
-            QMetaObject::invokeMethod(dialog, "accept");
+        auto* dialog = qobject_cast<QDialog*>(widget);
+        if (dialog == nullptr || !dialog->isVisible()) continue;
+        auto* file_dialog = qobject_cast<QFileDialog*>(dialog);
+        if (late) {
+          if (waited_for.empty()) {
+            waited_for = file_dialog != nullptr
+                             ? "the Open dialog to take " + autosave.toStdString()
+                             : "a message box to close";
+          }
+          dialog->reject();
+        } else if (qobject_cast<QMessageBox*>(dialog) != nullptr) {
+          dialog->accept();
+        } else if (file_dialog != nullptr) {
+          auto* name = file_dialog->findChild<QLineEdit*>("fileNameEdit");
+          if (name != nullptr && name->text() != autosave) name->setText(autosave);
+          if (file_dialog->selectedFiles().value(0) == autosave) {
+            QMetaObject::invokeMethod(file_dialog, "accept");
           }
         }
       }
     });
     answer.start(20);
+    // The last resort, should a dialog ignore even its cancelling.
+    Watchdog watchdog("the first run's dialogs to be answered", std::chrono::seconds(60));
 
     SharedState state;
     QtPrompt prompt;
@@ -92,6 +114,7 @@ TEST(X11, MainWindowClosesAtOnceAfterTheFirstRunDialogs) {
     frmMain window(program.main);
     program.main.StartUp();
     answer.stop();
+    ASSERT_EQ(waited_for, "") << "gave up waiting for " << waited_for;
     ASSERT_EQ(state.SavePath, temp.text() + "/Saves");
     window.show();
     ASSERT_TRUE(window.windowHandle() != nullptr);

@@ -78,7 +78,9 @@ TEST(Win32Prompt, MessageBoxesShowTheTitleTextAndIconAsked) {
   for (const MessageIcon icon : {MessageIcon::Critical, MessageIcon::None}) {
     seen = {};
     SetTimer(nullptr, 0, 20, ReadAndAcceptMessage);
+    const UINT_PTR watchdog = SetTimer(nullptr, 0, 3000, GiveUp);
     prompt.ShowMessage("Tom & Jerry's saves\ncould not be read.", icon, "Pelloquin Test");
+    KillTimer(nullptr, watchdog);
     EXPECT_EQ(seen.caption, "Pelloquin Test");
     EXPECT_EQ(seen.text, "Tom & Jerry's saves\ncould not be read.");
     EXPECT_EQ(seen.icon, icon != MessageIcon::None);
