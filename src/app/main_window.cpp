@@ -43,56 +43,75 @@ void MainWindow::StartUp() {
   lifetime_.WindowOpened();
   RunReportingErrors([this] {
     const Failures left = removal_.Wait();
-    SharedState& state = services_.state;
-    ClearCharacterTable(state);
-    state.IniPath = services_.ini_path;
-    ShowFailures(services_.prompt, "The settings could not be read:", LoadSettings(state));
-    view_->SetLoadedName(state.LoadedChar);
-
+    ReadSettings();
     Failures failures;
-    if (!FileExists(state.IniPath)) {
-      // Ended during the prompt, the program writes nothing: the next start asks again.
-      struct Withheld {
-        MainWindow& window;
-        ~Withheld() { window.settings_withheld_ = window.session_.Requested(); }
-      } withheld{*this};
-      settings_withheld_ = true;
-      failures = ChooseSaveFolder(state, services_.prompt, SaveFolderPromptKind::FirstRun,
-                                  services_.save_folder_start());
+    if (!FileExists(services_.state.IniPath)) {
+      failures = AskForSaveFolder();
       if (session_.Requested()) return;
     }
-    // The list is filled before the saves are sorted, and the progress
-    // window's half second starts with the sorting.
-    std::optional<ProgressRule> progress;
-    auto fill_list = [&] {
-      listed_names_.clear();
-      FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
-      view_->SetCharacterList(listed_names_);
-      progress.emplace(*view_, "Sorting the saves into their characters' folders", services_.clock);
-    };
-    auto report = [&](std::size_t done, std::size_t total) { progress->Report(done, total); };
-    Work("Sorting the saves into their characters' folders", [&] {
-      Failures sorted = SortSaveFolder(state, report, fill_list);
-      // Without a save folder nothing was sorted: the player learns how to choose one.
-      if (state.SavePath.empty()) sorted = {{"", std::string(kNoSaveFolderMessage)}};
-      Append(failures, sorted);
-      progress.reset();  // closes the progress window
-    });
-    removal_.Start(state.SavePath);
+    Append(failures, SortSaves());
+    removal_.Start(services_.state.SavePath);
     if (session_.Requested()) return;
-
-    if (services_.open_registry) {
-      if (auto registry = services_.open_registry(state.SavePath)) {
-        LocateGame(state, *registry, services_.prompt);
-      }
-    }
+    FindGame();
     ReadInstalledPlugins();
-    ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
-    // Told once per start; each close then writes the other names without a word.
-    ShowFailures(services_.prompt,
-                 "Some characters cannot be kept in the settings:", UnstorableNames(state));
-    ShowRemovalFailures(left);
+    ReportStartUp(failures, left);
   });
+}
+
+void MainWindow::ReadSettings() {
+  SharedState& state = services_.state;
+  ClearCharacterTable(state);
+  state.IniPath = services_.ini_path;
+  ShowFailures(services_.prompt, "The settings could not be read:", LoadSettings(state));
+  view_->SetLoadedName(state.LoadedChar);
+}
+
+Failures MainWindow::AskForSaveFolder() {
+  // Ended during the prompt, the program writes nothing: the next start asks again.
+  struct Withheld {
+    MainWindow& window;
+    ~Withheld() { window.settings_withheld_ = window.session_.Requested(); }
+  } withheld{*this};
+  settings_withheld_ = true;
+  return ChooseSaveFolder(services_.state, services_.prompt, SaveFolderPromptKind::FirstRun,
+                          services_.save_folder_start());
+}
+
+Failures MainWindow::SortSaves() {
+  SharedState& state = services_.state;
+  Failures failures;
+  // The list is filled before the saves are sorted, and the progress
+  // window's half second starts with the sorting.
+  std::optional<ProgressRule> progress;
+  auto fill_list = [&] {
+    listed_names_.clear();
+    FillCharacterList(state, [this](const std::string& name) { listed_names_.push_back(name); });
+    view_->SetCharacterList(listed_names_);
+    progress.emplace(*view_, "Sorting the saves into their characters' folders", services_.clock);
+  };
+  auto report = [&](std::size_t done, std::size_t total) { progress->Report(done, total); };
+  Work("Sorting the saves into their characters' folders", [&] {
+    failures = SortSaveFolder(state, report, fill_list);
+    progress.reset();  // closes the progress window
+  });
+  // Without a save folder nothing was sorted: the player learns how to choose one.
+  if (state.SavePath.empty()) failures = {{"", std::string(kNoSaveFolderMessage)}};
+  return failures;
+}
+
+void MainWindow::FindGame() {
+  if (!services_.open_registry) return;
+  if (auto registry = services_.open_registry(services_.state.SavePath)) {
+    LocateGame(services_.state, *registry, services_.prompt);
+  }
+}
+
+void MainWindow::ReportStartUp(const Failures& failures, const Failures& left) {
+  ShowFailures(services_.prompt, "Some saves could not be sorted:", failures);
+  // Told once per start; each close then writes the other names without a word.
+  ShowFailures(services_.prompt,
+               "Some characters cannot be kept in the settings:", UnstorableNames(services_.state));
+  ShowRemovalFailures(left);
 }
 
 void MainWindow::LoadSave() {

@@ -57,6 +57,20 @@ class MainWindow {
   std::optional<CharacterTip> TipForRow(std::size_t row) const;
 
  private:
+  // The start-up's steps, in their order.
+  // The settings file read into the state, its failures shown.
+  void ReadSettings();
+  // The first run's prompt for the save folder; the session ended during it
+  // withholds the settings.
+  Failures AskForSaveFolder();
+  // The character list filled, then the saves sorted under the progress rule.
+  Failures SortSaves();
+  // The game's folder from the registry, when there is one.
+  void FindGame();
+  // What went wrong in the start-up, told once: sorting, names the settings
+  // cannot keep, the removal before it.
+  void ReportStartUp(const Failures& failures, const Failures& left);
+
   // Runs a command; an exception it throws is shown, never let into the
   // window system's event loop.
   void RunReportingErrors(const std::function<void()>& command);

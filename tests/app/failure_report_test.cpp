@@ -10,6 +10,12 @@
 namespace pelloquin {
 namespace {
 
+int Occurrences(const std::string& text, const std::string& part) {
+  int count = 0;
+  for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
 TEST(ShowFailures, ListsEachDistinctFailureOnceInOneCriticalBox) {
   testing::ScriptedPrompt prompt;
   const Failure copy{"/saves/Brutus/a.ess", "No space left on device"};
@@ -19,15 +25,18 @@ TEST(ShowFailures, ListsEachDistinctFailureOnceInOneCriticalBox) {
   ASSERT_EQ(prompt.messages.size(), 1u);
   EXPECT_EQ(prompt.messages[0].icon, MessageIcon::Critical);
   EXPECT_EQ(prompt.messages[0].title, "Pelloquin");
-  EXPECT_EQ(prompt.messages[0].text,
-            "Some saves could not be sorted:\n\n"
-            "/saves/Brutus/a.ess: No space left on device\n"
-            "/saves/Brutus/a.ess: Permission denied");
+  const std::string& text = prompt.messages[0].text;
+  EXPECT_EQ(text.rfind("Some saves could not be sorted:", 0), 0u) << text;
+  for (const std::string reason : {"No space left on device", "Permission denied"}) {
+    EXPECT_EQ(Occurrences(text, reason), 1) << text;
+  }
+  EXPECT_EQ(Occurrences(text, copy.path), 2) << text;
 }
 
 TEST(FailureReport, AFailureWithoutPathShowsItsReasonAlone) {
-  EXPECT_EQ(FailureReport("Heading:", {{"", "No save folder has been chosen"}, {"/a", "gone"}}),
-            "Heading:\n\nNo save folder has been chosen\n/a: gone");
+  const std::string text =
+      FailureReport("Heading:", {{"", "No save folder has been chosen"}, {"/a", "gone"}});
+  EXPECT_NE(text.find("\nNo save folder has been chosen\n"), std::string::npos) << text;
 }
 
 TEST(ShowFailures, ManyFailuresFitOneScreenWithEveryOneInTheDetails) {

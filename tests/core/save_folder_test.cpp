@@ -142,17 +142,6 @@ TEST_F(SaveFolder, ArchivingTwiceChangesNothingAndWritesNothing) {
   EXPECT_EQ(In("Mirelle"), Names{"2 - Mirelle - b.ess"});
 }
 
-TEST_F(SaveFolder, LoadingAnotherCharacterSwapsTheSaves) {
-  Save({"1 - Brutus - a.ess", "2 - Brutus - b.ess", "3 - Mirelle - c.ess"});
-  state_.LoadedChar = "Brutus";
-  ASSERT_TRUE(StartUp().empty());
-  EXPECT_TRUE(LoadCharacter(state_, "Mirelle").empty());
-  EXPECT_EQ(state_.LoadedChar, "Mirelle");
-  EXPECT_EQ(In(), Names{"3 - Mirelle - c.ess"});
-  EXPECT_EQ(In("Brutus"), (Names{"1 - Brutus - a.ess", "2 - Brutus - b.ess"}));
-  EXPECT_EQ(ReadFile(saves_ / "Brutus" / "2 - Brutus - b.ess"), "content of 2 - Brutus - b.ess");
-}
-
 TEST_F(SaveFolder, AFailedRestoreBringsNoCoSaveAloneAndKeepsTheLoadedCharacter) {
   Save({"1 - Brutus - a.ess", "2 - Mirelle - b.ess", "2 - Mirelle - b.obse"});
   state_.LoadedChar = "Brutus";
