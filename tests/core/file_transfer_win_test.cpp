@@ -6,7 +6,7 @@
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
-#include "save_folder.h"
+#include "save_folder_internal.h"
 #include "save_names.h"
 #include "temp_folder.h"
 
