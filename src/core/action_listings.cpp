@@ -57,7 +57,7 @@ ActionListings::Data& ListingsOf(ActionListings& listings) {
 
 void AddFailure(Failures& failures, const fs::path& path, std::error_code error) {
   // The system's words for it ("resource temporarily unavailable") would not tell.
-  std::string reason = error == files::ChangedError()
+  std::string reason = error == files::Outcome::kChanged
                            ? "the file changed while it was being sorted; it was left where it "
                              "was, and the next run sorts it"
                            : DescribeError(error);

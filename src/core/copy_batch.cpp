@@ -52,8 +52,8 @@ void CopyBatch::Land() {
       const files::CopyRequest& request = requests[i];
       if (!request.error) {
         batch.targets[i].folder->Record(batch.targets[i].name, request.written);
-      } else if (request.error != files::CancelledError() &&
-                 request.error != files::TargetChangedError()) {
+      } else if (request.error != files::Outcome::kCancelled &&
+                 request.error != files::Outcome::kTargetChanged) {
         // A copy that waited for one that failed is told of by that one; a
         // target written since the listing stays as it was written, and the
         // next action compares it anew.

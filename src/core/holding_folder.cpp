@@ -156,7 +156,7 @@ bool FinishCharacter(const fs::path& save_folder, const std::string& character,
       // No copy holds it: back into the save folder, for the next archive.
       error = files::MoveFileIfUnchanged(path, save_folder / PathFromUtf8(name), info,
                                          files::Replace::kNo);
-      if (error == std::errc::file_exists) {
+      if (error == files::Outcome::kTargetExists) {
         failures.push_back({Utf8FromPath(path),
                             "kept: the save folder holds a save of that name again; this "
                             "one has no copy in the folder of " +

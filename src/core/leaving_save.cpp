@@ -20,7 +20,7 @@ bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& cha
   const files::FileInfo* target = to.Find(name);
   if (target != nullptr && files::SameStamp(*source, *target)) {
     std::error_code error = holding.Take(source_path, *source, character);
-    if (error == files::ChangedError()) {
+    if (error == files::Outcome::kChanged) {
       AddFailure(failures, source_path, error);
       return false;
     }
@@ -40,7 +40,7 @@ bool MoveInto(Folder& from, Folder& to, Holding& holding, const std::string& cha
     from.files.erase(name);
     return true;
   }
-  if (error == files::ChangedError()) {
+  if (error == files::Outcome::kChanged) {
     AddFailure(failures, source_path, error);
     return false;
   }
