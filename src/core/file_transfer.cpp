@@ -13,7 +13,34 @@ bool SkipNumber(std::string_view& text) {
   return true;
 }
 
+class OutcomeCategoryImpl final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "pelloquin.files"; }
+  std::string message(int value) const override {
+    switch (static_cast<Outcome>(value)) {
+      case Outcome::kChanged:
+        return "the file changed while it was being handled; it was left as it was";
+      case Outcome::kTargetChanged:
+        return "the target was written since it was listed; it was left as it was";
+      case Outcome::kTargetExists:
+        return "a file of that name is there already";
+      case Outcome::kCancelled:
+        return "not copied: the copy it waited for failed";
+    }
+    return "unknown outcome";
+  }
+};
+
 }  // namespace
+
+const std::error_category& OutcomeCategory() {
+  static const OutcomeCategoryImpl category;
+  return category;
+}
+
+std::error_code make_error_code(Outcome outcome) {
+  return {static_cast<int>(outcome), OutcomeCategory()};
+}
 
 bool IsTemporaryName(std::string_view name) {
   constexpr std::string_view kPrefix = "pelloquin-";
@@ -42,7 +69,7 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests) {
 std::error_code CheckTarget(const CopyRequest& request, const std::optional<FileInfo>& found) {
   if (!request.check_target || !found) return {};
   const std::optional<FileInfo>& listed = request.listed_target;
-  if (!listed || !StillListed(*found, *listed)) return TargetChangedError();
+  if (!listed || !StillListed(*found, *listed)) return Outcome::kTargetChanged;
   return {};
 }
 

@@ -47,11 +47,23 @@ inline bool StillListed(const FileInfo& found, const FileInfo& listed) {
          (found.file_id == 0 || listed.file_id == 0 || SameIdentity(found, listed));
 }
 
-// What a step reports when the file changed under it, while it was copied or
-// since it was listed; the file was left as it was.
-inline std::error_code ChangedError() {
-  return std::make_error_code(std::errc::resource_unavailable_try_again);
-}
+// What the steps below report of their own, apart from the system's errors:
+// each is a value of its own category, so that no system error is taken for
+// one. Compare an error code with them directly (`error == Outcome::kChanged`).
+enum class Outcome {
+  // The file changed under the step, while it was copied or since it was
+  // listed; it was left as it was.
+  kChanged = 1,
+  // A copy's target was written since its folder was listed; the copy was not
+  // made and the target stays as it was written.
+  kTargetChanged,
+  // A move that may not replace its target found one there; both stay.
+  kTargetExists,
+  // A copy was not made because the one it waited for failed.
+  kCancelled,
+};
+const std::error_category& OutcomeCategory();
+std::error_code make_error_code(Outcome outcome);
 
 enum class Listing {
   kFull,   // each file's size, time and identity
@@ -77,7 +89,7 @@ struct CopyRequest {
   fs::path target;
   // An earlier request of the same call that must have replaced its target
   // before this one may (a co-save waits for its save); when that one fails,
-  // this one is not made and reports CancelledError().
+  // this one is not made and reports Outcome::kCancelled.
   std::optional<std::size_t> after;
   // Set by the copy: what failed, or the new target's size, time and identity.
   std::error_code error;
@@ -85,27 +97,16 @@ struct CopyRequest {
   // With `check_target`, the copy takes the target's place only while the
   // target is still the file its folder's listing gave (`listed_target`), or
   // still absent when the listing had none; a target written since is left
-  // as it is and the copy reports TargetChangedError(). The check comes right
+  // as it is and the copy reports Outcome::kTargetChanged. The check comes right
   // before the rename, so a save the game wrote meanwhile is never replaced
   // by an older copy.
   bool check_target = false;
   std::optional<FileInfo> listed_target;
 };
 
-// What a copy reports that was not made because its target was written since
-// it was listed.
-inline std::error_code TargetChangedError() {
-  return std::make_error_code(std::errc::file_exists);
-}
-
 // Whether a copy may still take the place of its target, which is `found`
 // now (nothing when absent).
 std::error_code CheckTarget(const CopyRequest& request, const std::optional<FileInfo>& found);
-
-// What a copy reports that was not made because the one it waited for failed.
-inline std::error_code CancelledError() {
-  return std::make_error_code(std::errc::operation_canceled);
-}
 
 // Copies started by StartCopies and not finished yet. Dropped unfinished, it
 // waits for its flushes and removes the temporary files not yet renamed.
@@ -133,14 +134,14 @@ void CopyFilesSafely(std::vector<CopyRequest>& requests);
 
 // The two steps below take a file out of its folder only while it is still
 // the file `expected` describes (identity, size and time), checked right
-// before it goes; otherwise they leave it and return ChangedError(). On
+// before it goes; otherwise they leave it and return Outcome::kChanged. On
 // Windows the file is held open so that no one can write it from the check
 // until it is gone.
 
 enum class Replace { kYes, kNo };
 
 // Renames `source` to `target`. An existing target is replaced with
-// Replace::kYes, else left and reported as std::errc::file_exists. Fails
+// Replace::kYes, else left and reported as Outcome::kTargetExists. Fails
 // (without copying) when the two lie on different file systems.
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
                                     const FileInfo& expected, Replace replace = Replace::kYes);
@@ -193,3 +194,6 @@ struct CopyStatistics {
 CopyStatistics& Statistics();
 
 }  // namespace pelloquin::files
+
+template <>
+struct std::is_error_code_enum<pelloquin::files::Outcome> : std::true_type {};

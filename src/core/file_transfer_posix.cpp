@@ -31,6 +31,12 @@ using posix::Descriptor;
 using posix::LastError;
 using posix::RetryOnInterrupt;
 
+// A move's own outcome when a file of the target's name is there; any other
+// error as the system gave it.
+std::error_code TargetExistsOr(std::error_code error) {
+  return error == std::errc::file_exists ? make_error_code(Outcome::kTargetExists) : error;
+}
+
 std::int64_t Ticks(const struct stat& status) {
   return static_cast<std::int64_t>(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec;
 }
@@ -49,7 +55,7 @@ FileInfo InfoOf(std::string name, const struct stat& status) {
 std::error_code CheckUnchanged(const fs::path& path, const FileInfo& expected, struct stat& now) {
   if (::lstat(path.c_str(), &now) != 0) return LastError();
   FileInfo found = InfoOf({}, now);
-  if (!S_ISREG(now.st_mode) || !StillListed(found, expected)) return ChangedError();
+  if (!S_ISREG(now.st_mode) || !StillListed(found, expected)) return Outcome::kChanged;
   return {};
 }
 
@@ -106,7 +112,7 @@ std::error_code StreamContent(int in, int out, std::uint64_t size) {
     copied += static_cast<std::uint64_t>(got);
   }
   // The file shrank or grew while it was read.
-  if (copied != size) return ChangedError();
+  if (copied != size) return Outcome::kChanged;
   return {};
 }
 
@@ -126,7 +132,7 @@ std::error_code CopyContent(int in, int out, std::uint64_t size) {
       }
       return LastError();
     }
-    if (copied == 0) return ChangedError();
+    if (copied == 0) return Outcome::kChanged;
     remaining -= static_cast<std::uint64_t>(copied);
   }
   return {};
@@ -214,7 +220,7 @@ std::error_code WriteTemporary(const fs::path& source, const fs::path& target, P
   struct stat after {};
   if (::fstat(in.get(), &after) != 0) return copy.Abandon(LastError());
   if (after.st_size != status.st_size || Ticks(after) != Ticks(status)) {
-    return copy.Abandon(ChangedError());
+    return copy.Abandon(Outcome::kChanged);
   }
   const timespec times[2] = {status.st_atim, status.st_mtim};
   if (fault::ShouldFail()) return copy.Abandon(InjectedError());
@@ -319,7 +325,7 @@ std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
     if (state.flush_errors[i] != 0) {
       request.error = copy.Abandon(posix::ErrorCode(state.flush_errors[i]));
     } else if (request.after && state.requests[*request.after].error) {
-      request.error = copy.Abandon(CancelledError());
+      request.error = copy.Abandon(Outcome::kCancelled);
     } else if (auto error = CheckTargetNow(request)) {
       request.error = copy.Abandon(error);
     } else {
@@ -341,10 +347,10 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
   } else {
 #ifdef __linux__
     if (::renameat2(AT_FDCWD, source.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) != 0) {
-      return LastError();
+      return TargetExistsOr(LastError());
     }
 #else
-    if (::link(source.c_str(), target.c_str()) != 0) return LastError();
+    if (::link(source.c_str(), target.c_str()) != 0) return TargetExistsOr(LastError());
     if (::unlink(source.c_str()) != 0) return LastError();
 #endif
   }

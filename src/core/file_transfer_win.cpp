@@ -74,7 +74,7 @@ std::error_code CheckUnchanged(const Handle& file, const FileInfo& expected) {
                  info.dwVolumeSerialNumber,
                  Size(info.nFileIndexHigh, info.nFileIndexLow)};
   if (!IsOrdinaryFile(info.dwFileAttributes) || !StillListed(found, expected)) {
-    return ChangedError();
+    return Outcome::kChanged;
   }
   return {};
 }
@@ -146,7 +146,7 @@ std::error_code CheckCopied(const fs::path& source, const WIN32_FILE_ATTRIBUTE_D
                             const fs::path& temporary) {
   WIN32_FILE_ATTRIBUTE_DATA after{};
   if (auto error = Attributes(source, after)) return error;
-  if (!SameStamp(InfoOf(before), InfoOf(after))) return ChangedError();
+  if (!SameStamp(InfoOf(before), InfoOf(after))) return Outcome::kChanged;
   if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
     DWORD writable = before.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
     if (!::SetFileAttributesW(temporary.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
@@ -235,7 +235,7 @@ CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
 CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
   for (auto& request : requests) {
     if (request.after && requests[*request.after].error) {
-      request.error = CancelledError();
+      request.error = Outcome::kCancelled;
       continue;
     }
     request.error = CopyOne(request, request.written);
@@ -268,7 +268,7 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
                                     static_cast<DWORD>(buffer.size()))) {
     const DWORD error = ::GetLastError();
     if (error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS) {
-      return std::make_error_code(std::errc::file_exists);
+      return Outcome::kTargetExists;
     }
     return win::ErrorCode(error);
   }
@@ -284,7 +284,7 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
   // The removal is for good here: the copy must still be the one listed.
   WIN32_FILE_ATTRIBUTE_DATA copy_data{};
   if (auto error = Attributes(copy, copy_data)) return error;
-  if (!SameStamp(InfoOf(copy_data), copy_info)) return ChangedError();
+  if (!SameStamp(InfoOf(copy_data), copy_info)) return Outcome::kChanged;
   fault::AfterCheck(path);
   // No one can write the file through another handle, so it may simply go.
   FILE_DISPOSITION_INFO disposition{TRUE};

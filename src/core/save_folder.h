@@ -8,7 +8,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "failure.h"
 #include "shared_state.h"
@@ -17,14 +16,6 @@ namespace pelloquin {
 
 // Called after each save handled: saves done, saves in all.
 using ProgressFn = std::function<void(std::size_t done, std::size_t total)>;
-
-// The save names (ordinary, not hidden files ending in ".ess") of one folder,
-// sorted by name, letter case ignored, ties in byte order.
-struct SaveListing {
-  std::vector<std::string> names;
-  Failures failures;
-};
-SaveListing ListSaves(const std::string& folder);
 
 // The folders as one user action (start-up, Load Save) listed them, kept up
 // to date with what the action changes in them, and the character found for
@@ -37,24 +28,15 @@ class ActionListings {
   ActionListings(const ActionListings&) = delete;
   ActionListings& operator=(const ActionListings&) = delete;
 
-  struct Data;
-  Data& data() { return *data_; }
+  struct Data;  // action_listings.h
 
  private:
+  friend Data& ListingsOf(ActionListings& listings);
   std::unique_ptr<Data> data_;
 };
 
 // Empty when `save_path` is an absolute path naming an existing folder.
 Failures CheckSaveFolder(const std::string& save_path);
-
-// Registers the character of every qualifying save of `listing`, and tells
-// of each whose character can have no folder: that save stays in the save
-// folder, and the archives that follow pass it over without a word.
-Failures ScanCharacters(SharedState& state, const std::vector<std::string>& listing);
-
-// Creates the folder of every known character whose name is a usable folder
-// name. A folder that exists already is no failure.
-Failures MakeCharacterFolders(const SharedState& state);
 
 // Copies every qualifying save into its character's folder, then takes out
 // of the save folder those that do not belong to the loaded character. One
@@ -65,13 +47,6 @@ Failures MakeCharacterFolders(const SharedState& state);
 // `listings` are those of the action it ends.
 Failures ArchiveSaves(const SharedState& state, ActionListings& listings,
                       const ProgressFn& progress = {});
-Failures ArchiveSaves(const SharedState& state, const ProgressFn& progress = {});
-
-// Copies the qualifying saves of the character's folder into the save folder,
-// keeping any save there that is no older than its copy. A co-save comes only
-// with its save: none whose save could not be copied.
-Failures RestoreCharacter(const SharedState& state, std::string_view name,
-                          const ProgressFn& progress = {});
 
 // Start-up's file work before the character list is filled: takes out of the
 // table the names that can have no folder, finishes the removals a run cut
@@ -81,7 +56,6 @@ Failures RestoreCharacter(const SharedState& state, std::string_view name,
 // file name, or by the header as the sorting reads it), and makes their
 // folders.
 Failures PrepareSaveFolder(SharedState& state, ActionListings& listings);
-Failures PrepareSaveFolder(SharedState& state);
 
 // The start-up's whole work on the save folder, with one listing of each
 // folder: PrepareSaveFolder, then `characters_known` (the character table is

@@ -2,6 +2,7 @@
 // and which names may become a folder.
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -55,6 +56,9 @@ bool IsUsableFolderName(std::string_view name);
 // Names the character table takes: those that can be a folder's, and the
 // empty name, which stays in the list as an empty entry.
 bool IsCharacterName(std::string_view name);
+
+// Files a script extender keeps beside a save; they go wherever the save goes.
+inline constexpr std::array<std::string_view, 2> kCoSaveExtensions = {".obse", ".pluggy"};
 
 // Save files end in ".ess", letter case ignored.
 bool HasSaveExtension(std::string_view file_name);

@@ -76,7 +76,7 @@ TEST_F(FileTransfer, ABatchedCopyWaitingForAFailedOneIsNotMadeAndTheRestTellThei
       Request(temp_.path() / "c.ess", dest / "c.ess")};
   files::CopyFilesSafely(requests);
   EXPECT_TRUE(requests[0].error);
-  EXPECT_EQ(requests[1].error, files::CancelledError());
+  EXPECT_EQ(requests[1].error, files::Outcome::kCancelled);
   ASSERT_FALSE(requests[2].error);
   EXPECT_EQ(FileNames(dest), (std::vector<std::string>{"c.ess", "keep"}));
   std::vector<files::FileInfo> listed;
@@ -118,7 +118,7 @@ TEST_F(FileTransfer, ACopyLeavesATargetWrittenSinceItWasListed) {
     requests[0].check_target = true;
     requests[0].listed_target = listed;
     files::CopyFilesSafely(requests);
-    EXPECT_EQ(requests[0].error, c.replaced ? std::error_code() : files::TargetChangedError());
+    EXPECT_EQ(requests[0].error, c.replaced ? std::error_code() : files::Outcome::kTargetChanged);
     EXPECT_EQ(ReadFile(target), c.replaced ? "copy" : c.since);
     EXPECT_EQ(FileNames(target.parent_path()), Names{"save.ess"});
   }
@@ -134,11 +134,28 @@ TEST_F(FileTransfer, AMoveToldNotToReplaceLeavesBothFiles) {
   ASSERT_NE(from, listed.end());
   EXPECT_EQ(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "to.ess", *from,
                                        files::Replace::kNo),
-            std::errc::file_exists);
+            files::Outcome::kTargetExists);
   EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "to");
   EXPECT_FALSE(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "new.ess",
                                           *from, files::Replace::kNo));
   EXPECT_EQ(ReadFile(temp_.path() / "new.ess"), "from");
+}
+
+// A system error is never taken for one of the steps' own outcomes: the
+// sorting passes over a copy whose target changed without a word, and an
+// error of the system's must still be told.
+TEST(FileTransferOutcome, NoSystemErrorPassesForAnOutcome) {
+  using files::Outcome;
+  for (const Outcome outcome :
+       {Outcome::kChanged, Outcome::kTargetChanged, Outcome::kTargetExists, Outcome::kCancelled}) {
+    for (const std::errc error : {std::errc::resource_unavailable_try_again, std::errc::file_exists,
+                                  std::errc::operation_canceled}) {
+      EXPECT_NE(std::make_error_code(error), outcome) << static_cast<int>(outcome);
+      EXPECT_NE(std::error_code(static_cast<int>(error), std::system_category()), outcome)
+          << static_cast<int>(outcome);
+    }
+  }
+  EXPECT_NE(std::error_code(Outcome::kTargetChanged), Outcome::kTargetExists);
 }
 
 TEST_F(FileTransfer, MissingSourceIsReportedAndTargetKept) {

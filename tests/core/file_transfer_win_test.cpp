@@ -6,7 +6,7 @@
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
-#include "save_folder.h"
+#include "save_folder_internal.h"
 #include "save_names.h"
 #include "temp_folder.h"
 
@@ -172,7 +172,7 @@ TEST_F(WindowsFiles, MoveReplacesOnlyAnUnchangedFileAndFolderCreationToleratesOn
   const auto& from = listed[0].name == "from.ess" ? listed[0] : listed[1];
   WriteFile(temp_.path() / "from.ess", "written since");
   EXPECT_EQ(files::MoveFileIfUnchanged(temp_.path() / "from.ess", temp_.path() / "to.ess", from),
-            files::ChangedError());
+            files::Outcome::kChanged);
   EXPECT_EQ(ReadFile(temp_.path() / "to.ess"), "replaced");
 
   ASSERT_FALSE(files::StatFile(temp_.path() / "from.ess", listed[0]));

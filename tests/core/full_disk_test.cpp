@@ -6,7 +6,7 @@
 #include "file_transfer.h"
 #include "invariant.h"
 #include "paths.h"
-#include "save_folder.h"
+#include "save_folder_internal.h"
 #include "temp_folder.h"
 #include "tmpfs_mount.h"
 

@@ -4,7 +4,7 @@
 
 #include "fault_injection.h"
 #include "invariant.h"
-#include "save_folder.h"
+#include "save_folder_internal.h"
 #include "save_names.h"
 #include "temp_folder.h"
 

@@ -1,6 +1,4 @@
 // Sorting saves into character folders and restoring them, on real folders.
-#include "save_folder.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include "fault_injection.h"
 #include "file_transfer.h"
 #include "paths.h"
+#include "save_folder_internal.h"
 #include "save_header.h"
 #include "save_header_bytes.h"
 #include "save_names.h"
