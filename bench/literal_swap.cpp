@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "paths.h"
-#include "save_header.h"
-#include "save_names.h"
+#include "core/paths.h"
+#include "core/save_header.h"
+#include "core/save_names.h"
 
 namespace pelloquin::bench {
 

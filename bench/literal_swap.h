@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "shared_state.h"
+#include "core/shared_state.h"
 
 namespace pelloquin::bench {
 

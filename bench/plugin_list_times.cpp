@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "figures.h"
-#include "plugin_lists.h"
+#include "platform/plugin_lists.h"
 #include "step_process.h"
 
 namespace pelloquin::bench {

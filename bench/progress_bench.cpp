@@ -15,16 +15,16 @@
 #include <optional>
 #include <string>
 
+#include "app/program.h"
+#include "app/progress_rule.h"
+#include "core/paths.h"
+#include "core/save_folder.h"
 #include "figures.h"
-#include "frm_main.h"
-#include "paths.h"
-#include "program.h"
-#include "progress_rule.h"
-#include "qt_desktop.h"
-#include "qt_prompt.h"
-#include "save_folder.h"
 #include "save_tree.h"
 #include "step_process.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
 
 namespace pelloquin::bench {
 

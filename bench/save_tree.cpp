@@ -7,9 +7,9 @@
 #include <map>
 #include <stdexcept>
 
-#include "paths.h"
+#include "core/paths.h"
+#include "core/save_names.h"
 #include "save_header_bytes.h"
-#include "save_names.h"
 
 namespace pelloquin::bench {
 

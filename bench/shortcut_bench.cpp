@@ -20,16 +20,16 @@
 #include <stdexcept>
 #include <string>
 
+#include "app/program.h"
+#include "core/paths.h"
+#include "core/save_folder.h"
 #include "figures.h"
-#include "frm_main.h"
-#include "paths.h"
-#include "program.h"
-#include "qt_desktop.h"
-#include "qt_prompt.h"
-#include "save_folder.h"
 #include "save_tree.h"
-#include "settings.h"
+#include "settings/settings.h"
 #include "step_process.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
 
 namespace pelloquin::bench {
 

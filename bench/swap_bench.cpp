@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "paths.h"
+#include "core/paths.h"
 #include "save_tree.h"
 #include "swap_options.h"
 #include "swap_report.h"

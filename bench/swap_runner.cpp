@@ -6,11 +6,11 @@
 #include <chrono>
 #include <iostream>
 
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_folder.h"
-#include "save_header.h"
-#include "shared_state.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_folder.h"
+#include "core/save_header.h"
+#include "core/shared_state.h"
 
 namespace pelloquin::bench {
 

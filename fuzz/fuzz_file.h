@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "bounded_read.h"
+#include "core/bounded_read.h"
 #include "fuzz_check.h"
 
 namespace pelloquin::fuzz {

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "fuzz_check.h"
-#include "ini_text.h"
-#include "settings.h"
+#include "settings/ini_text.h"
+#include "settings/settings.h"
 
 namespace {
 

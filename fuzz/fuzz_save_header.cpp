@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "core/little_endian.h"
+#include "core/paths.h"
+#include "core/save_header.h"
+#include "core/utf8.h"
 #include "fuzz_check.h"
 #include "fuzz_file.h"
-#include "little_endian.h"
-#include "paths.h"
-#include "save_header.h"
-#include "utf8.h"
 
 namespace {
 

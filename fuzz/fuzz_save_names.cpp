@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <string>
 
+#include "core/paths.h"
+#include "core/save_names.h"
+#include "core/shared_state.h"
 #include "fuzz_check.h"
-#include "paths.h"
-#include "save_names.h"
-#include "shared_state.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include "fuzz_check.h"
 #include "fuzz_file.h"
-#include "key_values.h"
-#include "save_folder_search.h"
+#include "platform/key_values.h"
+#include "platform/save_folder_search.h"
 
 namespace {
 

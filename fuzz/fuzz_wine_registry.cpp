@@ -5,7 +5,7 @@
 
 #include "fuzz_check.h"
 #include "fuzz_file.h"
-#include "wine_registry_file.h"
+#include "platform/wine_registry_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace pelloquin;

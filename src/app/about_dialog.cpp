@@ -1,8 +1,8 @@
 // What the About dialog does.
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
+#include "app/system_info.h"
 #include "app_info.h"
-#include "system_info.h"
 
 namespace pelloquin {
 

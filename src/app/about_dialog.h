@@ -6,9 +6,9 @@
 #include <string>
 #include <string_view>
 
-#include "app_services.h"
-#include "lifetime.h"
-#include "views.h"
+#include "app/app_services.h"
+#include "app/lifetime.h"
+#include "app/views.h"
 
 namespace pelloquin {
 

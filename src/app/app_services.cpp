@@ -1,9 +1,9 @@
 // The services the running program is given.
-#include "app_services.h"
+#include "app/app_services.h"
 
 #include <utility>
 
-#include "save_folder_search.h"
+#include "platform/save_folder_search.h"
 
 namespace pelloquin {
 

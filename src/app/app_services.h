@@ -8,11 +8,11 @@
 #include <string>
 #include <string_view>
 
-#include "plugin_lists.h"
-#include "program_start.h"
-#include "prompt.h"
-#include "registry.h"
-#include "shared_state.h"
+#include "core/prompt.h"
+#include "core/shared_state.h"
+#include "platform/plugin_lists.h"
+#include "platform/program_start.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 

@@ -1,5 +1,5 @@
 // What the pointer resting on a character shows.
-#include "character_tip.h"
+#include "app/character_tip.h"
 
 #include <ctime>
 

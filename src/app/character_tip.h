@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "latest_save.h"
-#include "plugin_lists.h"
+#include "core/latest_save.h"
+#include "platform/plugin_lists.h"
 
 namespace pelloquin {
 

@@ -1,8 +1,8 @@
 // The program's command line.
-#include "command_line.h"
+#include "app/command_line.h"
 
+#include "app/exit_status.h"
 #include "app_info.h"
-#include "exit_status.h"
 
 namespace pelloquin {
 

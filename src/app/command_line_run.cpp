@@ -1,13 +1,13 @@
 // A run without the main window, over the main window's behaviour.
-#include "command_line_run.h"
+#include "app/command_line_run.h"
 
 #include <optional>
 
-#include "exit_status.h"
-#include "game.h"
-#include "one_copy.h"
-#include "settings.h"
-#include "utf8.h"
+#include "app/exit_status.h"
+#include "app/one_copy.h"
+#include "core/utf8.h"
+#include "platform/game.h"
+#include "settings/settings.h"
 
 namespace pelloquin {
 

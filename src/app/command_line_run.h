@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "command_line.h"
-#include "instance_lock.h"
-#include "program.h"
-#include "prompt.h"
-#include "views.h"
+#include "app/command_line.h"
+#include "app/program.h"
+#include "app/views.h"
+#include "core/prompt.h"
+#include "platform/instance_lock.h"
 
 namespace pelloquin {
 

@@ -1,5 +1,5 @@
 // Telling the user, in one message box, what a command could not do.
-#include "failure_report.h"
+#include "app/failure_report.h"
 
 namespace pelloquin {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "failure.h"
-#include "prompt.h"
+#include "core/failure.h"
+#include "core/prompt.h"
 
 namespace pelloquin {
 

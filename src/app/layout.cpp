@@ -1,5 +1,5 @@
 // Twips to pixels, and the checks that hold the layout tables together.
-#include "layout.h"
+#include "app/layout.h"
 
 #include <cmath>
 #include <iterator>

@@ -1,15 +1,15 @@
 // What the main window does, over any window system.
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <optional>
 #include <stdexcept>
 
-#include "failure_report.h"
-#include "game.h"
-#include "progress_rule.h"
-#include "save_folder.h"
-#include "save_folder_prompt.h"
-#include "settings.h"
+#include "app/failure_report.h"
+#include "app/progress_rule.h"
+#include "app/save_folder_prompt.h"
+#include "core/save_folder.h"
+#include "platform/game.h"
+#include "settings/settings.h"
 
 namespace pelloquin {
 

@@ -9,14 +9,14 @@
 #include <string_view>
 #include <vector>
 
-#include "about_dialog.h"
-#include "app_services.h"
-#include "character_tip.h"
-#include "deferred_removal.h"
-#include "failure.h"
-#include "lifetime.h"
-#include "session_end.h"
-#include "views.h"
+#include "app/about_dialog.h"
+#include "app/app_services.h"
+#include "app/character_tip.h"
+#include "app/lifetime.h"
+#include "app/session_end.h"
+#include "app/views.h"
+#include "core/deferred_removal.h"
+#include "core/failure.h"
 
 namespace pelloquin {
 

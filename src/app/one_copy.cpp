@@ -1,5 +1,5 @@
 // One running copy per settings file.
-#include "one_copy.h"
+#include "app/one_copy.h"
 
 namespace pelloquin {
 

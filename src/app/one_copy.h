@@ -3,8 +3,8 @@
 
 #include <string_view>
 
-#include "instance_lock.h"
-#include "prompt.h"
+#include "core/prompt.h"
+#include "platform/instance_lock.h"
 
 namespace pelloquin {
 

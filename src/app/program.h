@@ -4,11 +4,11 @@
 // its event loop.
 #pragma once
 
-#include "about_dialog.h"
-#include "app_services.h"
-#include "lifetime.h"
-#include "main_window.h"
-#include "views.h"
+#include "app/about_dialog.h"
+#include "app/app_services.h"
+#include "app/lifetime.h"
+#include "app/main_window.h"
+#include "app/views.h"
 
 namespace pelloquin {
 

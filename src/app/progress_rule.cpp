@@ -1,5 +1,5 @@
 // When file work shows a progress window, and how often it is repainted.
-#include "progress_rule.h"
+#include "app/progress_rule.h"
 
 #include <algorithm>
 #include <utility>

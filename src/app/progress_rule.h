@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "save_folder.h"
-#include "views.h"
+#include "app/views.h"
+#include "core/save_folder.h"
 
 namespace pelloquin {
 

@@ -1,9 +1,9 @@
 // Asking the user for the save folder by having them pick the game's autosave.
-#include "save_folder_prompt.h"
+#include "app/save_folder_prompt.h"
 
-#include "ini_file.h"
-#include "paths.h"
-#include "settings.h"
+#include "core/paths.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
 
 namespace pelloquin {
 

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-#include "failure.h"
-#include "prompt.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/prompt.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

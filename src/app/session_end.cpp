@@ -1,5 +1,5 @@
 // The end of a session, between actions.
-#include "session_end.h"
+#include "app/session_end.h"
 
 #include <csignal>
 #include <utility>

@@ -1,14 +1,14 @@
 // The registry lookup of System Information and the System Info command.
-#include "system_info.h"
+#include "app/system_info.h"
 
 #include <array>
 #include <cstdint>
 #include <stdexcept>
 
 #include "app_info.h"
-#include "file_transfer.h"
-#include "little_endian.h"
-#include "paths.h"
+#include "core/file_transfer.h"
+#include "core/little_endian.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

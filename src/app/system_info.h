@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-#include "program_start.h"
-#include "prompt.h"
-#include "registry.h"
+#include "core/prompt.h"
+#include "platform/program_start.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 

@@ -1,10 +1,10 @@
 // The folders as one action listed them.
-#include "action_listings.h"
+#include "core/action_listings.h"
 
 #include <algorithm>
 
-#include "ascii_case.h"
-#include "paths.h"
+#include "core/ascii_case.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

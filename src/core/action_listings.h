@@ -12,11 +12,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "failure.h"
-#include "file_transfer.h"
-#include "save_folder.h"
-#include "save_header.h"
-#include "save_names.h"
+#include "core/failure.h"
+#include "core/file_transfer.h"
+#include "core/save_folder.h"
+#include "core/save_header.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

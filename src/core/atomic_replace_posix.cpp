@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "atomic_replace.h"
-#include "fault_injection.h"
+#include "core/atomic_replace.h"
+#include "core/fault_injection.h"
 
 namespace pelloquin::files {
 

@@ -1,8 +1,8 @@
 // Replacing a file whole on Windows.
 #include <algorithm>
 
-#include "atomic_replace.h"
-#include "fault_injection.h"
+#include "core/atomic_replace.h"
+#include "core/fault_injection.h"
 
 namespace pelloquin::files {
 

@@ -1,5 +1,5 @@
 // Reading a file whole, within a limit, on every platform.
-#include "bounded_read.h"
+#include "core/bounded_read.h"
 
 #include <algorithm>
 

@@ -14,9 +14,9 @@
 #include <system_error>
 
 #ifdef _WIN32
-#include "win_handle.h"
+#include "core/win_handle.h"
 #else
-#include "posix_descriptor.h"
+#include "core/posix_descriptor.h"
 #endif
 
 namespace pelloquin::files {

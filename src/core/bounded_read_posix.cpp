@@ -6,7 +6,7 @@
 
 #include <cerrno>
 
-#include "bounded_read.h"
+#include "core/bounded_read.h"
 
 namespace pelloquin::files {
 

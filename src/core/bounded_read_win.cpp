@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "bounded_read.h"
+#include "core/bounded_read.h"
 
 namespace pelloquin::files {
 

@@ -1,16 +1,16 @@
 // Characters known only by their folders.
-#include "character_folders.h"
+#include "core/character_folders.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include "action_listings.h"
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_header.h"
-#include "save_names.h"
+#include "core/action_listings.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_header.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

@@ -1,8 +1,8 @@
 // Characters known only by their folders: found again from the saves there.
 #pragma once
 
-#include "failure.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

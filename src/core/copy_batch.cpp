@@ -1,9 +1,9 @@
 // Copies written back in batches.
-#include "copy_batch.h"
+#include "core/copy_batch.h"
 
 #include <utility>
 
-#include "paths.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "action_listings.h"
-#include "failure.h"
-#include "file_transfer.h"
-#include "save_folder.h"
+#include "core/action_listings.h"
+#include "core/failure.h"
+#include "core/file_transfer.h"
+#include "core/save_folder.h"
 
 namespace pelloquin {
 

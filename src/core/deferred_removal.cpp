@@ -1,10 +1,10 @@
 // The background removal of the holding folder's saves.
-#include "deferred_removal.h"
+#include "core/deferred_removal.h"
 
 #include <exception>
 #include <utility>
 
-#include "save_folder.h"
+#include "core/save_folder.h"
 
 namespace pelloquin {
 

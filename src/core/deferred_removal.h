@@ -5,7 +5,7 @@
 #include <string>
 #include <thread>
 
-#include "failure.h"
+#include "core/failure.h"
 
 namespace pelloquin {
 

@@ -1,9 +1,9 @@
 // The process's environment variables, and the folders they name.
-#include "environment.h"
+#include "core/environment.h"
 
 #include <cstdlib>
 
-#include "paths.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

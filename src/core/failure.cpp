@@ -1,5 +1,5 @@
 // Error texts for the user.
-#include "failure.h"
+#include "core/failure.h"
 
 #include <algorithm>
 #include <iterator>
@@ -7,7 +7,7 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "utf16.h"
+#include "core/utf16.h"
 #endif
 
 namespace pelloquin {

@@ -1,5 +1,5 @@
 // The process's one fault injector.
-#include "fault_injection.h"
+#include "core/fault_injection.h"
 
 namespace pelloquin::fault {
 

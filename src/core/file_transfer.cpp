@@ -1,5 +1,5 @@
 // The parts of the file-system steps that every platform shares.
-#include "file_transfer.h"
+#include "core/file_transfer.h"
 
 namespace pelloquin::files {
 

@@ -12,10 +12,10 @@
 #include <set>
 #include <thread>
 
-#include "atomic_replace.h"
-#include "fault_injection.h"
-#include "file_transfer.h"
-#include "posix_descriptor.h"
+#include "core/atomic_replace.h"
+#include "core/fault_injection.h"
+#include "core/file_transfer.h"
+#include "core/posix_descriptor.h"
 
 #ifdef __linux__
 #include <linux/fs.h>

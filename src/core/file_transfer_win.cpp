@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "atomic_replace.h"
-#include "fault_injection.h"
-#include "file_transfer.h"
-#include "paths.h"
-#include "win_handle.h"
+#include "core/atomic_replace.h"
+#include "core/fault_injection.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/win_handle.h"
 
 namespace pelloquin::files {
 

@@ -1,14 +1,14 @@
 // The holding folder: saves taken there during an action, and their removal after it.
-#include "holding_folder.h"
+#include "core/holding_folder.h"
 
 #include <algorithm>
 #include <vector>
 
-#include "action_listings.h"
-#include "ascii_case.h"
-#include "paths.h"
-#include "save_folder.h"
-#include "save_names.h"
+#include "core/action_listings.h"
+#include "core/ascii_case.h"
+#include "core/paths.h"
+#include "core/save_folder.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

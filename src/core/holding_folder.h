@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "file_transfer.h"
+#include "core/file_transfer.h"
 
 namespace pelloquin {
 

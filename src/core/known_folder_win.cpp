@@ -4,7 +4,7 @@
 #include <knownfolders.h>
 #include <shlobj.h>
 
-#include "paths.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

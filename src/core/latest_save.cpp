@@ -1,12 +1,12 @@
 // Finding a character's newest save.
-#include "latest_save.h"
+#include "core/latest_save.h"
 
 #include <map>
 
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_folder.h"
-#include "save_names.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_folder.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

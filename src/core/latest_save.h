@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "save_header.h"
-#include "shared_state.h"
+#include "core/save_header.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

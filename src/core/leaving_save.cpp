@@ -1,10 +1,10 @@
 // A file taken out of the save folder into its character's folder.
-#include "leaving_save.h"
+#include "core/leaving_save.h"
 
 #include <filesystem>
 
-#include "file_transfer.h"
-#include "paths.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

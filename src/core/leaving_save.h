@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "action_listings.h"
-#include "failure.h"
-#include "holding_folder.h"
+#include "core/action_listings.h"
+#include "core/failure.h"
+#include "core/holding_folder.h"
 
 namespace pelloquin {
 

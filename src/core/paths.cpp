@@ -1,5 +1,5 @@
 // UTF-8 text and file-system paths.
-#include "paths.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

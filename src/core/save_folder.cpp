@@ -5,24 +5,24 @@
 // character's folder or, when its copy there matches, into the holding folder
 // whose removals wait until the window is usable again: a swap costs the user
 // only what changed.
-#include "save_folder.h"
+#include "core/save_folder.h"
 
 #include <algorithm>
 #include <limits>
 #include <optional>
 #include <utility>
 
-#include "action_listings.h"
-#include "bounded_read.h"
-#include "character_folders.h"
-#include "copy_batch.h"
-#include "file_transfer.h"
-#include "holding_folder.h"
-#include "leaving_save.h"
-#include "paths.h"
-#include "save_folder_internal.h"
-#include "save_header.h"
-#include "save_names.h"
+#include "core/action_listings.h"
+#include "core/bounded_read.h"
+#include "core/character_folders.h"
+#include "core/copy_batch.h"
+#include "core/file_transfer.h"
+#include "core/holding_folder.h"
+#include "core/leaving_save.h"
+#include "core/paths.h"
+#include "core/save_folder_internal.h"
+#include "core/save_header.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

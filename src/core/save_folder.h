@@ -9,8 +9,8 @@
 #include <string>
 #include <string_view>
 
-#include "failure.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

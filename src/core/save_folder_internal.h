@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "failure.h"
-#include "save_folder.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/save_folder.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

@@ -1,17 +1,17 @@
 // Reading a save's header. Every length is checked against the header's size
 // and the bytes at hand before it is used, so no input reads out of bounds.
-#include "save_header.h"
+#include "core/save_header.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <system_error>
 
-#include "ascii_case.h"
-#include "bounded_read.h"
-#include "little_endian.h"
-#include "paths.h"
-#include "save_names.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/bounded_read.h"
+#include "core/little_endian.h"
+#include "core/paths.h"
+#include "core/save_names.h"
+#include "core/utf8.h"
 
 namespace pelloquin {
 

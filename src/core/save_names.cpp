@@ -1,8 +1,8 @@
 // Reading a save's file name.
-#include "save_names.h"
+#include "core/save_names.h"
 
-#include "ascii_case.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/utf8.h"
 
 namespace pelloquin {
 

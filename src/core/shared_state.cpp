@@ -1,9 +1,9 @@
 // The character table's rules.
-#include "shared_state.h"
+#include "core/shared_state.h"
 
 #include <algorithm>
 
-#include "save_names.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

@@ -1,8 +1,8 @@
 // UTF-8 and UTF-16 conversions that accept any input.
-#include "utf16.h"
+#include "core/utf16.h"
 
-#include "little_endian.h"
-#include "utf8.h"
+#include "core/little_endian.h"
+#include "core/utf8.h"
 
 namespace pelloquin {
 

@@ -3,8 +3,8 @@
 
 #include <climits>
 
-#include "utf16.h"
-#include "utf8.h"
+#include "core/utf16.h"
+#include "core/utf8.h"
 
 namespace pelloquin {
 

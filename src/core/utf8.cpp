@@ -1,5 +1,5 @@
 // Strict UTF-8 decoding, UTF-8 encoding and the Windows-1252 table.
-#include "utf8.h"
+#include "core/utf8.h"
 
 #include <array>
 

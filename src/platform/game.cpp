@@ -1,13 +1,13 @@
 // Finding the game's install folder in the registry and starting its launcher.
-#include "game.h"
+#include "platform/game.h"
 
 #include <filesystem>
 #include <string>
 
-#include "paths.h"
+#include "core/paths.h"
 
 #ifndef _WIN32
-#include "wine_prefix.h"
+#include "platform/wine_prefix.h"
 #endif
 
 namespace pelloquin {

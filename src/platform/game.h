@@ -4,11 +4,11 @@
 #include <optional>
 #include <string_view>
 
-#include "failure.h"
-#include "program_start.h"
-#include "prompt.h"
-#include "registry.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/prompt.h"
+#include "core/shared_state.h"
+#include "platform/program_start.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 

@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "failure.h"
+#include "core/failure.h"
 
 namespace pelloquin {
 

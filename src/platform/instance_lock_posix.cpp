@@ -6,9 +6,9 @@
 
 #include <filesystem>
 
-#include "instance_lock.h"
-#include "paths.h"
-#include "posix_descriptor.h"
+#include "core/paths.h"
+#include "core/posix_descriptor.h"
+#include "platform/instance_lock.h"
 
 namespace pelloquin {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "instance_lock.h"
-#include "paths.h"
-#include "win_handle.h"
+#include "core/paths.h"
+#include "core/win_handle.h"
+#include "platform/instance_lock.h"
 
 namespace pelloquin {
 

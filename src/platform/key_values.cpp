@@ -1,8 +1,8 @@
 // Reading Valve's KeyValues text.
-#include "key_values.h"
+#include "platform/key_values.h"
 
-#include "ascii_case.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/utf8.h"
 
 namespace pelloquin {
 

@@ -1,16 +1,16 @@
 // Finding and reading the game's active plugins and its Data folder's plugins.
-#include "plugin_lists.h"
+#include "platform/plugin_lists.h"
 
 #include <algorithm>
 #include <fstream>
 #include <system_error>
 
-#include "ascii_case.h"
-#include "paths.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/paths.h"
+#include "core/utf8.h"
 
 #ifndef _WIN32
-#include "wine_prefix.h"
+#include "platform/wine_prefix.h"
 #endif
 
 namespace pelloquin {

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "environment.h"
-#include "shared_state.h"
+#include "core/environment.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

@@ -12,8 +12,8 @@
 #include <cstring>
 #include <optional>
 
-#include "posix_descriptor.h"
-#include "program_start.h"
+#include "core/posix_descriptor.h"
+#include "platform/program_start.h"
 
 extern char** environ;
 

@@ -5,9 +5,9 @@
 #include <cwchar>
 #include <map>
 
-#include "program_start.h"
-#include "utf16.h"
-#include "win_handle.h"
+#include "core/utf16.h"
+#include "core/win_handle.h"
+#include "platform/program_start.h"
 
 namespace pelloquin {
 

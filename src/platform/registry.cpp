@@ -1,8 +1,8 @@
 // Whether a registry key opens, and one value as text or number: the unit
 // basRegistry, over the system's registry or a stand-in.
-#include "registry.h"
+#include "platform/registry.h"
 
-#include "little_endian.h"
+#include "core/little_endian.h"
 
 namespace pelloquin {
 

@@ -1,7 +1,7 @@
 // The system registry where Windows' is not at hand: the Wine prefix's.
-#include "registry.h"
-#include "wine_prefix.h"
-#include "wine_registry.h"
+#include "platform/registry.h"
+#include "platform/wine_prefix.h"
+#include "platform/wine_registry.h"
 
 namespace pelloquin {
 

@@ -4,8 +4,8 @@
 
 #include <vector>
 
-#include "registry.h"
-#include "utf16.h"
+#include "core/utf16.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 

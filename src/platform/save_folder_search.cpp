@@ -1,13 +1,13 @@
 // Finding the game's save folder for the open-file dialog to start in.
-#include "save_folder_search.h"
+#include "platform/save_folder_search.h"
 
 #include <set>
 #include <system_error>
 
-#include "bounded_read.h"
-#include "key_values.h"
-#include "paths.h"
-#include "wine_prefix.h"
+#include "core/bounded_read.h"
+#include "core/paths.h"
+#include "platform/key_values.h"
+#include "platform/wine_prefix.h"
 
 namespace pelloquin {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "environment.h"
+#include "core/environment.h"
 
 namespace pelloquin {
 

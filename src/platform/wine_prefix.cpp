@@ -1,11 +1,11 @@
 // Choosing the Wine prefix and finding Windows paths inside it.
-#include "wine_prefix.h"
+#include "platform/wine_prefix.h"
 
 #include <system_error>
 
-#include "ascii_case.h"
-#include "environment.h"
-#include "paths.h"
+#include "core/ascii_case.h"
+#include "core/environment.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 

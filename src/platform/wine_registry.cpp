@@ -1,13 +1,13 @@
 // A Wine prefix's registry files behind the registry interface.
-#include "wine_registry.h"
+#include "platform/wine_registry.h"
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
-#include "bounded_read.h"
-#include "paths.h"
-#include "utf16.h"
+#include "core/bounded_read.h"
+#include "core/paths.h"
+#include "core/utf16.h"
 
 namespace pelloquin {
 

@@ -8,8 +8,8 @@
 #include <optional>
 #include <string>
 
-#include "registry.h"
-#include "wine_registry_file.h"
+#include "platform/registry.h"
+#include "platform/wine_registry_file.h"
 
 namespace pelloquin {
 

@@ -1,11 +1,11 @@
 // Reading Wine's registry files, following the rules Wine's own loader applies.
-#include "wine_registry_file.h"
+#include "platform/wine_registry_file.h"
 
-#include "ascii_case.h"
-#include "little_endian.h"
-#include "registry.h"
-#include "utf16.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/little_endian.h"
+#include "core/utf16.h"
+#include "core/utf8.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 

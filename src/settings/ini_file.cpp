@@ -1,11 +1,11 @@
 // Reading and writing one key of the settings file.
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 #include <optional>
 #include <system_error>
 
-#include "ini_storage.h"
-#include "ini_text.h"
+#include "settings/ini_storage.h"
+#include "settings/ini_text.h"
 
 namespace pelloquin {
 

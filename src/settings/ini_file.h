@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "failure.h"
+#include "core/failure.h"
 
 namespace pelloquin {
 

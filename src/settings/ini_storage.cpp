@@ -1,11 +1,11 @@
 // The parts of the settings file's storage that every platform shares.
-#include "ini_storage.h"
+#include "settings/ini_storage.h"
 
 #include <cstdint>
 #include <random>
 
-#include "file_transfer.h"
-#include "paths.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
 
 namespace pelloquin::ini {
 

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <system_error>
 
-#include "bounded_read.h"
-#include "environment.h"
+#include "core/bounded_read.h"
+#include "core/environment.h"
 
 namespace pelloquin::ini {
 

@@ -6,9 +6,9 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "atomic_replace.h"
-#include "ini_storage.h"
-#include "paths.h"
+#include "core/atomic_replace.h"
+#include "core/paths.h"
+#include "settings/ini_storage.h"
 
 namespace pelloquin::ini {
 

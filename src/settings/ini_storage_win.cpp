@@ -4,11 +4,11 @@
 
 #include <filesystem>
 
-#include "atomic_replace.h"
-#include "ini_storage.h"
-#include "paths.h"
-#include "utf16.h"
-#include "utf8.h"
+#include "core/atomic_replace.h"
+#include "core/paths.h"
+#include "core/utf16.h"
+#include "core/utf8.h"
+#include "settings/ini_storage.h"
 
 namespace pelloquin::ini {
 

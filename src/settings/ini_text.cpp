@@ -1,11 +1,11 @@
 // Parsing and editing INI text the way the Windows profile functions read it.
-#include "ini_text.h"
+#include "settings/ini_text.h"
 
 #include <cstddef>
 #include <vector>
 
-#include "ascii_case.h"
-#include "utf8.h"
+#include "core/ascii_case.h"
+#include "core/utf8.h"
 
 namespace pelloquin::ini {
 

@@ -1,15 +1,15 @@
 // What the settings file holds and when it is read and written.
-#include "settings.h"
+#include "settings/settings.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <utility>
 
-#include "ini_file.h"
-#include "ini_storage.h"
-#include "ini_text.h"
-#include "paths.h"
+#include "core/paths.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
+#include "settings/ini_text.h"
 
 namespace pelloquin {
 

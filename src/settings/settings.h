@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "failure.h"
-#include "shared_state.h"
+#include "core/failure.h"
+#include "core/shared_state.h"
 
 namespace pelloquin {
 

@@ -1,11 +1,11 @@
 // The About dialog in Qt.
-#include "frm_about.h"
+#include "ui/frm_about.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
 
-#include "qt_widgets.h"
+#include "ui/qt_widgets.h"
 
 namespace pelloquin {
 

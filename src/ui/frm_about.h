@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-#include "about_dialog.h"
-#include "views.h"
+#include "app/about_dialog.h"
+#include "app/views.h"
 
 class QLabel;
 

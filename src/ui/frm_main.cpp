@@ -1,5 +1,5 @@
 // The main window in Qt.
-#include "frm_main.h"
+#include "ui/frm_main.h"
 
 #include <QAction>
 #include <QBuffer>
@@ -18,7 +18,7 @@
 #include <algorithm>
 
 #include "app_info.h"
-#include "qt_widgets.h"
+#include "ui/qt_widgets.h"
 
 namespace pelloquin {
 

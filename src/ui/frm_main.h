@@ -5,8 +5,8 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "main_window.h"
-#include "views.h"
+#include "app/main_window.h"
+#include "app/views.h"
 
 class QCloseEvent;
 class QLabel;

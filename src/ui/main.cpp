@@ -8,17 +8,17 @@
 #include <string>
 #include <vector>
 
+#include "app/command_line.h"
+#include "app/command_line_run.h"
+#include "app/one_copy.h"
+#include "app/program.h"
 #include "app_info.h"
-#include "command_line.h"
-#include "command_line_run.h"
-#include "frm_main.h"
-#include "ini_storage.h"
-#include "one_copy.h"
-#include "program.h"
-#include "qt_desktop.h"
-#include "qt_prompt.h"
-#include "qt_widgets.h"
-#include "settings.h"
+#include "settings/ini_storage.h"
+#include "settings/settings.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
+#include "ui/qt_widgets.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The Qt event loop around the windows, and the end of a session by a signal.
-#include "qt_desktop.h"
+#include "ui/qt_desktop.h"
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -8,7 +8,7 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-#include "frm_about.h"
+#include "ui/frm_about.h"
 
 namespace pelloquin {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <memory>
 
-#include "views.h"
+#include "app/views.h"
 
 namespace pelloquin {
 

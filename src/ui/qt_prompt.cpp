@@ -1,12 +1,12 @@
 // Message boxes and the open-file dialog, shown with Qt.
-#include "qt_prompt.h"
+#include "ui/qt_prompt.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
-#include "qt_widgets.h"
+#include "ui/qt_widgets.h"
 
 namespace pelloquin {
 

@@ -1,5 +1,5 @@
 // What both Qt windows share.
-#include "qt_widgets.h"
+#include "ui/qt_widgets.h"
 
 #include <QApplication>
 #include <QFontDatabase>

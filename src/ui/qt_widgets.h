@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "layout.h"
+#include "app/layout.h"
 
 class QWidget;
 

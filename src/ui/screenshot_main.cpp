@@ -12,13 +12,13 @@
 #include <fstream>
 #include <iostream>
 
-#include "frm_main.h"
-#include "paths.h"
-#include "program.h"
-#include "qt_desktop.h"
-#include "qt_widgets.h"
+#include "app/program.h"
+#include "core/paths.h"
+#include "core/utf8.h"
 #include "save_header_bytes.h"
-#include "utf8.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_widgets.h"
 
 namespace {
 

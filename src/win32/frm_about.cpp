@@ -1,5 +1,5 @@
 // The About dialog in Win32.
-#include "frm_about.h"
+#include "win32/frm_about.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // rule, showing what the About behaviour tells it.
 #pragma once
 
-#include "about_dialog.h"
-#include "views.h"
-#include "win32_widgets.h"
+#include "app/about_dialog.h"
+#include "app/views.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 

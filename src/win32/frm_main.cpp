@@ -1,5 +1,5 @@
 // The main window in Win32.
-#include "frm_main.h"
+#include "win32/frm_main.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

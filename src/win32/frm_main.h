@@ -2,10 +2,10 @@
 // the main window's behaviour tells it and passing on the user's commands.
 #pragma once
 
-#include "main_window.h"
-#include "views.h"
-#include "win32_tip.h"
-#include "win32_widgets.h"
+#include "app/main_window.h"
+#include "app/views.h"
+#include "win32/win32_tip.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 

@@ -4,15 +4,15 @@
 
 #include <string>
 
-#include "command_line.h"
-#include "command_line_run.h"
-#include "frm_main.h"
-#include "one_copy.h"
-#include "program.h"
-#include "settings.h"
-#include "win32_console.h"
-#include "win32_desktop.h"
-#include "win32_prompt.h"
+#include "app/command_line.h"
+#include "app/command_line_run.h"
+#include "app/one_copy.h"
+#include "app/program.h"
+#include "settings/settings.h"
+#include "win32/frm_main.h"
+#include "win32/win32_console.h"
+#include "win32/win32_desktop.h"
+#include "win32/win32_prompt.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 // The command line of a program without a console of its own.
-#include "win32_console.h"
+#include "win32/win32_console.h"
 
 #include <windows.h>
 // Needs windows.h before it.
 #include <shellapi.h>
 
-#include "win32_widgets.h"
-#include "win_handle.h"
+#include "core/win_handle.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 

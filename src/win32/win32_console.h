@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
-#include "command_line_run.h"
-#include "prompt.h"
+#include "app/command_line.h"
+#include "app/command_line_run.h"
+#include "core/prompt.h"
 
 namespace pelloquin {
 

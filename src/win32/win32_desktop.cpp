@@ -1,7 +1,7 @@
 // The Win32 message loop around the windows.
-#include "win32_desktop.h"
+#include "win32/win32_desktop.h"
 
-#include "frm_about.h"
+#include "win32/frm_about.h"
 
 namespace pelloquin {
 

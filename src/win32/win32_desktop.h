@@ -5,7 +5,7 @@
 
 #include <memory>
 
-#include "views.h"
+#include "app/views.h"
 
 namespace pelloquin {
 

@@ -1,11 +1,11 @@
 // Message boxes and the open-file dialog, shown with Win32.
-#include "win32_prompt.h"
+#include "win32/win32_prompt.h"
 
 #include <windows.h>
 // Needs windows.h before it.
 #include <commdlg.h>
 
-#include "win32_widgets.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 

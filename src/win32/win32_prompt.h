@@ -1,7 +1,7 @@
 // Message boxes and the open-file dialog, shown with Win32.
 #pragma once
 
-#include "prompt.h"
+#include "core/prompt.h"
 
 namespace pelloquin {
 

@@ -1,11 +1,11 @@
 // The popup that shows a character's tip beside the pointer.
-#include "win32_tip.h"
+#include "win32/win32_tip.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "layout.h"
-#include "win32_widgets.h"
+#include "app/layout.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "character_tip.h"
+#include "app/character_tip.h"
 
 namespace pelloquin {
 

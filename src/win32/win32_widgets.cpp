@@ -1,5 +1,5 @@
 // What both Win32 windows share.
-#include "win32_widgets.h"
+#include "win32/win32_widgets.h"
 
 #include <commctrl.h>
 
@@ -9,7 +9,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "utf16.h"
+#include "core/utf16.h"
 
 namespace pelloquin {
 

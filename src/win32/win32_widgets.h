@@ -11,8 +11,8 @@
 #include <type_traits>
 #include <vector>
 
-#include "layout.h"
-#include "utf16.h"
+#include "app/layout.h"
+#include "core/utf16.h"
 
 namespace pelloquin {
 

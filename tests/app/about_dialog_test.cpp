@@ -1,10 +1,10 @@
 // The About dialog's one instance, its load steps and its part in the
 // program's lifetime.
-#include "about_dialog.h"
+#include "app/about_dialog.h"
 
+#include "app/system_info.h"
 #include "app_info.h"
-#include "program_test.h"
-#include "system_info.h"
+#include "support/program_test.h"
 
 namespace pelloquin {
 namespace {

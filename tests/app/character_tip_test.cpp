@@ -1,5 +1,5 @@
 // The plugin lines of a character's tip, from the save's list and the game's.
-#include "character_tip.h"
+#include "app/character_tip.h"
 
 #include <gtest/gtest.h>
 

@@ -1,15 +1,15 @@
 // The command line's actions on real save folders, through the main window's
 // behaviour: each action, and each refusal changing no file.
-#include "command_line_run.h"
+#include "app/command_line_run.h"
 
 #include <map>
 
-#include "exit_status.h"
-#include "fault_injection.h"
-#include "game.h"
-#include "one_copy.h"
-#include "program_test.h"
-#include "settings.h"
+#include "app/exit_status.h"
+#include "app/one_copy.h"
+#include "core/fault_injection.h"
+#include "platform/game.h"
+#include "settings/settings.h"
+#include "support/program_test.h"
 
 namespace pelloquin {
 namespace {

@@ -1,5 +1,5 @@
 // The command line answers --help and --version without a window and refuses the unknown.
-#include "command_line.h"
+#include "app/command_line.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
 // The one message box that lists what could not be done.
-#include "failure_report.h"
+#include "app/failure_report.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "scripted_prompt.h"
+#include "support/scripted_prompt.h"
 
 namespace pelloquin {
 namespace {

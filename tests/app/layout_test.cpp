@@ -1,5 +1,5 @@
 // The windows' twips become pixels that still fit together at every screen scale.
-#include "layout.h"
+#include "app/layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,18 +1,18 @@
 // The main window's behaviour on real save folders, as a user drives it:
 // start-up, Load Save, Launch, the save-folder menu item and closing.
-#include "main_window.h"
+#include "app/main_window.h"
 
 #include <map>
 
-#include "environment_override.h"
-#include "game.h"
-#include "ini_file.h"
-#include "plugin_lists.h"
-#include "program_test.h"
-#include "save_folder_prompt.h"
+#include "app/save_folder_prompt.h"
+#include "core/save_names.h"
+#include "platform/game.h"
+#include "platform/plugin_lists.h"
 #include "save_header_bytes.h"
-#include "save_names.h"
-#include "settings.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/environment_override.h"
+#include "support/program_test.h"
 
 namespace pelloquin {
 namespace {

@@ -1,9 +1,9 @@
 // A second copy says so and ends; a lock the system cannot take stops no one.
-#include "one_copy.h"
+#include "app/one_copy.h"
 
 #include <gtest/gtest.h>
 
-#include "scripted_prompt.h"
+#include "support/scripted_prompt.h"
 
 namespace pelloquin {
 namespace {

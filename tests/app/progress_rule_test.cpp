@@ -1,9 +1,9 @@
 // The progress window appears only for long work, and is repainted at a bounded rate.
-#include "progress_rule.h"
+#include "app/progress_rule.h"
 
 #include <gtest/gtest.h>
 
-#include "program_test.h"
+#include "support/program_test.h"
 
 namespace pelloquin {
 namespace {

@@ -1,13 +1,13 @@
 // Choosing the save folder: the cut of the autosave's name and both prompts.
-#include "save_folder_prompt.h"
+#include "app/save_folder_prompt.h"
 
 #include <gtest/gtest.h>
 
-#include "ini_file.h"
-#include "paths.h"
-#include "scripted_prompt.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "core/paths.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

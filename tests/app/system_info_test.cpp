@@ -1,5 +1,5 @@
 // Finding System Information: the registry lookup and the System Info command.
-#include "system_info.h"
+#include "app/system_info.h"
 
 #include <functional>
 
@@ -7,9 +7,9 @@
 #include <windows.h>
 #endif
 
-#include "platform_doubles.h"
-#include "scripted_prompt.h"
-#include "temp_folder.h"
+#include "support/platform_doubles.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

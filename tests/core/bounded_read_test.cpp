@@ -1,17 +1,17 @@
 // Files read whole within a limit: a regular file reads, anything else or
 // anything larger is refused with its reason, and nothing is waited on.
-#include "bounded_read.h"
+#include "core/bounded_read.h"
 
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
 #include <future>
 #else
-#include "hostile_files.h"
+#include "support/hostile_files.h"
 #endif
 
 namespace pelloquin {

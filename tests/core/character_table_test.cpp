@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "shared_state.h"
-#include "temp_folder.h"
+#include "core/shared_state.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

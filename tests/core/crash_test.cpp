@@ -20,14 +20,14 @@
 #include <random>
 #include <thread>
 
-#include "ini_file.h"
-#include "invariant.h"
-#include "paths.h"
-#include "posix_descriptor.h"
+#include "core/paths.h"
+#include "core/posix_descriptor.h"
+#include "core/save_names.h"
 #include "save_header_bytes.h"
-#include "save_names.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 

@@ -6,12 +6,12 @@
 
 #include <functional>
 
-#include "fault_injection.h"
-#include "invariant.h"
-#include "paths.h"
-#include "save_folder_internal.h"
-#include "save_names.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "core/paths.h"
+#include "core/save_folder_internal.h"
+#include "core/save_names.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

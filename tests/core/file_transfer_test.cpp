@@ -1,12 +1,12 @@
 // The copy that never leaves a partial file, and the folder listing.
-#include "file_transfer.h"
+#include "core/file_transfer.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "fault_injection.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

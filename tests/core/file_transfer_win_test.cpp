@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "fault_injection.h"
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_folder_internal.h"
-#include "save_names.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_folder_internal.h"
+#include "core/save_names.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

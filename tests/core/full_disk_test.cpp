@@ -3,12 +3,12 @@
 // character folder on a file system of its own gets its saves by copies.
 #include <gtest/gtest.h>
 
-#include "file_transfer.h"
-#include "invariant.h"
-#include "paths.h"
-#include "save_folder_internal.h"
-#include "temp_folder.h"
-#include "tmpfs_mount.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_folder_internal.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
+#include "support/tmpfs_mount.h"
 
 namespace pelloquin {
 namespace {

@@ -2,11 +2,11 @@
 // names: nothing outside the save folder may be touched and no save lost.
 #include <algorithm>
 
-#include "fault_injection.h"
-#include "invariant.h"
-#include "save_folder_internal.h"
-#include "save_names.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "core/save_folder_internal.h"
+#include "core/save_names.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

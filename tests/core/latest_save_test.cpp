@@ -1,11 +1,11 @@
 // A character's newest save, looked for where a player would expect it.
-#include "latest_save.h"
+#include "core/latest_save.h"
 
 #include <gtest/gtest.h>
 
-#include "paths.h"
+#include "core/paths.h"
 #include "save_header_bytes.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -4,15 +4,15 @@
 #include <algorithm>
 #include <optional>
 
-#include "deferred_removal.h"
-#include "fault_injection.h"
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_folder_internal.h"
-#include "save_header.h"
+#include "core/deferred_removal.h"
+#include "core/fault_injection.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_folder_internal.h"
+#include "core/save_header.h"
+#include "core/save_names.h"
 #include "save_header_bytes.h"
-#include "save_names.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,17 +1,17 @@
 // Reading save headers built from the game's format, whole, lying and cut short.
-#include "save_header.h"
+#include "core/save_header.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <tuple>
 
-#include "paths.h"
+#include "core/paths.h"
 #include "save_header_bytes.h"
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
-#include "hostile_files.h"
+#include "support/hostile_files.h"
 #endif
 
 namespace pelloquin {

@@ -1,5 +1,5 @@
 // Reading character names and positions from save file names.
-#include "save_names.h"
+#include "core/save_names.h"
 
 #include <gtest/gtest.h>
 

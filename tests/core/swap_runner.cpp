@@ -15,10 +15,10 @@
 #include <string>
 #include <string_view>
 
-#include "save_folder.h"
-#include "session_end.h"
-#include "settings.h"
-#include "shared_state.h"
+#include "app/session_end.h"
+#include "core/save_folder.h"
+#include "core/shared_state.h"
+#include "settings/settings.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
 // Finding the game's install folder: which view, what is stored, and when the
 // user is told the game is missing.
-#include "game.h"
+#include "platform/game.h"
 
-#include "platform_doubles.h"
-#include "scripted_prompt.h"
-#include "temp_folder.h"
+#include "support/platform_doubles.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,7 +1,7 @@
 // One running copy per settings file: refused while another copy holds the
 // lock, free once it is gone (killed or not), and copies with settings
 // elsewhere never meet.
-#include "instance_lock.h"
+#include "platform/instance_lock.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +11,8 @@
 #include <unistd.h>
 #endif
 
-#include "paths.h"
-#include "temp_folder.h"
+#include "core/paths.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,10 +1,10 @@
 // Valve's KeyValues text and the Steam libraries read from it: every form a
 // libraryfolders.vdf takes, and broken files refused whole.
-#include "key_values.h"
+#include "platform/key_values.h"
 
 #include <gtest/gtest.h>
 
-#include "save_folder_search.h"
+#include "platform/save_folder_search.h"
 
 namespace pelloquin {
 namespace {

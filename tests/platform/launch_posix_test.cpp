@@ -1,10 +1,10 @@
 // Starting the game off Windows: wine with the prefix, or Steam for a Proton
 // prefix, checked with stand-in programs on PATH that write down how they
 // were started, and the failures with a recording starter.
-#include "environment_override.h"
-#include "game.h"
-#include "platform_doubles.h"
-#include "temp_folder.h"
+#include "platform/game.h"
+#include "support/environment_override.h"
+#include "support/platform_doubles.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,9 +1,9 @@
 // Finding and reading the active plugins and the Data folder's plugin files,
 // in real folders laid out as the game and Wine lay them out.
-#include "plugin_lists.h"
+#include "platform/plugin_lists.h"
 
-#include "environment_override.h"
-#include "temp_folder.h"
+#include "support/environment_override.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -6,10 +6,10 @@
 
 #include <cerrno>
 
-#include "environment_override.h"
-#include "paths.h"
-#include "program_start.h"
-#include "temp_folder.h"
+#include "core/paths.h"
+#include "platform/program_start.h"
+#include "support/environment_override.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

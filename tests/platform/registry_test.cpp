@@ -1,10 +1,10 @@
 // RegKeyExists and GetRegValue against a recording registry: the results for
 // each kind of value, and exactly one open and one close per call.
-#include "registry.h"
+#include "platform/registry.h"
 
 #include <gtest/gtest.h>
 
-#include "platform_doubles.h"
+#include "support/platform_doubles.h"
 
 namespace pelloquin {
 namespace {

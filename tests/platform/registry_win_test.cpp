@@ -7,13 +7,13 @@
 
 #include <fstream>
 
-#include "game.h"
-#include "platform_doubles.h"
-#include "program_start.h"
-#include "registry.h"
-#include "scripted_prompt.h"
-#include "temp_folder.h"
-#include "utf16.h"
+#include "core/utf16.h"
+#include "platform/game.h"
+#include "platform/program_start.h"
+#include "platform/registry.h"
+#include "support/platform_doubles.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

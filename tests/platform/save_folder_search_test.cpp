@@ -1,13 +1,13 @@
 // Where the dialog for autosave.ess starts: the first folder that holds one,
 // else the first that exists, among the places the game keeps its saves.
-#include "save_folder_search.h"
+#include "platform/save_folder_search.h"
 
-#include "bounded_read.h"
-#include "environment_override.h"
-#include "temp_folder.h"
+#include "core/bounded_read.h"
+#include "support/environment_override.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
-#include "hostile_files.h"
+#include "support/hostile_files.h"
 #endif
 
 namespace pelloquin {

@@ -5,7 +5,7 @@
 // After windows.h, which it needs.
 #include <shlobj.h>
 
-#include "save_folder_search.h"
+#include "platform/save_folder_search.h"
 
 namespace pelloquin {
 namespace {

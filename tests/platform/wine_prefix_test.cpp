@@ -1,9 +1,9 @@
 // Choosing the Wine prefix, recognising Proton's, and finding Windows paths in it.
-#include "wine_prefix.h"
+#include "platform/wine_prefix.h"
 
-#include "environment_override.h"
-#include "registry.h"
-#include "temp_folder.h"
+#include "platform/registry.h"
+#include "support/environment_override.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

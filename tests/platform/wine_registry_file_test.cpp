@@ -1,11 +1,11 @@
 // Reading Wine's registry file format: header, keys, every value form,
 // escapes, continued lines, line ends, cut-off files and letter case.
-#include "wine_registry_file.h"
+#include "platform/wine_registry_file.h"
 
 #include <gtest/gtest.h>
 
-#include "registry.h"
-#include "utf16.h"
+#include "core/utf16.h"
+#include "platform/registry.h"
 
 namespace pelloquin {
 namespace {

@@ -1,19 +1,19 @@
 // The registry of a Wine prefix, read through RegKeyExists and GetRegValue
 // from system.reg files written into temporary prefixes.
-#include "wine_registry.h"
+#include "platform/wine_registry.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
-#include "bounded_read.h"
-#include "platform_doubles.h"
-#include "registry.h"
-#include "temp_folder.h"
-#include "utf16.h"
+#include "core/bounded_read.h"
+#include "core/utf16.h"
+#include "platform/registry.h"
+#include "support/platform_doubles.h"
+#include "support/temp_folder.h"
 
 #ifndef _WIN32
-#include "hostile_files.h"
+#include "support/hostile_files.h"
 #endif
 
 namespace pelloquin {

@@ -1,15 +1,15 @@
 // ReadIni and WriteIni on real files: creation, byte-exact edits, and writes
 // that are refused leaving the old file whole. Writes that fail midway are
 // swept in settings_fault_test.cpp.
-#include "ini_file.h"
+#include "settings/ini_file.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 
-#include "ini_storage.h"
-#include "temp_folder.h"
+#include "settings/ini_storage.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,6 +1,6 @@
 // Reading and editing INI text without files: matching, trimming, quoting and
 // the bytes a write leaves alone.
-#include "ini_text.h"
+#include "settings/ini_text.h"
 
 #include <gtest/gtest.h>
 

@@ -5,11 +5,11 @@
 
 #include <map>
 
-#include "ini_file.h"
-#include "ini_storage.h"
-#include "paths.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "core/paths.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <optional>
 
-#include "ini_file.h"
-#include "invariant.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

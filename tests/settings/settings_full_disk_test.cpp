@@ -2,11 +2,11 @@
 // and the old settings file stays whole, with no temporary file beside it.
 #include <gtest/gtest.h>
 
-#include "ini_file.h"
-#include "paths.h"
-#include "settings.h"
-#include "temp_folder.h"
-#include "tmpfs_mount.h"
+#include "core/paths.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
+#include "support/tmpfs_mount.h"
 
 namespace pelloquin {
 namespace {

@@ -4,12 +4,12 @@
 // break is ever written to the settings file.
 #include <algorithm>
 
-#include "fault_injection.h"
-#include "ini_file.h"
-#include "invariant.h"
-#include "save_folder.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "core/save_folder.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

@@ -1,12 +1,12 @@
 // Where the settings file lives: beside the program when it is there or can be
 // (its folder writable, and not on a read-only disk), else in the user's
 // settings folder, which the first write into it makes.
-#include "environment_override.h"
-#include "ini_file.h"
-#include "ini_storage.h"
-#include "settings.h"
-#include "temp_folder.h"
-#include "tmpfs_mount.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
+#include "settings/settings.h"
+#include "support/environment_override.h"
+#include "support/temp_folder.h"
+#include "support/tmpfs_mount.h"
 
 namespace pelloquin {
 namespace {

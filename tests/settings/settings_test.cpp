@@ -1,15 +1,15 @@
 // The settings file as the program stores it: the example file, round trips of
 // the character table, hand-edited lists, first-run detection and failures.
-#include "settings.h"
+#include "settings/settings.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
-#include "fault_injection.h"
-#include "ini_file.h"
-#include "ini_storage.h"
-#include "temp_folder.h"
+#include "core/fault_injection.h"
+#include "settings/ini_file.h"
+#include "settings/ini_storage.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

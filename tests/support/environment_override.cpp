@@ -1,5 +1,5 @@
 // Environment variables for tests.
-#include "environment_override.h"
+#include "support/environment_override.h"
 
 #include <cstdlib>
 

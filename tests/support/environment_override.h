@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "environment.h"
+#include "core/environment.h"
 
 namespace pelloquin::testing {
 

@@ -1,5 +1,5 @@
 // Hostile files and a child process with a deadline.
-#include "hostile_files.h"
+#include "support/hostile_files.h"
 
 #include <poll.h>
 #include <signal.h>

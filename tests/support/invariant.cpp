@@ -1,5 +1,5 @@
 // Snapshots of a save folder and the checks that nothing in it was lost.
-#include "invariant.h"
+#include "support/invariant.h"
 
 #include <gtest/gtest.h>
 
@@ -12,10 +12,10 @@
 #include <map>
 #include <set>
 
-#include "fault_injection.h"
-#include "file_transfer.h"
-#include "paths.h"
-#include "save_names.h"
+#include "core/fault_injection.h"
+#include "core/file_transfer.h"
+#include "core/paths.h"
+#include "core/save_names.h"
 
 namespace pelloquin {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "failure.h"
-#include "fault_injection.h"
+#include "core/failure.h"
+#include "core/fault_injection.h"
 
 namespace pelloquin {
 // Lets test failures show the path and reason instead of raw bytes.

@@ -1,12 +1,12 @@
 // Stand-ins for the registry and the program starter.
-#include "platform_doubles.h"
+#include "support/platform_doubles.h"
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
-#include "little_endian.h"
-#include "paths.h"
+#include "core/little_endian.h"
+#include "core/paths.h"
 
 namespace pelloquin::testing {
 

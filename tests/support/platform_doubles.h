@@ -12,8 +12,8 @@
 #include <utility>
 #include <vector>
 
-#include "program_start.h"
-#include "registry.h"
+#include "platform/program_start.h"
+#include "platform/registry.h"
 
 namespace pelloquin::testing {
 

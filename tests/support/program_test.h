@@ -9,11 +9,11 @@
 #include <string>
 #include <vector>
 
-#include "platform_doubles.h"
-#include "program.h"
-#include "scripted_prompt.h"
-#include "temp_folder.h"
-#include "views.h"
+#include "app/program.h"
+#include "app/views.h"
+#include "support/platform_doubles.h"
+#include "support/scripted_prompt.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin::testing {
 

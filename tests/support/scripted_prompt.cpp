@@ -1,4 +1,4 @@
-#include "scripted_prompt.h"
+#include "support/scripted_prompt.h"
 
 #include <gtest/gtest.h>
 

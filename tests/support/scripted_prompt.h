@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "prompt.h"
+#include "core/prompt.h"
 
 namespace pelloquin::testing {
 

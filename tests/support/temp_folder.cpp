@@ -1,4 +1,4 @@
-#include "temp_folder.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 #include <sstream>
 #include <thread>
 
-#include "paths.h"
-#include "shared_state.h"
+#include "core/paths.h"
+#include "core/shared_state.h"
 
 namespace pelloquin::testing {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "paths.h"
+#include "core/paths.h"
 
 namespace pelloquin {
 namespace fs = std::filesystem;

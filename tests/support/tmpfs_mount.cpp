@@ -1,13 +1,13 @@
 // Mounting and filling a tmpfs for out-of-room tests; elsewhere than on
 // Linux those tests are skipped.
-#include "tmpfs_mount.h"
+#include "support/tmpfs_mount.h"
 
 #ifdef __linux__
 #include <fcntl.h>
 #include <sys/mount.h>
 #include <unistd.h>
 
-#include "posix_descriptor.h"
+#include "core/posix_descriptor.h"
 #endif
 
 #include <cerrno>

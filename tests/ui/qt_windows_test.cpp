@@ -22,14 +22,14 @@
 #include <chrono>
 #include <csignal>
 
-#include "frm_about.h"
-#include "frm_main.h"
-#include "program_test.h"
-#include "qt_desktop.h"
-#include "qt_prompt.h"
-#include "qt_widgets.h"
 #include "save_header_bytes.h"
-#include "watchdog.h"
+#include "support/program_test.h"
+#include "support/watchdog.h"
+#include "ui/frm_about.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
+#include "ui/qt_widgets.h"
 
 namespace pelloquin {
 namespace {

@@ -14,13 +14,13 @@
 #include <chrono>
 #include <cstdlib>
 
-#include "game.h"
-#include "ini_file.h"
-#include "invariant.h"
-#include "posix_descriptor.h"
-#include "save_names.h"
-#include "settings.h"
-#include "temp_folder.h"
+#include "core/posix_descriptor.h"
+#include "core/save_names.h"
+#include "platform/game.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/invariant.h"
+#include "support/temp_folder.h"
 
 extern char** environ;
 

@@ -17,12 +17,12 @@
 #include <cstdlib>
 #include <string>
 
-#include "frm_main.h"
-#include "game.h"
-#include "platform_doubles.h"
-#include "program.h"
-#include "qt_desktop.h"
-#include "qt_prompt.h"
+#include "app/program.h"
+#include "platform/game.h"
+#include "support/platform_doubles.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
 
 namespace {
 

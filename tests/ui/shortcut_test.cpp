@@ -11,10 +11,10 @@
 #include <fstream>
 #include <thread>
 
-#include "exit_status.h"
-#include "settings.h"
-#include "shared_state.h"
-#include "temp_folder.h"
+#include "app/exit_status.h"
+#include "core/shared_state.h"
+#include "settings/settings.h"
+#include "support/temp_folder.h"
 
 namespace pelloquin {
 namespace {

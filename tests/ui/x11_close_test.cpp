@@ -16,14 +16,14 @@
 #include <cstring>
 #include <memory>
 
-#include "frm_main.h"
-#include "platform_doubles.h"
-#include "program.h"
-#include "qt_desktop.h"
+#include "app/program.h"
 #include "qt_environment.h"
-#include "qt_prompt.h"
-#include "temp_folder.h"
-#include "watchdog.h"
+#include "support/platform_doubles.h"
+#include "support/temp_folder.h"
+#include "support/watchdog.h"
+#include "ui/frm_main.h"
+#include "ui/qt_desktop.h"
+#include "ui/qt_prompt.h"
 
 namespace pelloquin {
 namespace {

@@ -6,10 +6,10 @@
 #include <commdlg.h>
 #include <dlgs.h>
 
-#include "paths.h"
-#include "temp_folder.h"
-#include "win32_prompt.h"
-#include "win32_widgets.h"
+#include "core/paths.h"
+#include "support/temp_folder.h"
+#include "win32/win32_prompt.h"
+#include "win32/win32_widgets.h"
 
 namespace pelloquin {
 namespace {

@@ -13,12 +13,12 @@
 #include <cmath>
 #include <thread>
 
-#include "frm_main.h"
-#include "ini_file.h"
-#include "program_test.h"
 #include "save_header_bytes.h"
-#include "settings.h"
-#include "win32_desktop.h"
+#include "settings/ini_file.h"
+#include "settings/settings.h"
+#include "support/program_test.h"
+#include "win32/frm_main.h"
+#include "win32/win32_desktop.h"
 
 namespace pelloquin {
 namespace {

@@ -12,8 +12,8 @@
 #include <cstdio>
 #include <string>
 
-#include "one_copy.h"
-#include "win32_widgets.h"
+#include "app/one_copy.h"
+#include "win32/win32_widgets.h"
 
 namespace {
 
