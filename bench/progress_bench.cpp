@@ -21,6 +21,7 @@
 #include "core/save_folder.h"
 #include "figures.h"
 #include "save_tree.h"
+#include "scratch_folder.h"
 #include "step_process.h"
 #include "ui/frm_main.h"
 #include "ui/qt_desktop.h"
@@ -95,19 +96,9 @@ void PrintSteps(std::initializer_list<const Step*> steps, int runs, int saves_pe
 }
 
 int Run(int runs, int saves_per_character, const fs::path& parent) {
-  std::string pattern = (parent / "pelloquin-progress-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    std::perror(pattern.c_str());
-    return 2;
-  }
-  const fs::path root = pattern;
-  struct Guard {
-    fs::path path;
-    ~Guard() {
-      std::error_code ignored;
-      fs::remove_all(path, ignored);
-    }
-  } guard{root};
+  const ScratchFolder scratch(parent, "pelloquin-progress");
+  if (scratch.path().empty()) return 2;
+  const fs::path root = scratch.path();
   const TreeShape shape{2, saves_per_character, 4096};
   std::cerr << "Generating the save folder in " << root << "\n";
   const SaveTree tree = GenerateSaveTree(root / "Saves", shape);

@@ -25,6 +25,7 @@
 #include "core/save_folder.h"
 #include "figures.h"
 #include "save_tree.h"
+#include "scratch_folder.h"
 #include "settings/settings.h"
 #include "step_process.h"
 #include "ui/frm_main.h"
@@ -71,19 +72,9 @@ int RunProgram(const fs::path& program, const std::string& name, const fs::path&
 }
 
 int Run(const fs::path& built_program, int runs, const TreeShape& shape, const fs::path& parent) {
-  std::string pattern = (parent / "pelloquin-shortcut-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    std::perror(pattern.c_str());
-    return 2;
-  }
-  const fs::path root = pattern;
-  struct Guard {
-    fs::path path;
-    ~Guard() {
-      std::error_code ignored;
-      fs::remove_all(path, ignored);
-    }
-  } guard{root};
+  const ScratchFolder scratch(parent, "pelloquin-shortcut");
+  if (scratch.path().empty()) return 2;
+  const fs::path root = scratch.path();
   std::cerr << "Generating the save folder in " << root << "\n";
   const SaveTree tree = GenerateSaveTree(root / "Saves", shape);
   const std::string loaded = tree.characters[0].name;

@@ -12,6 +12,7 @@
 
 #include "core/paths.h"
 #include "save_tree.h"
+#include "scratch_folder.h"
 #include "swap_options.h"
 #include "swap_report.h"
 #include "swap_runner.h"
@@ -22,24 +23,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Removes the benchmark's folder however the run ends.
-struct FolderGuard {
-  fs::path path;
-  bool keep = false;
-  ~FolderGuard() {
-    std::error_code ignored;
-    if (!keep && !path.empty()) fs::remove_all(path, ignored);
-  }
-};
-
 int RunBenchmark(const Options& options) {
-  std::string pattern = (options.parent / "pelloquin-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) {
-    std::perror(pattern.c_str());
-    return 2;
-  }
-  FolderGuard guard{pattern, options.keep};
-  const fs::path root = guard.path;
+  const ScratchFolder scratch(options.parent, "pelloquin-bench", options.keep);
+  if (scratch.path().empty()) return 2;
+  const fs::path root = scratch.path();
   std::cerr << "Generating the save folder in " << root << "\n";
   SaveTree tree = GenerateSaveTree(root / "My Games" / "Oblivion" / "Saves", options.shape);
   if (options.blocks) return ReportBlocks(tree, MeasureBlocks(tree, root), root);

@@ -38,27 +38,11 @@ class CommandLineView : public MainView {
   MainView& progress_;
 };
 
-// Lower case of every letter Windows-1252 holds, the code page of the names
-// in the saves; any other code point as it is.
-char32_t FoldCase(char32_t c) {
-  if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-  switch (c) {
-    case 0x152:  // Œ
-    case 0x160:  // Š
-    case 0x17D:  // Ž
-      return c + 1;
-    case 0x178:  // Ÿ
-      return 0xFF;
-    default:
-      return c;
-  }
-}
-
 std::u32string Folded(std::string_view name) {
   const std::string shown = ShownName(name);
   std::u32string folded;
   std::size_t pos = 0;
-  while (pos < shown.size()) folded.push_back(FoldCase(*NextCodePoint(shown, pos)));
+  while (pos < shown.size()) folded.push_back(FoldWindows1252Case(*NextCodePoint(shown, pos)));
   return folded;
 }
 

@@ -57,6 +57,20 @@ void AppendUtf8(std::string& out, char32_t code_point) {
   }
 }
 
+char32_t FoldWindows1252Case(char32_t c) {
+  if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
+  switch (c) {
+    case 0x152:  // Œ
+    case 0x160:  // Š
+    case 0x17D:  // Ž
+      return c + 1;
+    case 0x178:  // Ÿ
+      return 0xFF;
+    default:
+      return c;
+  }
+}
+
 std::string Utf8FromWindows1252(std::string_view text) {
   // Bytes 0x80 to 0x9F; every other byte is the code point of the same value.
   static constexpr std::array<char16_t, 32> kHigh = {

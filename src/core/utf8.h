@@ -26,4 +26,8 @@ void AppendUtf8(std::string& out, char32_t code_point);
 // Windows converts them.
 std::string Utf8FromWindows1252(std::string_view text);
 
+// The lower case of every letter Windows-1252 holds, so that names from the
+// saves compare without regard to letter case; any other code point as it is.
+char32_t FoldWindows1252Case(char32_t c);
+
 }  // namespace pelloquin

@@ -19,20 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-char32_t FoldedLetter(char32_t c) {
-  if ((c >= U'A' && c <= U'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) return c + 0x20;
-  switch (c) {
-    case 0x160:  // Š
-    case 0x152:  // Œ
-    case 0x17D:  // Ž
-      return c + 1;
-    case 0x178:  // Ÿ
-      return 0xFF;
-    default:
-      return c;
-  }
-}
-
 bool HasPluginExtension(std::string_view name) {
   if (name.size() <= 4) return false;
   const std::string_view extension = name.substr(name.size() - 4);
@@ -138,7 +124,7 @@ std::string PluginKey(std::string_view utf8_name) {
   key.reserve(utf8_name.size());
   for (std::size_t pos = 0; pos < utf8_name.size();) {
     if (std::optional<char32_t> c = NextCodePoint(utf8_name, pos)) {
-      AppendUtf8(key, FoldedLetter(*c));
+      AppendUtf8(key, FoldWindows1252Case(*c));
     } else {
       key.push_back(utf8_name[pos++]);
     }
