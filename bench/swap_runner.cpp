@@ -21,6 +21,16 @@ int RunStep(const StepRequest& request) {
   state.SavePath = request.save_folder;
   Failures failures;
   WriteCount literal;
+  if (request.step == "start") {
+    // The character table as the settings keep it from the last run: the
+    // name of every character folder (none before the first run).
+    std::error_code error;
+    for (fs::directory_iterator it(PathFromUtf8(state.SavePath), error), end; !error && it != end;
+         it.increment(error)) {
+      const std::string name = Utf8FromPath(it->path().filename());
+      if (it->is_directory() && !name.starts_with('.')) RegisterCharacter(state, name);
+    }
+  }
   files::Statistics() = {};
   HeaderReadStatistics() = {};
   auto start = std::chrono::steady_clock::now();
