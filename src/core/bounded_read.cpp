@@ -34,7 +34,7 @@ std::error_code ReadBoundedFile(const std::filesystem::path& path, std::uint64_t
 bool SameBytes(const std::filesystem::path& a, const std::filesystem::path& b) {
   InputFile first, second;
   if (first.Open(a) || second.Open(b) || first.size() != second.size()) return false;
-  static constexpr std::size_t kChunk = 64 * 1024;
+  static constexpr std::size_t kChunk = std::size_t{64} * 1024;
   std::string one(kChunk, '\0'), two(kChunk, '\0');
   for (;;) {
     std::size_t got_one = 0, got_two = 0;
