@@ -7,6 +7,7 @@
 // a folder an earlier version filed hyphenated characters under.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -18,6 +19,8 @@
 #include <functional>
 #include <optional>
 #include <random>
+#include <string>
+#include <string_view>
 #include <thread>
 
 #include "core/paths.h"
@@ -55,6 +58,14 @@ struct RunResult {
 // given, runs at each mark ('S', 'R', 'r', 'E') with the helper's process id
 // (to kill it, or to write saves meanwhile). Failures the run is expected to
 // report are kept off the output when `quiet`.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+// One run of the runner, however it is stopped, ends well within this.
+constexpr std::chrono::seconds kRunPatience{60};
+
 RunResult RunRunner(const std::vector<std::string>& args,
                     const std::function<void(pid_t, const RunResult&, char)>& on_mark = {},
                     bool quiet = false) {
@@ -73,8 +84,19 @@ RunResult RunRunner(const std::vector<std::string>& args,
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, marks[1], kMarksFd);
   if (quiet) posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  // Under the sanitizers the runner's own leak check stays off: it stops every
+  // thread at exit, which a runner ended by a signal mid-removal can leave hung.
+  std::vector<char*> environment;
+  std::string no_leak_check = "ASAN_OPTIONS=detect_leaks=0";
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    if (!kSanitized || !std::string_view(*variable).starts_with("ASAN_OPTIONS=")) {
+      environment.push_back(*variable);
+    }
+  }
+  if (kSanitized) environment.push_back(no_leak_check.data());
+  environment.push_back(nullptr);
   pid_t pid = 0;
-  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+  int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environment.data());
   posix_spawn_file_actions_destroy(&actions);
   ::close(marks[1]);
   if (spawned != 0) {
@@ -89,7 +111,24 @@ RunResult RunRunner(const std::vector<std::string>& args,
                                                                  start);
   };
   char mark = 0;
-  while (posix::RetryOnInterrupt([&] { return ::read(marks[0], &mark, 1); }) == 1) {
+  const auto deadline = std::chrono::steady_clock::now() + kRunPatience;
+  std::string seen;
+  auto next_mark = [&] {
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    pollfd ready{marks[0], POLLIN, 0};
+    if (left.count() <= 0 || posix::RetryOnInterrupt([&] {
+                               return ::poll(&ready, 1, static_cast<int>(left.count()));
+                             }) == 0) {
+      ::kill(pid, SIGKILL);
+      ADD_FAILURE() << "the swap runner had not ended " << kRunPatience.count()
+                    << " s after its start; marks seen: " << seen;
+      return false;
+    }
+    return posix::RetryOnInterrupt([&] { return ::read(marks[0], &mark, 1); }) == 1;
+  };
+  while (next_mark()) {
+    seen += mark;
     if (mark == 'S') {
       result.work_started = true;
       started = std::chrono::steady_clock::now();
