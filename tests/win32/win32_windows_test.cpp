@@ -131,6 +131,17 @@ class Win32WindowsTest : public ProgramTest<Win32Desktop> {
                                             reinterpret_cast<LPARAM>(WideFromUtf8(name).c_str())));
   }
   void Select(const char* name) { SendMessageW(Main(lstChars), LB_SETCURSEL, Row(name), 0); }
+  // Rests the pointer on the row of `name`: that row's rectangle, empty when
+  // the list has no such row.
+  RECT HoverRow(const char* name) {
+    RECT row{};
+    if (SendMessageW(Main(lstChars), LB_GETITEMRECT, Row(name), reinterpret_cast<LPARAM>(&row)) ==
+        LB_ERR) {
+      return RECT{};
+    }
+    SendMessageW(Main(lstChars), WM_MOUSEHOVER, 0, MAKELPARAM(row.left + 4, row.top + 2));
+    return row;
+  }
 
   frmMain window{program->main};
 };
@@ -160,10 +171,8 @@ TEST_F(Win32WindowsTest, PointerRestingOnACharacterShowsItsNewestScreenshotUntil
   WriteFile(temp_.path() / "Saves" / "Brutus" / "Save 2 - Brutus - Bravil.ess",
             SaveHeaderBytes(fields));
   HWND list = Main(lstChars);
-  RECT row{};
-  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
-            LB_ERR);
-  SendMessageW(list, WM_MOUSEHOVER, 0, MAKELPARAM(row.left + 4, row.top + 2));
+  const RECT row = HoverRow("Brutus");
+  ASSERT_NE(row.bottom, 0) << "no row for Brutus";
 
   const std::vector<HWND> tips = WindowsOfClass(kTipClass);
   ASSERT_EQ(tips.size(), 1u);
@@ -199,11 +208,7 @@ TEST_F(Win32WindowsTest, TipMarksAMissingAndAnInactivePlugin) {
   Select("Brutus");
   SendMessageW(Main(cmdLoad), BM_CLICK, 0, 0);  // the lists are read again
 
-  HWND list = Main(lstChars);
-  RECT row{};
-  ASSERT_NE(SendMessageW(list, LB_GETITEMRECT, Row("Brutus"), reinterpret_cast<LPARAM>(&row)),
-            LB_ERR);
-  SendMessageW(list, WM_MOUSEHOVER, 0, MAKELPARAM(row.left + 4, row.top + 2));
+  ASSERT_NE(HoverRow("Brutus").bottom, 0) << "no row for Brutus";
   const std::vector<HWND> tips = WindowsOfClass(kTipClass);
   ASSERT_EQ(tips.size(), 1u);
   ASSERT_TRUE(IsWindowVisible(tips[0]));
