@@ -5,6 +5,14 @@ PROJECT_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 say() { printf '\n== %s\n' "$*"; }
 
+# on_virtual_display COMMAND...: COMMAND on a virtual X server of its own, its
+# screen XVFB_SCREEN (1280x1024x24 unless set). The server never resets: by
+# default it resets whenever its last client leaves, and a client connecting
+# during that reset is refused.
+on_virtual_display() {
+  xvfb-run -a -s "-screen 0 ${XVFB_SCREEN:-1280x1024x24} -noreset" "$@"
+}
+
 # Installs the Debian packages given whose status is not "installed".
 ensure_packages() {
   local missing=()

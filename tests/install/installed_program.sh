@@ -8,8 +8,12 @@
 set -euo pipefail
 
 build="$(cd "$1" && pwd)"
-# A display number of its own, so that runs beside other virtual servers do not collide.
-if [ -z "${DISPLAY:-}" ]; then exec xvfb-run -a -n $((200 + RANDOM % 600)) "$0" "$@"; fi
+# A display number of its own, so that runs beside other virtual servers do not
+# collide; a server that never resets, for it refuses whoever connects while it
+# resets after its last client left (the check below, then the program).
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -n $((200 + RANDOM % 600)) -s "-screen 0 1280x1024x24 -noreset" "$0" "$@"
+fi
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/pelloquin-installed.XXXXXX")"
 prefix="$work/prefix"
@@ -41,8 +45,7 @@ dpkg-deb -x "$build"/pelloquin_*.deb "$prefix"
 if [ "$(id -u)" -eq 0 ]; then mount -o remount,ro "$prefix"; else chmod -R a-w "$prefix"; fi
 program="$prefix/usr/bin/pelloquin"
 
-# One run saw the program fail to connect right after xvfb-run said the server
-# was ready: the program starts only once the display answers.
+# The program starts only once the display answers.
 for _ in $(seq 100); do
   if xdotool getdisplaygeometry >/dev/null 2>&1; then break; fi
   sleep 0.1
