@@ -11,6 +11,7 @@
 #include "core/save_folder.h"
 #include "core/save_header.h"
 #include "core/shared_state.h"
+#include "core/test_seams.h"
 
 namespace pelloquin::bench {
 

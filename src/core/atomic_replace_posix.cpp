@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "core/atomic_replace.h"
-#include "core/fault_injection.h"
+#include "core/seam_points.h"
 
 namespace pelloquin::files {
 
@@ -14,7 +14,7 @@ using posix::RetryOnInterrupt;
 
 std::error_code WriteAll(NativeFile file, std::string_view bytes) {
   while (!bytes.empty()) {
-    if (fault::ShouldFail()) return fault::InjectedError();
+    if (seam::ShouldFail()) return seam::InjectedError();
     const ssize_t written =
         RetryOnInterrupt([&] { return ::write(file, bytes.data(), bytes.size()); });
     if (written < 0) return LastError();
@@ -25,7 +25,7 @@ std::error_code WriteAll(NativeFile file, std::string_view bytes) {
 
 std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
                                const std::filesystem::path& target) {
-  if (fault::ShouldFail()) return fault::InjectedError();
+  if (seam::ShouldFail()) return seam::InjectedError();
   if (::fsync(file.get()) != 0) return LastError();
   return CloseAndRename(file, temporary, target);
 }
@@ -33,7 +33,7 @@ std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path&
 std::error_code CloseAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
                                const std::filesystem::path& target) {
   if (file.Close() != 0) return LastError();
-  if (fault::ShouldFail()) return fault::InjectedError();
+  if (seam::ShouldFail()) return seam::InjectedError();
   if (::rename(temporary.c_str(), target.c_str()) != 0) return LastError();
   return {};
 }

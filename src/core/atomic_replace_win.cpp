@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "core/atomic_replace.h"
-#include "core/fault_injection.h"
+#include "core/seam_points.h"
 
 namespace pelloquin::files {
 
@@ -10,7 +10,7 @@ using win::LastError;
 
 std::error_code WriteAll(NativeFile file, std::string_view bytes) {
   while (!bytes.empty()) {
-    if (fault::ShouldFail()) return fault::InjectedError();
+    if (seam::ShouldFail()) return seam::InjectedError();
     const auto chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size(), 1u << 20));
     DWORD written = 0;
     if (!::WriteFile(file, bytes.data(), chunk, &written, nullptr)) return LastError();
@@ -21,7 +21,7 @@ std::error_code WriteAll(NativeFile file, std::string_view bytes) {
 
 std::error_code FlushAndRename(TemporaryFile& file, const std::filesystem::path& temporary,
                                const std::filesystem::path& target) {
-  if (fault::ShouldFail()) return fault::InjectedError();
+  if (seam::ShouldFail()) return seam::InjectedError();
   if (!::FlushFileBuffers(file.get())) return LastError();
   return CloseAndRename(file, temporary, target);
 }
@@ -31,7 +31,7 @@ std::error_code CloseAndRename(TemporaryFile& file, const std::filesystem::path&
   if (!file.Close()) return LastError();
   // Never MOVEFILE_COPY_ALLOWED: it would turn the rename into a copy that
   // can leave half a file under the target's name.
-  if (fault::ShouldFail()) return fault::InjectedError();
+  if (seam::ShouldFail()) return seam::InjectedError();
   if (!::MoveFileExW(temporary.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     return LastError();

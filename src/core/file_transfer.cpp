@@ -73,9 +73,4 @@ std::error_code CheckTarget(const CopyRequest& request, const std::optional<File
   return {};
 }
 
-CopyStatistics& Statistics() {
-  static CopyStatistics statistics;
-  return statistics;
-}
-
 }  // namespace pelloquin::files

@@ -186,13 +186,6 @@ void SyncRenamedFolders();
 // number, "-", a count and ".tmp". Never a save's name.
 bool IsTemporaryName(std::string_view name);
 
-// Bytes and files written by copies, for benchmarks and tests.
-struct CopyStatistics {
-  std::uint64_t files_written = 0;
-  std::uint64_t bytes_written = 0;
-};
-CopyStatistics& Statistics();
-
 }  // namespace pelloquin::files
 
 template <>

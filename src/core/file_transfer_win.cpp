@@ -1,60 +1,24 @@
-// File-system steps on Windows, with the wide-character Win32 calls.
+// File-system steps on Windows but the copies, with the wide-character Win32
+// calls: listings, moves, removals and folders.
 #include <windows.h>
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "core/atomic_replace.h"
-#include "core/fault_injection.h"
+#include "core/file_layer_win.h"
 #include "core/file_transfer.h"
 #include "core/paths.h"
+#include "core/seam_points.h"
 #include "core/win_handle.h"
 
 namespace pelloquin::files {
 
 namespace {
 
-using fault::InjectedError;
+using seam::InjectedError;
 using win::Handle;
 using win::LastError;
-
-// 100 ns ticks since 1601, the file system's own unit.
-std::int64_t Ticks(const FILETIME& time) {
-  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
-                                   time.dwLowDateTime);
-}
-
-std::uint64_t Size(DWORD high, DWORD low) {
-  return (static_cast<std::uint64_t>(high) << 32) | low;
-}
-
-bool IsHidden(DWORD attributes) {
-  return (attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) != 0;
-}
-
-// Folders, links, junctions and devices are not files a save can be.
-bool IsOrdinaryFile(DWORD attributes) {
-  return (attributes &
-          (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) == 0;
-}
-
-std::wstring TemporaryName() {
-  static unsigned long counter = 0;
-  return L"~pelloquin-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-         std::to_wstring(++counter) + L".tmp";
-}
-
-// Size, time and the hidden flag; the identity takes a handle.
-FileInfo InfoOf(const WIN32_FILE_ATTRIBUTE_DATA& data, std::string name = {}) {
-  return {std::move(name), Size(data.nFileSizeHigh, data.nFileSizeLow), Ticks(data.ftLastWriteTime),
-          IsHidden(data.dwFileAttributes)};
-}
-
-std::error_code Attributes(const fs::path& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return LastError();
-  return {};
-}
 
 // Opens a file to take it out of its folder: no one may write it or open it
 // anew for writing until the handle is closed, and a link is opened itself.
@@ -137,126 +101,13 @@ std::error_code StatFile(const fs::path& path, FileInfo& info) {
   return {};
 }
 
-namespace {
-
-// The system's copy is done: the source must not have changed meanwhile (a
-// save the game rewrote is not taken half-old, half-new), and the copy must
-// not stay read-only, or it could never be replaced or removed.
-std::error_code CheckCopied(const fs::path& source, const WIN32_FILE_ATTRIBUTE_DATA& before,
-                            const fs::path& temporary) {
-  WIN32_FILE_ATTRIBUTE_DATA after{};
-  if (auto error = Attributes(source, after)) return error;
-  if (!SameStamp(InfoOf(before), InfoOf(after))) return Outcome::kChanged;
-  if (before.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
-    DWORD writable = before.dwFileAttributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    if (!::SetFileAttributesW(temporary.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL)) {
-      return LastError();
-    }
-  }
-  return {};
-}
-
-// The copy's target as it is now, for CheckTarget.
-std::error_code CheckTargetNow(const CopyRequest& request) {
-  if (!request.check_target) return {};
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (auto error = Attributes(request.target, data)) {
-    if (error.value() == ERROR_FILE_NOT_FOUND) return CheckTarget(request, std::nullopt);
-    return error;
-  }
-  return CheckTarget(request, InfoOf(data));
-}
-
-std::error_code CopyOne(const CopyRequest& request, FileInfo& written) {
-  const fs::path& source = request.source;
-  const fs::path& target = request.target;
-  if (fault::ShouldFail()) return InjectedError();
-  WIN32_FILE_ATTRIBUTE_DATA before{};
-  if (auto error = Attributes(source, before)) return error;
-  if (!IsOrdinaryFile(before.dwFileAttributes)) {
-    return std::make_error_code(std::errc::invalid_argument);
-  }
-
-  const fs::path temporary = target.parent_path() / TemporaryName();
-  if (!::CopyFileExW(source.c_str(), temporary.c_str(), nullptr, nullptr, nullptr,
-                     COPY_FILE_FAIL_IF_EXISTS)) {
-    std::error_code error = LastError();
-    ::DeleteFileW(temporary.c_str());
-    return error;
-  }
-  Handle out(INVALID_HANDLE_VALUE);
-  auto abandon = [&](std::error_code error) {
-    if (out.valid()) out.Close();
-    ::SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    ::DeleteFileW(temporary.c_str());
-    return error;
-  };
-  // The content was written by the system's copy; a failure injected into
-  // that step is reported here, once the temporary file exists to clean up.
-  if (fault::ShouldFail()) return abandon(InjectedError());
-
-  if (auto error = CheckCopied(source, before, temporary)) return abandon(error);
-
-  out.Reset(::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!out.valid()) return abandon(LastError());
-  if (fault::ShouldFail()) return abandon(InjectedError());
-  if (!::SetFileTime(out.get(), &before.ftCreationTime, &before.ftLastAccessTime,
-                     &before.ftLastWriteTime)) {
-    return abandon(LastError());
-  }
-  // A rename keeps the file's index, so this is the target's identity.
-  BY_HANDLE_FILE_INFORMATION identity{};
-  if (!::GetFileInformationByHandle(out.get(), &identity)) return abandon(LastError());
-  if (auto error = CheckTargetNow(request)) return abandon(error);
-  if (auto error = FlushAndRename(out, temporary, target)) return abandon(error);
-
-  written = InfoOf(before, Utf8FromPath(target.filename()));
-  written.device = identity.dwVolumeSerialNumber;
-  written.file_id = Size(identity.nFileIndexHigh, identity.nFileIndexLow);
-  Statistics().files_written += 1;
-  Statistics().bytes_written += written.size;
-  return {};
-}
-
-}  // namespace
-
-// The system's copy flushes each file as it goes, so the copies are all made,
-// in order, as they start.
-struct CopiesInFlight::State {
-  std::vector<CopyRequest> requests;
-};
-
-CopiesInFlight::CopiesInFlight() = default;
-CopiesInFlight::~CopiesInFlight() = default;
-CopiesInFlight::CopiesInFlight(CopiesInFlight&&) noexcept = default;
-CopiesInFlight& CopiesInFlight::operator=(CopiesInFlight&&) noexcept = default;
-
-CopiesInFlight StartCopies(std::vector<CopyRequest> requests) {
-  for (auto& request : requests) {
-    if (request.after && requests[*request.after].error) {
-      request.error = Outcome::kCancelled;
-      continue;
-    }
-    request.error = CopyOne(request, request.written);
-  }
-  CopiesInFlight started;
-  started.state =
-      std::make_unique<CopiesInFlight::State>(CopiesInFlight::State{std::move(requests)});
-  return started;
-}
-
-std::vector<CopyRequest> FinishCopies(CopiesInFlight started) {
-  return std::move(started.state->requests);
-}
-
 std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& target,
                                     const FileInfo& expected, Replace replace) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   Handle file = OpenToTakeOut(source);
   if (!file.valid()) return LastError();
   if (auto error = CheckUnchanged(file, expected)) return error;
-  fault::AfterCheck(source);
+  seam::AfterCheck(source);
   const std::wstring& name = target.native();
   std::vector<char> buffer(sizeof(FILE_RENAME_INFO) + name.size() * sizeof(WCHAR));
   auto& rename = *reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
@@ -277,7 +128,7 @@ std::error_code MoveFileIfUnchanged(const fs::path& source, const fs::path& targ
 
 std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expected,
                                       const fs::path& copy, const FileInfo& copy_info) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   Handle file = OpenToTakeOut(path);
   if (!file.valid()) return LastError();
   if (auto error = CheckUnchanged(file, expected)) return error;
@@ -285,7 +136,7 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
   WIN32_FILE_ATTRIBUTE_DATA copy_data{};
   if (auto error = Attributes(copy, copy_data)) return error;
   if (!SameStamp(InfoOf(copy_data), copy_info)) return Outcome::kChanged;
-  fault::AfterCheck(path);
+  seam::AfterCheck(path);
   // No one can write the file through another handle, so it may simply go.
   FILE_DISPOSITION_INFO disposition{TRUE};
   if (!::SetFileInformationByHandle(file.get(), FileDispositionInfo, &disposition,
@@ -297,7 +148,7 @@ std::error_code RemoveFileIfUnchanged(const fs::path& path, const FileInfo& expe
 }
 
 std::error_code RemoveFile(const fs::path& path) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   if (::DeleteFileW(path.c_str())) return {};
   std::error_code error = LastError();
   // A copy ended before its check keeps the save's read-only attribute.
@@ -309,7 +160,7 @@ std::error_code RemoveFile(const fs::path& path) {
 }
 
 std::error_code CreateFolder(const fs::path& path, bool hidden) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   if (::CreateDirectoryW(path.c_str(), nullptr)) {
     if (hidden && !::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_HIDDEN)) return LastError();
     return {};
@@ -324,7 +175,7 @@ std::error_code CreateFolder(const fs::path& path, bool hidden) {
 }
 
 std::error_code RemoveFolder(const fs::path& path) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   if (!::RemoveDirectoryW(path.c_str())) return LastError();
   return {};
 }
@@ -341,7 +192,7 @@ Kind KindOf(const fs::path& path) {
 }
 
 std::error_code CreateEmptyFile(const fs::path& path) {
-  if (fault::ShouldFail()) return InjectedError();
+  if (seam::ShouldFail()) return InjectedError();
   Handle file(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!file.valid()) return LastError();

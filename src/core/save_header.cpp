@@ -1,4 +1,4 @@
-// Reading a save's header. Every length is checked against the header's size
+// Parsing a save's header. Every length is checked against the header's size
 // and the bytes at hand before it is used, so no input reads out of bounds.
 #include "core/save_header.h"
 
@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "core/ascii_case.h"
-#include "core/bounded_read.h"
 #include "core/little_endian.h"
 #include "core/paths.h"
+#include "core/save_header_layout.h"
 #include "core/save_names.h"
 #include "core/utf8.h"
 
@@ -19,19 +19,13 @@ namespace {
 
 constexpr std::string_view kMagic = "TES4SAVEGAME";
 constexpr std::uint32_t kHeaderVersion = 125;
-// Magic, two version bytes, the executable's time, header version and size;
-// the header's size counts from there.
-constexpr std::size_t kFieldsStart = 12 + 1 + 1 + 16 + 4 + 4;
 constexpr std::size_t kVersionOffset = kFieldsStart - 8;
 constexpr std::size_t kSizeOffset = kFieldsStart - 4;
-// Save number, two strings of at most 255 bytes behind their length byte,
-// level, game days, play time, in-game time, screenshot size, width, height.
-constexpr std::size_t kMaxFieldBytes = 4 + 256 + 2 + 256 + 4 + 4 + 16 + 4 + 4 + 4;
 constexpr std::uint64_t kMaxHeaderEnd =
     kFieldsStart + kMaxFieldBytes + std::uint64_t{kMaxScreenshotSide} * kMaxScreenshotSide * 3;
 
-// Where the header ends, from its first kFieldsStart bytes; nothing when they
-// are no header's start or promise more than any header holds.
+}  // namespace
+
 std::optional<std::uint64_t> HeaderEnd(std::span<const std::uint8_t> start) {
   if (start.size() < kFieldsStart ||
       !std::equal(kMagic.begin(), kMagic.end(), start.begin(),
@@ -43,6 +37,8 @@ std::optional<std::uint64_t> HeaderEnd(std::span<const std::uint8_t> start) {
   if (end > kMaxHeaderEnd) return std::nullopt;
   return end;
 }
+
+namespace {
 
 // Reads fields one after the other; once one runs past the bytes, it and
 // every later one fail and ok() turns false.
@@ -121,10 +117,10 @@ std::optional<std::vector<std::string>> PluginList(Cursor& cursor) {
   return names;
 }
 
-// `bytes` are the first bytes of a file of `file_size` bytes. The pixels are
-// copied only when asked for, and must then be among `bytes`.
-std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64_t file_size,
-                                ScreenshotPixels pixels) {
+}  // namespace
+
+std::optional<SaveHeader> ParseHeaderOfFile(std::span<const std::uint8_t> bytes,
+                                            std::uint64_t file_size, ScreenshotPixels pixels) {
   std::optional<std::uint64_t> end = HeaderEnd(bytes);
   if (!end || *end > file_size) return std::nullopt;
   Cursor cursor(bytes.first(static_cast<std::size_t>(std::min<std::uint64_t>(bytes.size(), *end))),
@@ -156,63 +152,8 @@ std::optional<SaveHeader> Parse(std::span<const std::uint8_t> bytes, std::uint64
   return header;
 }
 
-bool ReadExactly(files::InputFile& in, std::vector<std::uint8_t>& bytes, std::size_t from) {
-  std::size_t got = 0;
-  const std::span<char> rest(reinterpret_cast<char*>(bytes.data() + from), bytes.size() - from);
-  return !in.Read(rest, got) && got == rest.size();
-}
-
-std::optional<SaveHeader> ReadFromFile(std::string_view path, ScreenshotPixels pixels,
-                                       std::uint64_t& bytes_read) {
-  // Only a regular file is read, and opening it never waits (a FIFO under a
-  // save's name is no save); no more than the header's own limit is read.
-  files::InputFile in;
-  try {
-    if (in.Open(PathFromUtf8(path))) return std::nullopt;
-  } catch (const std::system_error&) {
-    return std::nullopt;  // no valid path
-  }
-  std::vector<std::uint8_t> bytes(kFieldsStart);
-  if (!ReadExactly(in, bytes, 0)) return std::nullopt;
-  bytes_read = bytes.size();
-  std::optional<std::uint64_t> end = HeaderEnd(bytes);
-  if (!end) return std::nullopt;
-  const std::uint64_t wanted = pixels == ScreenshotPixels::kRead
-                                   ? *end
-                                   : std::min<std::uint64_t>(*end, kFieldsStart + kMaxFieldBytes);
-  bytes.resize(static_cast<std::size_t>(wanted));
-  if (!ReadExactly(in, bytes, kFieldsStart)) return std::nullopt;
-  if (pixels == ScreenshotPixels::kRead) {
-    // The plugin list follows, as long as it may be; a short read leaves it
-    // cut, and the parser then finds no list.
-    bytes.resize(bytes.size() + kMaxPluginListBytes);
-    std::size_t got = 0;
-    const std::span<char> list(reinterpret_cast<char*>(bytes.data() + wanted), kMaxPluginListBytes);
-    if (in.Read(list, got)) got = 0;
-    bytes.resize(static_cast<std::size_t>(wanted) + got);
-  }
-  bytes_read = bytes.size();
-  // Only the pixels' size is checked when they are skipped: the file must
-  // reach the header's end.
-  const std::uint64_t file_size = wanted < *end ? in.size() : bytes.size();
-  return Parse(bytes, file_size, pixels);
-}
-
-}  // namespace
-
 std::optional<SaveHeader> ParseSaveHeader(std::span<const std::uint8_t> bytes) {
-  return Parse(bytes, bytes.size(), ScreenshotPixels::kRead);
-}
-
-std::optional<SaveHeader> ReadSaveHeader(std::string_view path, ScreenshotPixels pixels) {
-  const auto start = std::chrono::steady_clock::now();
-  std::uint64_t bytes_read = 0;
-  std::optional<SaveHeader> header = ReadFromFile(path, pixels, bytes_read);
-  HeaderStatistics& statistics = HeaderReadStatistics();
-  ++statistics.reads;
-  statistics.bytes_read += bytes_read;
-  statistics.time += std::chrono::steady_clock::now() - start;
-  return header;
+  return ParseHeaderOfFile(bytes, bytes.size(), ScreenshotPixels::kRead);
 }
 
 std::string CharacterOfSave(std::string_view folder, std::string_view file_name) {
@@ -228,11 +169,6 @@ std::string FormatPlayTime(std::uint32_t milliseconds) {
   std::snprintf(text, sizeof text, "%u:%02u:%02u", static_cast<unsigned>(seconds / 3600),
                 static_cast<unsigned>(seconds / 60 % 60), static_cast<unsigned>(seconds % 60));
   return text;
-}
-
-HeaderStatistics& HeaderReadStatistics() {
-  static HeaderStatistics statistics;
-  return statistics;
 }
 
 }  // namespace pelloquin

@@ -3,7 +3,6 @@
 // with (the list that follows the header). Nothing after that list is read.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -62,13 +61,5 @@ std::string CharacterOfSave(std::string_view folder, std::string_view file_name)
 
 // "h:mm:ss"; the hours are not wrapped.
 std::string FormatPlayTime(std::uint32_t milliseconds);
-
-// Header reads so far, for the benchmark.
-struct HeaderStatistics {
-  std::uint64_t reads = 0;
-  std::uint64_t bytes_read = 0;
-  std::chrono::nanoseconds time{0};
-};
-HeaderStatistics& HeaderReadStatistics();
 
 }  // namespace pelloquin

@@ -6,7 +6,7 @@
 
 #include "app/exit_status.h"
 #include "app/one_copy.h"
-#include "core/fault_injection.h"
+#include "core/test_seams.h"
 #include "platform/game.h"
 #include "settings/settings.h"
 #include "support/program_test.h"

@@ -6,10 +6,10 @@
 
 #include <functional>
 
-#include "core/fault_injection.h"
 #include "core/paths.h"
 #include "core/save_folder_internal.h"
 #include "core/save_names.h"
+#include "core/test_seams.h"
 #include "support/invariant.h"
 #include "support/temp_folder.h"
 

@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "core/fault_injection.h"
+#include "core/test_seams.h"
 #include "support/temp_folder.h"
 
 namespace pelloquin {

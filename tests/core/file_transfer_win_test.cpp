@@ -3,11 +3,11 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "core/fault_injection.h"
 #include "core/file_transfer.h"
 #include "core/paths.h"
 #include "core/save_folder_internal.h"
 #include "core/save_names.h"
+#include "core/test_seams.h"
 #include "support/temp_folder.h"
 
 namespace pelloquin {

@@ -6,6 +6,7 @@
 #include "core/file_transfer.h"
 #include "core/paths.h"
 #include "core/save_folder_internal.h"
+#include "core/test_seams.h"
 #include "support/invariant.h"
 #include "support/temp_folder.h"
 #include "support/tmpfs_mount.h"

@@ -2,9 +2,9 @@
 // names: nothing outside the save folder may be touched and no save lost.
 #include <algorithm>
 
-#include "core/fault_injection.h"
 #include "core/save_folder_internal.h"
 #include "core/save_names.h"
+#include "core/test_seams.h"
 #include "support/invariant.h"
 #include "support/temp_folder.h"
 

@@ -5,12 +5,12 @@
 #include <optional>
 
 #include "core/deferred_removal.h"
-#include "core/fault_injection.h"
 #include "core/file_transfer.h"
 #include "core/paths.h"
 #include "core/save_folder_internal.h"
 #include "core/save_header.h"
 #include "core/save_names.h"
+#include "core/test_seams.h"
 #include "save_header_bytes.h"
 #include "support/temp_folder.h"
 

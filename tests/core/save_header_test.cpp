@@ -7,6 +7,7 @@
 #include <tuple>
 
 #include "core/paths.h"
+#include "core/test_seams.h"
 #include "save_header_bytes.h"
 #include "support/temp_folder.h"
 

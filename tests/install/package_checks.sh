@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Linux package as its ecosystem checks it: lintian on the Debian package,
 # AppStream's validator on the metadata and desktop-file-validate on the menu
-# entry, each failing on any error or warning; and the metadata's newest
-# release is the version being built.
+# entry, each failing on any error or warning; the metadata's newest release
+# is the version being built; and the program holds no test seam.
 #   tests/install/package_checks.sh BUILD_DIR
 set -uo pipefail
 
@@ -74,6 +74,8 @@ launchable() {
   test -f "$work/root/usr/share/applications/$id"
 }
 check "the metadata launches the desktop file the package holds" "$work/launch.log" launchable
+check "the packaged program holds none of the tests' seams" "$work/seams.log" \
+  "$PROJECT_ROOT/tests/install/no_test_seams.sh" nm "$build/src/ui/pelloquin"
 
 echo "packages: $passed passed, $failed failed"
 [ "$failed" -eq 0 ]

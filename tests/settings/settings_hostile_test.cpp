@@ -4,8 +4,8 @@
 // break is ever written to the settings file.
 #include <algorithm>
 
-#include "core/fault_injection.h"
 #include "core/save_folder.h"
+#include "core/test_seams.h"
 #include "settings/ini_file.h"
 #include "settings/settings.h"
 #include "support/invariant.h"

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #endif
 
-#include "core/fault_injection.h"
+#include "core/test_seams.h"
 #include "settings/ini_file.h"
 #include "settings/ini_storage.h"
 #include "support/temp_folder.h"

@@ -12,10 +12,10 @@
 #include <map>
 #include <set>
 
-#include "core/fault_injection.h"
 #include "core/file_transfer.h"
 #include "core/paths.h"
 #include "core/save_names.h"
+#include "core/test_seams.h"
 
 namespace pelloquin {
 

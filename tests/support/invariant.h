@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "core/failure.h"
-#include "core/fault_injection.h"
+#include "core/test_seams.h"
 
 namespace pelloquin {
 // Lets test failures show the path and reason instead of raw bytes.

@@ -1,14 +1,19 @@
-// A seam around the file-system calls that change something, so tests can make
-// the n-th such call fail, or act at a chosen moment. Production code pays one
-// atomic increment and one compare per call.
+// What the tests and the benchmark reach in the file layer: the n-th call that
+// changes something made to fail, an action between a check and a move, and
+// counts of what the copies wrote and the header reads took. Only the file
+// layer's build for them defines these; the shipped program holds none, so
+// code of its own that used them would not link.
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <system_error>
 
-namespace pelloquin::fault {
+namespace pelloquin {
+
+namespace fault {
 
 struct Injector {
   // Atomic, as the removal of leaving saves runs on a thread of its own.
@@ -38,11 +43,6 @@ inline void AfterCheck(const std::filesystem::path& path) {
   if (const auto& hook = GetInjector().after_check) hook(path);
 }
 
-// What an injected failure reports.
-inline std::error_code InjectedError() {
-  return std::make_error_code(std::errc::io_error);
-}
-
 enum class Mode { kOneCall, kFromThatCallOn };
 
 inline void Reset(long fail_at = 0, Mode mode = Mode::kOneCall) {
@@ -53,4 +53,25 @@ inline void Reset(long fail_at = 0, Mode mode = Mode::kOneCall) {
   injector.after_check = {};
 }
 
-}  // namespace pelloquin::fault
+}  // namespace fault
+
+namespace files {
+
+// Bytes and files written by copies.
+struct CopyStatistics {
+  std::uint64_t files_written = 0;
+  std::uint64_t bytes_written = 0;
+};
+CopyStatistics& Statistics();
+
+}  // namespace files
+
+// Save headers read from their files.
+struct HeaderStatistics {
+  std::uint64_t reads = 0;
+  std::uint64_t bytes_read = 0;
+  std::chrono::nanoseconds time{0};
+};
+HeaderStatistics& HeaderReadStatistics();
+
+}  // namespace pelloquin
