@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/atomic_replace.h"
 #include "core/file_layer_win.h"
 #include "core/file_transfer.h"
 #include "core/paths.h"
